@@ -1,0 +1,55 @@
+#include "application.h"
+
+#include "shell_handlers.h"
+
+#include "devices/devices_windows.h"
+#include "reader/reader_controls.h"
+#include "server/automation_error.h"
+#include "server/automation_registry.h"
+#include "session/handler_runner.h"
+#include "suites/suites_windows.h"
+
+#include <QPushButton>
+
+namespace vantrel {
+
+std::unique_ptr<Application> Application::start(const AutomationRegistry& registry, const std::string& progId,
+                                                 Prompter& prompter, Waiter& waiter, SessionObserver* early)
+{
+    std::unique_ptr<Application> app(new Application);
+    const QString title = MainWindow::titleFor(QDate::currentDate());
+    try {
+        app->m_server = registry.create(progId);
+    } catch (const AutomationError& e) {
+        const std::string text = errorMessage(e);
+        if (early)
+            early->messageShown(kAppTitle, text);
+        prompter.message(text, kAppTitle);
+        return nullptr;
+    }
+    reader::registerWindows(app->m_catalog);
+    devices::registerWindows(app->m_catalog);
+    suites::registerWindows(app->m_catalog);
+    app->m_windows = std::make_unique<QtWindowHost>(app->m_catalog);
+    app->m_session = std::make_unique<Session>(*app->m_server, prompter, *app->m_windows, waiter);
+    if (early)
+        app->m_session->addObserver(early);
+    app->m_windows->setSession(app->m_session.get());
+    app->m_main = std::make_unique<MainWindow>(*app->m_session, title);
+    app->m_windows->setMainWindow(app->m_main.get());
+    // Buttons that open a window nobody provides yet stay disabled.
+    for (const auto& [button, window] : shell::kNavigation)
+        if (auto* b = app->m_main->button(button); b && !app->m_windows->canOpen(window))
+            b->setEnabled(false);
+    app->m_session->setBox(Box::TextBoxPumpNumber, "Fueling Position -> 1");
+    app->m_session->stressActive = 0;
+    return app;
+}
+
+Application::~Application()
+{
+    // Windows go before the session they observe.
+    m_main.reset();
+}
+
+} // namespace vantrel

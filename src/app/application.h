@@ -1,0 +1,48 @@
+// Start-up and the wiring of one run: the window catalog, the server created
+// by programmatic identifier, the session, the main window. The windowed run
+// and the script runner both start here, with their own prompter and waiter.
+#pragma once
+
+#include "main_window.h"
+#include "qt_window_host.h"
+
+#include "server/automation_object.h"
+#include "session/session.h"
+
+#include <memory>
+#include <string>
+
+namespace vantrel {
+
+class AutomationRegistry;
+class Prompter;
+class Waiter;
+
+class Application {
+public:
+    // Start-up in order: the title with today's date, the current position
+    // 1 ("01"), the server created by its identifier, the position display,
+    // the stress flag cleared. When the server cannot be created the error
+    // is reported through `prompter` (and `early`, if given) and nullptr
+    // comes back; no window is left open.
+    static std::unique_ptr<Application> start(const AutomationRegistry& registry, const std::string& progId,
+                                              Prompter& prompter, Waiter& waiter,
+                                              SessionObserver* early = nullptr);
+    ~Application();
+
+    Session& session() { return *m_session; }
+    MainWindow& mainWindow() { return *m_main; }
+    QtWindowHost& windows() { return *m_windows; }
+    AutomationObject& server() { return *m_server; }
+
+private:
+    Application() = default;
+
+    WindowCatalog m_catalog;
+    std::unique_ptr<QtWindowHost> m_windows;
+    std::unique_ptr<AutomationObject> m_server;
+    std::unique_ptr<Session> m_session;
+    std::unique_ptr<MainWindow> m_main;
+};
+
+} // namespace vantrel

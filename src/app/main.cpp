@@ -1,0 +1,92 @@
+// vantrel-test: the windowed utility, or with --script a headless run of a
+// session script. --trace writes the traffic trace in either mode; --server
+// names another programmatic identifier than "Vantrel.Application".
+#include "application.h"
+#include "script_runner.h"
+#include "trace_writer.h"
+
+#include "forecourt/forecourt_server.h"
+#include "server/automation_registry.h"
+#include "widgets/qt_prompter.h"
+
+#include <QApplication>
+#include <QPushButton>
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <optional>
+#include <string>
+
+namespace {
+
+struct Options {
+    std::string script, trace, server = vantrel::forecourt::kProgId;
+};
+
+const char* kUsage = "usage: vantrel-test [--script FILE] [--trace FILE] [--server PROGID]\n";
+
+std::optional<Options> parse(int argc, char** argv)
+{
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto next = [&](std::string& into) {
+            if (i + 1 >= argc)
+                return false;
+            into = argv[++i];
+            return true;
+        };
+        if ((arg == "--script" && next(o.script)) || (arg == "--trace" && next(o.trace)) ||
+            (arg == "--server" && next(o.server)))
+            continue;
+        return std::nullopt;
+    }
+    return o;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const auto options = parse(argc, argv);
+    if (!options) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    if (!options->script.empty())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName("VantrelTest");
+
+    vantrel::AutomationRegistry registry;
+    vantrel::forecourt::registerForecourtServer(registry);
+
+    std::unique_ptr<vantrel::TraceWriter> trace;
+    if (!options->trace.empty()) {
+        trace = std::make_unique<vantrel::TraceWriter>(options->trace);
+        if (!trace->isOpen()) {
+            std::cerr << "vantrel-test: cannot write the trace " << options->trace << ": " << trace->errorText() << "\n";
+            return 2;
+        }
+    }
+
+    if (!options->script.empty())
+        return vantrel::runScriptFile(options->script, registry, options->server, trace.get(), std::cout);
+
+    std::unique_ptr<vantrel::Application> app;
+    vantrel::QtPrompter prompter([&app]() -> QWidget* {
+        if (!app)
+            return nullptr;
+        return app->windows().front();
+    });
+    vantrel::QtWaiter waiter;
+    app = vantrel::Application::start(registry, options->server, prompter, waiter, trace.get());
+    if (!app)
+        return 1;
+    QObject::connect(&app->mainWindow(), &vantrel::MainWindow::closing, [&waiter] { waiter.setClosing(); });
+    app->mainWindow().show();
+    if (auto* first = app->mainWindow().button("PayOutSale"))
+        first->setFocus();
+    return qapp.exec();
+}

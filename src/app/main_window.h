@@ -1,0 +1,51 @@
+// The main window VantrelTest: the command buttons of the shell, fueling
+// and reader tables, the 32-position selector, the description box TextBox,
+// the result box InBox, the position display and the stress timer Timer1.
+#pragma once
+
+#include "widgets/box_binding.h"
+#include "widgets/form.h"
+
+#include <QDate>
+
+#include <memory>
+#include <vector>
+
+class QLineEdit;
+class QPlainTextEdit;
+class QRadioButton;
+
+namespace vantrel {
+
+class MainWindow : public Form {
+    Q_OBJECT
+public:
+    MainWindow(Session& session, const QString& title);
+    ~MainWindow() override;
+
+    QRadioButton* selectorButton(int n) const { return m_selector.at(static_cast<std::size_t>(n - 1)); }
+    QLineEdit* textBox() const { return m_textBox; }
+    QPlainTextEdit* inBox() const { return m_inBox; }
+    QLineEdit* pumpNumberBox() const { return m_pumpNumber; }
+
+    // "Vantrel Test Utility  (" + short date + ")"
+    static QString titleFor(const QDate& date);
+
+signals:
+    void closing();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildSelector();
+
+    QLineEdit* m_textBox = nullptr;
+    QPlainTextEdit* m_inBox = nullptr;
+    QLineEdit* m_pumpNumber = nullptr;
+    std::vector<QRadioButton*> m_selector;
+    std::vector<std::unique_ptr<BoxBinding>> m_bindings;
+};
+
+} // namespace vantrel

@@ -1,0 +1,10 @@
+#include "clock.h"
+
+namespace vantrel::forecourt {
+
+Millis SteadyClock::now() const
+{
+    return std::chrono::duration_cast<Millis>(std::chrono::steady_clock::now() - m_start);
+}
+
+} // namespace vantrel::forecourt

@@ -1,0 +1,185 @@
+#include "forecourt_server.h"
+
+#include "server/automation_error.h"
+#include "server/automation_registry.h"
+#include "server/conversions.h"
+
+#include <vector>
+#include <cmath>
+
+namespace vantrel::forecourt {
+
+struct ForecourtServer::Entry {
+    MemberInfo info;
+    // put members receive the checked value; reads receive the position (or 0)
+    Value (*act)(ForecourtServer&, const Value&, int position);
+};
+
+namespace {
+using S = ForecourtServer;
+const std::string& text(const Value& v) { return v.asString(); }
+Value none() { return {}; }
+Value str(std::string s) { return Value::string(std::move(s)); }
+Value i32(std::int32_t n) { return Value::int32(n); }
+
+// One row per member: name, access, shape, action.
+const std::vector<S::Entry>& table()
+{
+    using A = Access;
+    using Sh = Shape;
+    static const std::vector<S::Entry> rows = {{
+        {{"Authorize", A::Put, Sh::Record}, [](S& s, const Value& v, int) { s.fueling().authorize(parseRecord(text(v), true)); return none(); }},
+        {{"Deauthorize", A::Put, Sh::PositionText}, [](S& s, const Value&, int p) { s.fueling().deauthorize(p); return none(); }},
+        {{"Stop", A::Put, Sh::PositionTextOrAll}, [](S& s, const Value&, int p) { s.fueling().stop(p); return none(); }},
+        {{"Resume", A::Put, Sh::PositionText}, [](S& s, const Value&, int p) { s.fueling().resume(p); return none(); }},
+        {{"PayOutSale", A::Put, Sh::PositionText}, [](S& s, const Value&, int p) { s.fueling().payOut(p); return none(); }},
+        {{"DispenserInformation", A::Get, Sh::PositionArgument}, [](S& s, const Value&, int p) { return str(s.fueling().dispenserInformation(p)); }},
+        {{"FuelingPositionInformation", A::Get, Sh::PositionArgument}, [](S& s, const Value&, int p) { return str(s.fueling().positionInformation(p)); }},
+        {{"Price", A::Put, Sh::Record}, [](S& s, const Value& v, int) { s.fueling().setPrices(parseRecord(text(v), true)); return none(); }},
+        {{"CardQue", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return str(s.readers().cardQue()); }},
+        {{"KeyQue", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return str(s.readers().keyQue()); }},
+        {{"CashInQue", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return str(s.readers().cashInQue()); }},
+        {{"PacketQueInput", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return str(s.readers().packetQueInput()); }},
+        {{"ReadErrorQue", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return str(s.readers().readErrorQue()); }},
+        {{"QueCountQuery", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return str(s.readers().queCountQuery()); }},
+        {{"ClearTopCardQue", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return i32(s.readers().clearTopCardQue()); }},
+        {{"ClearTopKeyQue", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return i32(s.readers().clearTopKeyQue()); }},
+        {{"ClearTopCashQue", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return i32(s.readers().clearTopCashQue()); }},
+        {{"ClearPacketEntry", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return i32(s.readers().clearPacketEntry()); }},
+        {{"ClearErrorQue", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return i32(s.readers().clearErrorQue()); }},
+        {{"DisplayData", A::Put, Sh::Message}, [](S& s, const Value& v, int) { s.readers().displayData(text(v)); return none(); }},
+        {{"PreloadDisplayMessage", A::Put, Sh::Record}, [](S& s, const Value& v, int) { s.readers().preloadDisplayMessage(text(v)); return none(); }},
+        {{"PrintOutput", A::Put, Sh::Record}, [](S& s, const Value& v, int) { s.readers().printOutput(text(v)); return none(); }},
+        {{"KeyPadConfiguration", A::Put, Sh::Record}, [](S& s, const Value& v, int) { s.readers().keyPadConfiguration(text(v)); return none(); }},
+        {{"KeyEntryType", A::Put, Sh::Record}, [](S& s, const Value& v, int) { s.readers().keyEntryType(text(v)); return none(); }},
+        {{"BeeperControl", A::Put, Sh::Record}, [](S& s, const Value& v, int) { s.readers().beeperControl(text(v)); return none(); }},
+        {{"PacketQueOutput", A::Put, Sh::Record}, [](S& s, const Value& v, int) { s.readers().packetQueOutput(text(v)); return none(); }},
+        {{"ReaderInformation", A::Get, Sh::PositionArgument}, [](S& s, const Value&, int p) { return str(s.readers().readerInformation(p)); }},
+        {{"SystemVersions", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return str(s.readers().systemVersions()); }},
+        {{"SelfDiagnosticsReportStatus", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return Value::int16(s.readers().selfDiagnosticsReportStatus()); }},
+        {{"SelfDiagnosticsReportStart", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { s.readers().selfDiagnosticsReportStart(); return Value::int16(0); }},
+        {{"CarWashInformationRequest", A::Put, Sh::Record}, [](S& s, const Value& v, int) { s.carWash().request(text(v)); return none(); }},
+        {{"CarWashRequestStatus", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return str(s.carWash().requestStatus()); }},
+        {{"CarWashOperationStatus", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return str(s.carWash().operationStatus()); }},
+        {{"CarWashDataRead", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return str(s.carWash().dataRead()); }},
+        {{"TankMonitorStartReport", A::Put, Sh::Int16}, [](S& s, const Value& v, int) { s.tankMonitor().startReport(v.asInt16()); return none(); }},
+        {{"TankMonitorReportStatus", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return str(s.tankMonitor().reportStatus()); }},
+        {{"TankMonitorReport", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return str(s.tankMonitor().report()); }},
+        {{"PriceSignDataSend", A::Put, Sh::Record}, [](S& s, const Value& v, int) { s.priceSign().send(text(v)); return none(); }},
+        {{"PriceSignDataRead", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return str(s.priceSign().read()); }},
+        {{"ReaderControl", A::Put, Sh::Record}, [](S& s, const Value& v, int) { s.readers().readerControl(text(v)); return none(); }},
+        {{"WindowControl", A::Put, Sh::Record}, [](S& s, const Value& v, int) { s.setWindowControl(text(v)); return none(); }},
+        {{"InvokeHelpFile", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { s.noteHelpRequest(); return Value::int16(0); }},
+    }};
+    return rows;
+}
+} // namespace
+
+ForecourtServer::ForecourtServer(std::shared_ptr<Clock> clock)
+    : m_clock(clock ? std::move(clock) : std::make_shared<SteadyClock>()),
+      m_fueling(*m_clock),
+      m_readers(*m_clock),
+      m_carWash(*m_clock),
+      m_tankMonitor(*m_clock, m_fueling)
+{
+}
+
+ForecourtServer::~ForecourtServer() = default;
+
+std::span<const MemberInfo> ForecourtServer::members()
+{
+    static const std::vector<MemberInfo> infos = [] {
+        std::vector<MemberInfo> v;
+        for (const auto& e : table())
+            if (e.act)
+                v.push_back(e.info);
+        return v;
+    }();
+    return infos;
+}
+
+const ForecourtServer::Entry& ForecourtServer::lookup(std::string_view member) const
+{
+    for (const auto& e : table())
+        if (e.act && equalsIgnoreCase(e.info.name, member))
+            return e;
+    throw AutomationError(ErrorCode::UnknownMember, "'" + std::string(member) + "'");
+}
+
+void ForecourtServer::put(std::string_view member, const Value& value)
+{
+    const Entry& e = lookup(member);
+    if (e.info.access != Access::Put)
+        throw AutomationError(ErrorCode::WrongAccess, "'" + std::string(e.info.name) + "' is read, not assigned");
+    int position = 0;
+    switch (e.info.shape) {
+    case Shape::Int16:
+        if (value.type() != Value::Type::Int16)
+            throw AutomationError(ErrorCode::WrongValueType,
+                                  std::string(e.info.name) + " takes a 16-bit integer, not " + typeName(value.type()));
+        break;
+    case Shape::PositionText:
+    case Shape::PositionTextOrAll:
+        if (value.type() != Value::Type::String)
+            throw AutomationError(ErrorCode::WrongValueType,
+                                  std::string(e.info.name) + " takes a position text, not " + typeName(value.type()));
+        position = parsePosition(value.asString(), e.info.shape == Shape::PositionTextOrAll);
+        break;
+    default:
+        if (value.type() != Value::Type::String)
+            throw AutomationError(ErrorCode::WrongValueType,
+                                  std::string(e.info.name) + " takes a text record, not " + typeName(value.type()));
+        if (e.info.shape == Shape::Record && (value.asString().empty() || value.asString().back() != '\0'))
+            throw AutomationError(ErrorCode::MissingTerminator, std::string(e.info.name) + " record");
+        break;
+    }
+    e.act(*this, value, position);
+}
+
+static int positionArgument(const char* member, const Value& argument)
+{
+    if (!argument.isNumeric())
+        throw AutomationError(ErrorCode::WrongValueType,
+                              std::string(member) + " takes a position number, not " + typeName(argument.type()));
+    const double n = argument.type() == Value::Type::Double ? argument.asDouble()
+                     : argument.type() == Value::Type::Int32 ? argument.asInt32()
+                                                             : argument.asInt16();
+    if (n != std::floor(n) || n < 1 || n > 32)
+        throw AutomationError(ErrorCode::PositionOutOfRange, plainNumber(n));
+    return static_cast<int>(n);
+}
+
+Value ForecourtServer::get(std::string_view member, const std::optional<Value>& argument)
+{
+    const Entry& e = lookup(member);
+    if (e.info.access != Access::Get)
+        throw AutomationError(ErrorCode::WrongAccess, "'" + std::string(e.info.name) + "' is assigned, not read");
+    int position = 0;
+    if (e.info.shape == Shape::PositionArgument) {
+        if (!argument)
+            throw AutomationError(ErrorCode::WrongAccess, std::string(e.info.name) + " needs a position number");
+        position = positionArgument(e.info.name, *argument);
+    } else if (argument) {
+        throw AutomationError(ErrorCode::WrongAccess, std::string(e.info.name) + " takes no argument");
+    }
+    return e.act(*this, Value(), position);
+}
+
+void ForecourtServer::setWindowControl(const std::string& record)
+{
+    const auto parsed = parseRecord(record, true);
+    const std::string word = trim(parsed.firstLine());
+    if (equalsIgnoreCase(word, "Visible"))
+        m_windowVisible = true;
+    else if (equalsIgnoreCase(word, "Hide"))
+        m_windowVisible = false;
+    else
+        throw AutomationError(ErrorCode::InvalidValue, "WindowControl takes \"Visible\" or \"Hide\", not \"" + word + "\"");
+}
+
+void registerForecourtServer(AutomationRegistry& registry)
+{
+    registry.add(kProgId, [] { return std::make_unique<ForecourtServer>(); });
+}
+
+} // namespace vantrel::forecourt

@@ -1,0 +1,79 @@
+// The embedded "Vantrel.Application": a simulated forecourt behind the
+// automation interface. A member table maps each member name to its access
+// kind, the shape of its value or argument, and the device that acts on it;
+// anything outside that table is refused with a numbered error.
+#pragma once
+
+#include "clock.h"
+#include "fueling_positions.h"
+#include "reader_terminals.h"
+#include "site_devices.h"
+
+#include "server/automation_object.h"
+
+#include <memory>
+#include <span>
+
+namespace vantrel {
+class AutomationRegistry;
+}
+
+namespace vantrel::forecourt {
+
+// What a member accepts.
+enum class Shape {
+    Record,            // put: a string record ended by NUL
+    Message,           // put: a string record, NUL optional (display messages)
+    PositionText,      // put: "01".."32"
+    PositionTextOrAll, // put: "01".."32" or "0"
+    Int16,             // put: a 16-bit integer
+    NoArgument,        // read with no argument
+    PositionArgument,  // read with one numeric argument 1..32
+};
+
+struct MemberInfo {
+    const char* name;
+    Access access; // Put, or Get for reads (Call reaches reads too)
+    Shape shape;
+};
+
+class ForecourtServer : public AutomationObject {
+public:
+    // Uses the steady clock when none is given.
+    explicit ForecourtServer(std::shared_ptr<Clock> clock = nullptr);
+    ~ForecourtServer() override;
+
+    void put(std::string_view member, const Value& value) override;
+    Value get(std::string_view member, const std::optional<Value>& argument) override;
+
+    static std::span<const MemberInfo> members();
+
+    FuelingPositions& fueling() { return m_fueling; }
+    ReaderTerminals& readers() { return m_readers; }
+    CarWash& carWash() { return m_carWash; }
+    TankMonitor& tankMonitor() { return m_tankMonitor; }
+    PriceSign& priceSign() { return m_priceSign; }
+    bool windowVisible() const { return m_windowVisible; }
+    int helpRequests() const { return m_helpRequests; }
+    void setWindowControl(const std::string& record);
+    void noteHelpRequest() { ++m_helpRequests; }
+
+    struct Entry;
+
+private:
+    const Entry& lookup(std::string_view member) const;
+
+    std::shared_ptr<Clock> m_clock;
+    FuelingPositions m_fueling;
+    ReaderTerminals m_readers;
+    CarWash m_carWash;
+    TankMonitor m_tankMonitor;
+    PriceSign m_priceSign;
+    bool m_windowVisible = true;
+    int m_helpRequests = 0;
+};
+
+inline constexpr const char* kProgId = "Vantrel.Application";
+void registerForecourtServer(AutomationRegistry& registry);
+
+} // namespace vantrel::forecourt

@@ -1,0 +1,97 @@
+#include "record_parser.h"
+
+#include "server/automation_error.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace vantrel::forecourt {
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+std::string trim(std::string_view text)
+{
+    const auto b = text.find_first_not_of(" \t");
+    if (b == std::string_view::npos)
+        return {};
+    const auto e = text.find_last_not_of(" \t");
+    return std::string(text.substr(b, e - b + 1));
+}
+
+std::optional<std::string> ParsedRecord::find(std::string_view key) const
+{
+    for (const auto& line : lines)
+        if (line.hasKey && equalsIgnoreCase(line.key, key))
+            return line.value;
+    return std::nullopt;
+}
+
+std::string ParsedRecord::require(std::string_view key) const
+{
+    auto value = find(key);
+    if (!value)
+        throw AutomationError(ErrorCode::MissingKey, "no \"" + std::string(key) + "=\" line");
+    return *value;
+}
+
+std::string ParsedRecord::firstLine() const { return lines.empty() ? std::string() : lines.front().value; }
+
+ParsedRecord parseRecord(std::string_view record, bool requireNul)
+{
+    ParsedRecord parsed;
+    const auto nul = record.find('\0');
+    if (nul != std::string_view::npos) {
+        if (nul + 1 != record.size())
+            throw AutomationError(ErrorCode::MalformedRecord, "bytes follow the NUL terminator");
+        parsed.terminated = true;
+        record = record.substr(0, nul);
+    } else if (requireNul) {
+        throw AutomationError(ErrorCode::MissingTerminator);
+    }
+    std::size_t start = 0;
+    while (start < record.size()) {
+        auto end = record.find('\n', start);
+        if (end == std::string_view::npos)
+            end = record.size();
+        std::string_view text = record.substr(start, end - start);
+        if (!text.empty() && text.back() == '\r')
+            text.remove_suffix(1);
+        RecordLine line;
+        const auto eq = text.find('=');
+        if (eq != std::string_view::npos && eq > 0 && text.substr(0, eq).find_first_not_of(" \t") != std::string_view::npos) {
+            line.hasKey = true;
+            line.key = trim(text.substr(0, eq));
+            // Values keep inner text; only the blanks right after "=" go.
+            std::string_view value = text.substr(eq + 1);
+            while (!value.empty() && value.front() == ' ')
+                value.remove_prefix(1);
+            line.value = std::string(value);
+        } else {
+            line.value = std::string(text);
+        }
+        parsed.lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return parsed;
+}
+
+int parsePosition(std::string_view text, bool allowAll)
+{
+    const std::string t = trim(text);
+    const bool digits = !t.empty() && t.size() <= 2 && std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (digits) {
+        const int n = std::stoi(t);
+        if (n >= 1 && n <= 32 && t.size() == 2)
+            return n;
+        if (allowAll && t == "0")
+            return 0;
+    }
+    throw AutomationError(ErrorCode::PositionOutOfRange, "\"" + t + "\"");
+}
+
+} // namespace vantrel::forecourt

@@ -1,0 +1,61 @@
+#include "automation_error.h"
+
+#include <array>
+
+namespace vantrel {
+
+namespace {
+constexpr std::array kErrors = {
+    ErrorInfo{ErrorCode::Overflow, "Overflow"},
+    ErrorInfo{ErrorCode::TypeMismatch, "Type mismatch"},
+    ErrorInfo{ErrorCode::CannotCreateObject, "Cannot create the automation server"},
+    ErrorInfo{ErrorCode::UnknownMember, "The server has no such property or method"},
+    ErrorInfo{ErrorCode::WrongAccess, "Wrong kind of access or wrong number of arguments for this member"},
+    ErrorInfo{ErrorCode::WrongValueType, "The value has the wrong type for this member"},
+    ErrorInfo{ErrorCode::MissingTerminator, "The record does not end with its NUL terminator"},
+    ErrorInfo{ErrorCode::PositionOutOfRange, "Position outside 01 to 32"},
+    ErrorInfo{ErrorCode::MalformedRecord, "The record cannot be read"},
+    ErrorInfo{ErrorCode::MissingKey, "A required line is missing from the record"},
+    ErrorInfo{ErrorCode::InvalidValue, "A value in the record is not valid"},
+    ErrorInfo{ErrorCode::SaleStateConflict, "The fueling position cannot do that in its present state"},
+    ErrorInfo{ErrorCode::NoSaleToPay, "There is no sale to pay out at this fueling position"},
+    ErrorInfo{ErrorCode::NotStopped, "The fueling position is not stopped"},
+    ErrorInfo{ErrorCode::HoseGroupIncomplete, "A hose group of the price record lacks its tier prices"},
+    ErrorInfo{ErrorCode::ReaderRefused, "The reader terminal cannot act on the record"},
+    ErrorInfo{ErrorCode::UnknownCarWashCode, "Unknown car wash code"},
+    ErrorInfo{ErrorCode::CarWashRecordInvalid, "The car wash request cannot be read"},
+    ErrorInfo{ErrorCode::TankMonitorBusy, "The tank monitor cannot start a report"},
+    ErrorInfo{ErrorCode::PriceSignRecordInvalid, "The price sign command cannot be read"},
+    ErrorInfo{ErrorCode::InternalError, "Internal error"},
+};
+} // namespace
+
+std::span<const ErrorInfo> errorTable() { return kErrors; }
+
+const char* errorSummary(ErrorCode code)
+{
+    for (const auto& e : kErrors)
+        if (e.code == code)
+            return e.summary;
+    return "Unknown error";
+}
+
+static std::string describe(ErrorCode code, const std::string& detail)
+{
+    std::string text = errorSummary(code);
+    if (!detail.empty())
+        text += ": " + detail;
+    return text;
+}
+
+AutomationError::AutomationError(ErrorCode code, const std::string& detail)
+    : AutomationError(static_cast<int>(code), describe(code, detail))
+{
+}
+
+AutomationError::AutomationError(int number, std::string description)
+    : std::runtime_error(description), m_number(number), m_description(std::move(description))
+{
+}
+
+} // namespace vantrel

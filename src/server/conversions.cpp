@@ -1,0 +1,82 @@
+#include "conversions.h"
+
+#include "automation_error.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace vantrel {
+
+std::string plainNumber(double value)
+{
+    if (std::isnan(value))
+        return "NaN";
+    if (std::isinf(value))
+        return value < 0 ? "-Infinity" : "Infinity";
+    if (value == 0)
+        return "0";
+    char buffer[400];
+    const auto res = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    return std::string(buffer, res.ptr);
+}
+
+std::string toText(const Value& value)
+{
+    switch (value.type()) {
+    case Value::Type::Empty: return {};
+    case Value::Type::Int16: return std::to_string(value.asInt16());
+    case Value::Type::Int32: return std::to_string(value.asInt32());
+    case Value::Type::Double: return plainNumber(value.asDouble());
+    case Value::Type::String: return value.asString();
+    case Value::Type::Bool: return value.asBool() ? "True" : "False";
+    }
+    return {};
+}
+
+static std::int16_t roundToInt16(double v, const std::string& shown)
+{
+    if (std::isnan(v))
+        throw AutomationError(ErrorCode::TypeMismatch, "'" + shown + "' is not a number");
+    const double rounded = std::nearbyint(v); // default rounding mode: halves to even
+    if (rounded < std::numeric_limits<std::int16_t>::min() || rounded > std::numeric_limits<std::int16_t>::max())
+        throw AutomationError(ErrorCode::Overflow, shown + " does not fit a 16-bit integer");
+    return static_cast<std::int16_t>(rounded);
+}
+
+// A whole text that is one number: optional blanks, sign, digits with one
+// decimal point, optional exponent, optional blanks.
+static bool parseWholeNumber(const std::string& text, double& out)
+{
+    std::size_t b = text.find_first_not_of(" \t");
+    std::size_t e = text.find_last_not_of(" \t");
+    if (b == std::string::npos)
+        return false;
+    std::string_view s(text.data() + b, e - b + 1);
+    if (!s.empty() && s.front() == '+')
+        s.remove_prefix(1);
+    if (s.empty())
+        return false;
+    const auto res = std::from_chars(s.data(), s.data() + s.size(), out, std::chars_format::general);
+    return res.ec == std::errc() && res.ptr == s.data() + s.size();
+}
+
+std::int16_t toInt16(const Value& value)
+{
+    switch (value.type()) {
+    case Value::Type::Empty: return 0;
+    case Value::Type::Int16: return value.asInt16();
+    case Value::Type::Int32: return roundToInt16(value.asInt32(), std::to_string(value.asInt32()));
+    case Value::Type::Double: return roundToInt16(value.asDouble(), plainNumber(value.asDouble()));
+    case Value::Type::Bool: return value.asBool() ? -1 : 0;
+    case Value::Type::String: {
+        double d = 0;
+        if (!parseWholeNumber(value.asString(), d))
+            throw AutomationError(ErrorCode::TypeMismatch, "'" + value.asString() + "' is not a number");
+        return roundToInt16(d, value.asString());
+    }
+    }
+    return 0;
+}
+
+} // namespace vantrel

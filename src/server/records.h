@@ -1,0 +1,51 @@
+// Building blocks of command records. A record is a std::string of bytes
+// 0..255: key=value lines ended by CR LF (a few records use LF alone), the
+// whole ended by one NUL. Handlers build every record from these blocks so
+// that line ends, zero-filled numbers and packet counts are written one way.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vantrel::rec {
+
+inline constexpr std::string_view CRLF = "\r\n";
+inline constexpr char LF = '\n';
+inline constexpr char NUL = '\0';
+inline constexpr char ESC = '\x1b';
+
+// record + text + CR LF
+void appendLine(std::string& record, std::string_view text);
+// record + key + value + CR LF
+void appendLine(std::string& record, std::string_view key, std::string_view value);
+// record + text + LF
+void appendLfLine(std::string& record, std::string_view text);
+// record + NUL
+void appendNul(std::string& record);
+
+// The value rounded to a whole number (halves away from zero) and written
+// with at least `digits` digits, zero-filled; a longer value is written
+// whole. zeroFilled(3, 3) is "003", zeroFilled(1234567, 6) is "1234567",
+// zeroFilled(12.5, 6) is "000013", zeroFilled(-5, 3) is "-005".
+std::string zeroFilled(double value, int digits);
+
+// Two-digit position text, "01".."32".
+std::string positionText(int position);
+
+// The output packet record: "ReaderPosition=" line, "PacketCount=" with the
+// data length zero-filled to `countDigits`, "PacketData=" with the data, each
+// ended by CR LF, then NUL.
+std::string packetRecord(std::string_view position, std::string_view data, int countDigits = 3);
+
+// The leading number of a prompt answer: blanks, tabs and line feeds are
+// skipped wherever they stand; then an optional sign, digits and one decimal
+// point, up to the first character that does not fit. No number reads as 0.
+double readPromptNumber(std::string_view text);
+
+// Signed-number form: one blank before a zero or positive number, "-"
+// before a negative one, no leading zero before a fraction:
+// 15 -> " 15", 0.5 -> " .5", -2.5 -> "-2.5", 0 -> " 0".
+std::string signedNumber(double value);
+
+} // namespace vantrel::rec

@@ -1,0 +1,48 @@
+// A prompter that answers from queues: the script runner queues what the
+// script says, tests queue what they need. Every prompt is recorded. A
+// question or input box with nothing queued throws NothingQueued.
+#pragma once
+
+#include "prompter.h"
+
+#include <deque>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+class QueuedPrompter : public Prompter {
+public:
+    struct NothingQueued : std::runtime_error {
+        using std::runtime_error::runtime_error;
+    };
+    struct Shown {
+        enum class Kind { Message, Question, Input } kind;
+        std::string title;
+        std::string text; // message text, question text or input prompt
+        std::string answer; // "yes"/"no" for questions, the entry for inputs
+    };
+
+    using Prompter::message;
+    void message(std::string_view text, std::string_view title) override;
+    bool question(std::string_view text, std::string_view title) override;
+    std::string input(std::string_view prompt, std::string_view title) override;
+
+    void queueAnswer(std::string answer) { m_answers.push_back(std::move(answer)); }
+    void queueCancel() { m_answers.push_back(std::string()); }
+    void queueReply(bool yes) { m_replies.push_back(yes); }
+    bool hasPending() const { return !m_answers.empty() || !m_replies.empty(); }
+
+    const std::vector<Shown>& shown() const { return m_shown; }
+    std::vector<std::string> messages() const;
+    void clear() { m_shown.clear(); }
+
+private:
+    std::deque<std::string> m_answers;
+    std::deque<bool> m_replies;
+    std::vector<Shown> m_shown;
+};
+
+} // namespace vantrel

@@ -1,0 +1,78 @@
+// The context every handler runs on: the one server reference, the current
+// fueling position, the last record, the result and description boxes as
+// exact bytes, the prompter and the windows. A click, a script line and a
+// test all hand a handler the same Session, so handlers never see a widget.
+//
+// Server calls and prompts go through observing wrappers, so every call,
+// answer and box change reaches the observers (trace, script printer, the
+// window that shows the boxes) in the order it happens.
+#pragma once
+
+#include "prompter.h"
+#include "session_observer.h"
+#include "window_host.h"
+
+#include "server/automation_object.h"
+
+#include <array>
+#include <memory>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+class Session {
+public:
+    Session(AutomationObject& server, Prompter& prompter, WindowHost& windows, Waiter& waiter);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // The server as handlers reach it (Zeph): every call is observed.
+    AutomationObject& server();
+    Prompter& prompter();
+    WindowHost& windows() { return m_windows; }
+
+    const std::string& box(Box which) const { return m_boxes[static_cast<std::size_t>(which)]; }
+    void setBox(Box which, std::string text);
+    const std::string& textBox() const { return box(Box::TextBox); }
+    const std::string& inBox() const { return box(Box::InBox); }
+    void setTextBox(std::string text) { setBox(Box::TextBox, std::move(text)); }
+    void setInBox(std::string text) { setBox(Box::InBox, std::move(text)); }
+
+    // Current fueling position: FP (1..32) and FPText ("01".."32").
+    std::int16_t fp() const { return m_fp; }
+    const std::string& fpText() const { return m_fpText; }
+    void setFp(std::int16_t fp) { m_fp = fp; }
+    void setFpText(std::string text) { m_fpText = std::move(text); }
+
+    // The record most recently built for an assignment.
+    Value recordData;
+    // Stress test flag: 0 off, 1 on.
+    std::int16_t stressActive = 0;
+
+    // A wait step of `ticks` ticks of the timer that counts `counter` down.
+    void waitTicks(std::int16_t& counter, int ticks);
+
+    void addObserver(SessionObserver* observer);
+    void removeObserver(SessionObserver* observer);
+    const std::vector<SessionObserver*>& observers() const { return m_observers; }
+    // For the shell: a window was shown or hidden.
+    void notifyWindow(std::string_view window, bool shown);
+
+private:
+    class ObservedServer;
+    class ObservedPrompter;
+
+    std::vector<SessionObserver*> m_observers;
+    std::unique_ptr<ObservedServer> m_server;
+    std::unique_ptr<ObservedPrompter> m_prompter;
+    WindowHost& m_windows;
+    Waiter& m_waiter;
+    std::array<std::string, 4> m_boxes;
+    std::int16_t m_fp = 1;
+    std::string m_fpText = "01";
+};
+
+} // namespace vantrel

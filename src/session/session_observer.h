@@ -1,0 +1,37 @@
+// Everything that happens in a session, as events: server calls, prompts,
+// box changes, windows and waits. The trace writer and the script runner's
+// printer listen here; nothing in a handler knows they exist.
+#pragma once
+
+#include "server/automation_object.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+enum class Box { TextBox, InBox, TextBoxPumpNumber, DeviceData };
+const char* boxName(Box box);
+
+struct CallEvent {
+    Access access;
+    std::string member;
+    std::optional<Value> argument; // put: the value; get and call: the argument, if any
+    std::optional<Value> result;   // get and call, when the call returned
+};
+
+class SessionObserver {
+public:
+    virtual ~SessionObserver() = default;
+    virtual void callMade(const CallEvent&) {}
+    virtual void callFailed(std::string_view /*member*/, int /*number*/, std::string_view /*description*/) {}
+    virtual void messageShown(std::string_view /*title*/, std::string_view /*text*/) {}
+    virtual void questionAnswered(std::string_view /*title*/, std::string_view /*text*/, bool /*yes*/) {}
+    virtual void inputAnswered(std::string_view /*title*/, std::string_view /*prompt*/, std::string_view /*answer*/) {}
+    virtual void boxChanged(Box, std::string_view /*text*/) {}
+    virtual void windowShown(std::string_view /*window*/, bool /*shown*/) {}
+    virtual void waitStarted(int /*ticks*/) {}
+};
+
+} // namespace vantrel

@@ -1,0 +1,31 @@
+// Keeps a widget showing one of the session's boxes in display form. The
+// session holds the exact bytes; the widget only shows them.
+#pragma once
+
+#include "session/session_observer.h"
+
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace vantrel {
+
+class Session;
+
+class BoxBinding : public SessionObserver {
+public:
+    BoxBinding(Session& session, Box box, QLineEdit* line);
+    BoxBinding(Session& session, Box box, QPlainTextEdit* text);
+    ~BoxBinding() override;
+    BoxBinding(const BoxBinding&) = delete;
+    BoxBinding& operator=(const BoxBinding&) = delete;
+
+    void boxChanged(Box box, std::string_view text) override;
+
+private:
+    Session& m_session;
+    Box m_box;
+    QLineEdit* m_line = nullptr;
+    QPlainTextEdit* m_text = nullptr;
+};
+
+} // namespace vantrel

@@ -1,0 +1,134 @@
+#include "form.h"
+
+#include "display_form.h"
+
+#include "session/handler_runner.h"
+#include "session/session.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+namespace vantrel {
+
+QRect toPixels(const Twips& t)
+{
+    return QRect(t.left / kTwipsPerPixel, t.top / kTwipsPerPixel, t.width / kTwipsPerPixel, t.height / kTwipsPerPixel);
+}
+
+void paintButton(QWidget* widget, Bgr colour)
+{
+    // A style sheet colours the face on every platform style; the text stays black.
+    widget->setStyleSheet(QStringLiteral("background-color: rgb(%1, %2, %3); color: black;")
+                              .arg(colour.red())
+                              .arg(colour.green())
+                              .arg(colour.blue()));
+}
+
+Form::Form(Session& session, const QString& objectName, const QString& caption, Twips clientSize, QWidget* owner)
+    : QWidget(owner, owner ? Qt::Dialog : Qt::Window), m_session(session)
+{
+    setObjectName(objectName);
+    setWindowTitle(caption);
+    setFixedSize(clientSize.width / kTwipsPerPixel, clientSize.height / kTwipsPerPixel);
+    if (owner)
+        setWindowModality(Qt::WindowModal);
+}
+
+QPushButton* Form::button(const std::string& name) const
+{
+    const auto it = m_buttons.find(name);
+    return it == m_buttons.end() ? nullptr : it->second;
+}
+
+QLabel* Form::addLabel(const LabelSpec& spec)
+{
+    auto* label = new QLabel(fromBytes(spec.caption), this);
+    label->setObjectName(QString::fromStdString(spec.name));
+    label->setGeometry(toPixels(spec.geometry));
+    label->setWordWrap(true);
+    if (spec.colour) {
+        label->setAutoFillBackground(true);
+        label->setStyleSheet(QStringLiteral("background-color: rgb(%1, %2, %3);")
+                                 .arg(spec.colour->red())
+                                 .arg(spec.colour->green())
+                                 .arg(spec.colour->blue()));
+    }
+    return label;
+}
+
+void Form::addButtons(std::vector<ButtonSpec> specs)
+{
+    for (auto& spec : specs) {
+        auto* b = new QPushButton(this);
+        b->setObjectName(QString::fromStdString(spec.name));
+        b->setGeometry(toPixels(spec.geometry));
+        // Long captions with runs of blanks wrap on narrow buttons; a label
+        // inside the button keeps every blank and wraps like the original.
+        auto* text = new QLabel(fromBytes(spec.caption), b);
+        text->setAlignment(Qt::AlignCenter);
+        text->setWordWrap(true);
+        text->setAttribute(Qt::WA_TransparentForMouseEvents);
+        text->setGeometry(b->rect().adjusted(2, 1, -2, -1));
+        text->setObjectName(QString::fromStdString(spec.name) + "_caption");
+        b->setAccessibleName(fromBytes(spec.caption));
+        if (spec.colour)
+            paintButton(b, *spec.colour);
+        b->setEnabled(static_cast<bool>(spec.handler));
+        if (spec.handler) {
+            Handler handler = spec.handler;
+            connect(b, &QPushButton::clicked, this, [this, handler] { run(handler); });
+        }
+        m_buttons[spec.name] = b;
+        m_controls.push_back(std::move(spec));
+    }
+}
+
+QTimer* Form::addTimer(const std::string& name, int intervalMs, Handler handler)
+{
+    auto* timer = new QTimer(this);
+    timer->setObjectName(QString::fromStdString(name));
+    timer->setInterval(intervalMs);
+    connect(timer, &QTimer::timeout, this, [this, name] { fireTimer(name); });
+    m_timers[name] = {timer, std::move(handler)};
+    return timer;
+}
+
+std::vector<std::string> Form::timerNames() const
+{
+    std::vector<std::string> names;
+    for (const auto& [name, t] : m_timers)
+        names.push_back(name);
+    return names;
+}
+
+bool Form::fireTimer(const std::string& name)
+{
+    const auto it = m_timers.find(name);
+    if (it == m_timers.end())
+        return false;
+    run(it->second.second);
+    return true;
+}
+
+void Form::run(const Handler& handler) { runHandler(m_session, handler); }
+
+void Form::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_reportedShown) {
+        m_reportedShown = true;
+        m_session.notifyWindow(objectName().toStdString(), true);
+    }
+}
+
+void Form::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    if (m_reportedShown) {
+        m_reportedShown = false;
+        m_session.notifyWindow(objectName().toStdString(), false);
+    }
+}
+
+} // namespace vantrel

@@ -1,0 +1,60 @@
+// The base of every window: built from control tables, one button per row,
+// with the row's object name, caption, place (twips at 15 per pixel) and
+// colour, its click running the row's handler through the handler runner.
+// A form tells the session when it is shown or hidden, and keeps its timers
+// by name so that a script can fire them.
+#pragma once
+
+#include "session/button_spec.h"
+
+#include <QWidget>
+
+#include <map>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace vantrel {
+
+class Session;
+
+QRect toPixels(const Twips& twips);
+void paintButton(QWidget* button, Bgr colour);
+
+class Form : public QWidget {
+    Q_OBJECT
+public:
+    // A secondary window (owner given) is a dialog, modal over its owner.
+    Form(Session& session, const QString& objectName, const QString& caption, Twips clientSize, QWidget* owner);
+
+    Session& session() { return m_session; }
+    const std::vector<ButtonSpec>& controls() const { return m_controls; }
+    QPushButton* button(const std::string& name) const;
+    QLabel* addLabel(const LabelSpec& spec);
+    void addButtons(std::vector<ButtonSpec> specs);
+
+    // A window timer: `handler` runs through the handler runner on every tick.
+    QTimer* addTimer(const std::string& name, int intervalMs, Handler handler);
+    std::vector<std::string> timerNames() const;
+    // Runs one tick of the named timer now; false if there is no such timer.
+    bool fireTimer(const std::string& name);
+
+    // Runs a handler of this window as a click would.
+    void run(const Handler& handler);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    Session& m_session;
+    std::vector<ButtonSpec> m_controls;
+    std::map<std::string, QPushButton*> m_buttons;
+    std::map<std::string, std::pair<QTimer*, Handler>> m_timers;
+    bool m_reportedShown = false;
+};
+
+} // namespace vantrel

@@ -1,0 +1,145 @@
+// The main window built offscreen: its controls, start-up state and the
+// selector's events as the platform raises them.
+#include "support/session_rig.h"
+
+#include "app/application.h"
+#include "forecourt/forecourt_server.h"
+#include "server/automation_registry.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace vantrel;
+using namespace vantrel::test;
+
+namespace {
+
+struct Started {
+    AutomationRegistry registry;
+    QueuedPrompter prompter;
+    ImmediateWaiter waiter;
+    std::unique_ptr<Application> app;
+    Started()
+    {
+        forecourt::registerForecourtServer(registry);
+        app = Application::start(registry, forecourt::kProgId, prompter, waiter);
+    }
+};
+
+QString labelColour(QWidget* w) { return w->styleSheet(); }
+
+} // namespace
+
+TEST(Startup, TitlePositionAndBoxes)
+{
+    Started s;
+    ASSERT_NE(s.app, nullptr);
+    MainWindow& w = s.app->mainWindow();
+    EXPECT_EQ(w.windowTitle(), MainWindow::titleFor(QDate::currentDate()));
+    EXPECT_TRUE(w.windowTitle().startsWith("Vantrel Test Utility  ("));
+    EXPECT_TRUE(w.windowTitle().endsWith(")"));
+    EXPECT_EQ(s.app->session().fp(), 1);
+    EXPECT_EQ(s.app->session().fpText(), "01");
+    EXPECT_EQ(s.app->session().stressActive, 0);
+    EXPECT_EQ(w.pumpNumberBox()->text(), "Fueling Position -> 1");
+    EXPECT_EQ(w.textBox()->text(), "Function Box");
+    EXPECT_TRUE(w.inBox()->toPlainText().isEmpty());
+    EXPECT_TRUE(w.selectorButton(1)->isChecked());
+    EXPECT_EQ(w.size(), QSize(577, 524));
+}
+
+TEST(Startup, TitleCarriesTheDate)
+{
+    const QDate date(2026, 12, 8);
+    const QString title = MainWindow::titleFor(date);
+    EXPECT_TRUE(title.contains(QLocale::system().toString(date, QLocale::ShortFormat)));
+}
+
+TEST(Startup, UnknownIdentifierReportsAndOpensNoWindow)
+{
+    AutomationRegistry registry;
+    QueuedPrompter prompter;
+    ImmediateWaiter waiter;
+    auto app = Application::start(registry, "No.Such.Server", prompter, waiter);
+    EXPECT_EQ(app, nullptr);
+    ASSERT_EQ(prompter.messages().size(), 1u);
+    EXPECT_EQ(prompter.messages()[0].rfind("Error 429: ", 0), 0u);
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty() ||
+                std::none_of(QApplication::topLevelWidgets().begin(), QApplication::topLevelWidgets().end(),
+                             [](QWidget* w) { return w->isVisible(); }));
+}
+
+TEST(MainWindowControls, NamesAreUniqueAndCaptionsExact)
+{
+    Started s;
+    std::set<std::string> names;
+    for (const auto& spec : s.app->mainWindow().controls())
+        EXPECT_TRUE(names.insert(spec.name).second) << spec.name;
+    // Part of the table: spot checks of captions, places and colours.
+    auto* stopAll = s.app->mainWindow().button("STOP_ALL");
+    ASSERT_NE(stopAll, nullptr);
+    EXPECT_EQ(stopAll->geometry(), QRect(408, 432, 33, 25));
+    EXPECT_EQ(s.app->mainWindow().findChild<QLabel*>("STOP_ALL_caption")->text(), "ALL");
+    EXPECT_EQ(s.app->mainWindow().findChild<QLabel*>("ClearKeyEntry_caption")->text(), "ClearTopKeyQue");
+    EXPECT_EQ(names.size(), 55u);
+    for (int n = 1; n <= 32; ++n) {
+        EXPECT_NE(s.app->mainWindow().findChild<QRadioButton*>(QString("Button%1").arg(n)), nullptr);
+        EXPECT_NE(s.app->mainWindow().findChild<QLabel*>(QString("ButtLab%1").arg(n)), nullptr);
+    }
+    EXPECT_EQ(s.app->mainWindow().findChild<QRadioButton*>("Button17")->geometry().topLeft(), QPoint(520, 88));
+}
+
+TEST(MainWindowControls, ButtonsWithoutHandlerAreDisabled)
+{
+    Started s;
+    for (const auto& spec : s.app->mainWindow().controls()) {
+        auto* b = s.app->mainWindow().button(spec.name);
+        if (!spec.handler)
+            EXPECT_FALSE(b->isEnabled()) << spec.name;
+    }
+    EXPECT_TRUE(s.app->mainWindow().button("WindowControl")->isEnabled());
+    EXPECT_TRUE(s.app->mainWindow().button("HELP_BUTTON")->isEnabled());
+}
+
+TEST(MainWindowView, InBoxShowsControlPictures)
+{
+    Started s;
+    s.app->session().setInBox(std::string("A\r\nB\n\0", 6));
+    EXPECT_EQ(s.app->mainWindow().inBox()->toPlainText(), QString::fromUtf8("A\u240D\u240A\nB\u240A\n\u2400"));
+    EXPECT_EQ(s.app->session().inBox(), std::string("A\r\nB\n\0", 6));
+}
+
+TEST(MainWindowView, WindowControlPressedEndToEnd)
+{
+    Started s;
+    s.prompter.queueReply(false);
+    s.app->mainWindow().button("WindowControl")->click();
+    auto& server = static_cast<forecourt::ForecourtServer&>(s.app->server());
+    EXPECT_FALSE(server.windowVisible());
+    EXPECT_EQ(s.app->mainWindow().textBox()->text(), "<Object>.WindowControl = (data)");
+}
+
+TEST(SelectorEvents, ClickGivesFocusThenSelects)
+{
+    Started s;
+    MainWindow& w = s.app->mainWindow();
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QTest::mouseClick(w.selectorButton(7), Qt::LeftButton);
+    EXPECT_EQ(s.app->session().fp(), 7);
+    EXPECT_EQ(s.app->session().fpText(), "07");
+    EXPECT_EQ(w.pumpNumberBox()->text(), "Fueling Position -> 7");
+    EXPECT_TRUE(labelColour(w.findChild<QLabel*>("ButtLab7")).contains("rgb(255, 0, 0)"));
+    EXPECT_TRUE(w.inBox()->toPlainText().contains("7"));
+    QTest::mouseClick(w.selectorButton(3), Qt::LeftButton);
+    EXPECT_TRUE(labelColour(w.findChild<QLabel*>("ButtLab7")).contains("rgb(255, 255, 128)"));
+    EXPECT_EQ(s.app->session().fpText(), "03");
+}

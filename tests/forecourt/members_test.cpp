@@ -1,0 +1,157 @@
+// Every member of the server's interface accepts its documented shape and
+// refuses the others with a numbered error.
+#include "forecourt/forecourt_server.h"
+#include "server/automation_error.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace vantrel;
+using namespace vantrel::forecourt;
+
+namespace {
+
+template <std::size_t N>
+std::string lit(const char (&t)[N]) { return std::string(t, N - 1); }
+
+int errorOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const AutomationError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+// A value of the documented shape that the member accepts on a fresh server.
+Value goodValue(const MemberInfo& m)
+{
+    const std::string name = m.name;
+    switch (m.shape) {
+    case Shape::PositionText:
+    case Shape::PositionTextOrAll: return Value::string("05");
+    case Shape::Int16: return Value::int16(1);
+    default: break;
+    }
+    static const std::map<std::string, std::string> records = {
+        {"Authorize", lit("FuelingPosition=05\r\nHose=0\r\nMOP=F\r\nLimit=999999\r\n\0")},
+        {"Price", lit("FuelingPosition=05\r\nSlowdownPoint=15\r\nHose=1\r\nTier1=1111\r\nTier2=1111\r\n\0")},
+        {"DisplayData", lit("ReaderPosition=05\r\nMessage=Display Msg 1\r\nLine 2 Displayed\r\n\0")},
+        {"PreloadDisplayMessage", lit("Section=1\r\nMessageType=Card\r\nMessageNumber=1\r\nMessage=Get it Out\r\n\0")},
+        {"PrintOutput", lit("ReaderPosition=05\r\nJob=Header\r\nMessage=-----Header 1-----\r\n\0")},
+        {"KeyPadConfiguration", lit("ReaderPosition=05\r\nKeyData=123@R456A@789NYL0EHCe\n\0")},
+        {"KeyEntryType", lit("ReaderPosition=05\r\nEntryMode=AnyKey\r\n\0")},
+        {"BeeperControl", lit("ReaderPosition=05\nBeepCounts=03\n\0")},
+        {"PacketQueOutput", lit("ReaderPosition=05\r\nPacketCount=003\r\nPacketData=C\x10\x07\r\n\0")},
+        {"CarWashInformationRequest", lit("ReturnCardData\r\n\0")},
+        {"PriceSignDataSend", lit("Command=DisplayControl\r\nIntensity=M08\r\n\0")},
+        {"ReaderControl", lit("ReaderPosition=05\r\nChipReaderControl=Enable\r\n\0")},
+        {"WindowControl", lit("Visible\r\n\0")},
+    };
+    const auto it = records.find(name);
+    return it == records.end() ? Value() : Value::string(it->second);
+}
+
+class MemberTest : public ::testing::TestWithParam<MemberInfo> {};
+
+TEST_P(MemberTest, AcceptsDocumentedShape)
+{
+    ForecourtServer server(std::make_shared<ManualClock>());
+    const MemberInfo m = GetParam();
+    if (m.access == Access::Put) {
+        EXPECT_EQ(errorOf([&] { server.put(m.name, goodValue(m)); }), 0);
+    } else if (m.shape == Shape::PositionArgument) {
+        EXPECT_EQ(errorOf([&] { server.get(m.name, Value::int16(5)); }), 0);
+        EXPECT_EQ(errorOf([&] { server.call(m.name, Value::real(5)); }), 0);
+    } else {
+        EXPECT_EQ(errorOf([&] { server.get(m.name, std::nullopt); }), 0);
+        EXPECT_EQ(errorOf([&] { server.call(m.name, std::nullopt); }), 0);
+    }
+}
+
+TEST_P(MemberTest, RefusesOtherShapes)
+{
+    ForecourtServer server(std::make_shared<ManualClock>());
+    const MemberInfo m = GetParam();
+    if (m.access == Access::Put) {
+        EXPECT_EQ(errorOf([&] { server.get(m.name, std::nullopt); }), 450);
+        EXPECT_EQ(errorOf([&] { server.put(m.name, Value::boolean(true)); }), 1001);
+        if (m.shape == Shape::Record) {
+            EXPECT_EQ(errorOf([&] { server.put(m.name, Value::string("ReaderPosition=05\r\n")); }), 1002);
+        }
+        if (m.shape == Shape::PositionText) {
+            EXPECT_EQ(errorOf([&] { server.put(m.name, Value::string("33")); }), 1003);
+            EXPECT_EQ(errorOf([&] { server.put(m.name, Value::string("0")); }), 1003);
+        }
+        if (m.shape == Shape::Int16) {
+            EXPECT_EQ(errorOf([&] { server.put(m.name, Value::string("1")); }), 1001);
+        }
+    } else {
+        EXPECT_EQ(errorOf([&] { server.put(m.name, Value::string("x")); }), 450);
+        if (m.shape == Shape::PositionArgument) {
+            EXPECT_EQ(errorOf([&] { server.get(m.name, std::nullopt); }), 450);
+            EXPECT_EQ(errorOf([&] { server.get(m.name, Value::int16(33)); }), 1003);
+            EXPECT_EQ(errorOf([&] { server.get(m.name, Value::int16(0)); }), 1003);
+            EXPECT_EQ(errorOf([&] { server.get(m.name, Value::string("05")); }), 1001);
+        } else {
+            EXPECT_EQ(errorOf([&] { server.get(m.name, Value::int16(1)); }), 450);
+        }
+    }
+}
+
+std::string memberName(const ::testing::TestParamInfo<MemberInfo>& info) { return info.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(AllMembers, MemberTest, ::testing::ValuesIn(ForecourtServer::members().begin(),
+                                                                     ForecourtServer::members().end()),
+                         memberName);
+
+} // namespace
+
+TEST(Members, TheInterfaceIsComplete)
+{
+    const std::set<std::string> expected = {
+        "Authorize", "Deauthorize", "Stop", "Resume", "PayOutSale", "DispenserInformation",
+        "FuelingPositionInformation", "Price", "CardQue", "KeyQue", "CashInQue", "PacketQueInput", "ReadErrorQue",
+        "QueCountQuery", "ClearTopCardQue", "ClearTopKeyQue", "ClearTopCashQue", "ClearPacketEntry", "ClearErrorQue",
+        "DisplayData", "PreloadDisplayMessage", "PrintOutput", "KeyPadConfiguration", "KeyEntryType", "BeeperControl",
+        "PacketQueOutput", "ReaderInformation", "SystemVersions", "SelfDiagnosticsReportStatus",
+        "SelfDiagnosticsReportStart", "CarWashInformationRequest", "CarWashRequestStatus", "CarWashOperationStatus",
+        "CarWashDataRead", "TankMonitorStartReport", "TankMonitorReportStatus", "TankMonitorReport",
+        "PriceSignDataSend", "PriceSignDataRead", "ReaderControl", "WindowControl", "InvokeHelpFile"};
+    std::set<std::string> actual;
+    for (const auto& m : ForecourtServer::members())
+        actual.insert(m.name);
+    EXPECT_EQ(actual, expected);
+}
+
+TEST(Members, UnknownMemberRaises438)
+{
+    ForecourtServer server(std::make_shared<ManualClock>());
+    EXPECT_EQ(errorOf([&] { server.get("NoSuchMember", std::nullopt); }), 438);
+    EXPECT_EQ(errorOf([&] { server.put("NoSuchMember", Value::string("x")); }), 438);
+}
+
+TEST(Members, StopAcceptsAllPositions)
+{
+    ForecourtServer server(std::make_shared<ManualClock>());
+    EXPECT_EQ(errorOf([&] { server.put("Stop", Value::string("0")); }), 0);
+}
+
+TEST(Members, WindowControlRecordsVisibility)
+{
+    ForecourtServer server(std::make_shared<ManualClock>());
+    server.put("WindowControl", Value::string(lit("Hide\r\n\0")));
+    EXPECT_FALSE(server.windowVisible());
+    server.put("WindowControl", Value::string(lit("Visible\r\n\0")));
+    EXPECT_TRUE(server.windowVisible());
+    EXPECT_EQ(errorOf([&] { server.put("WindowControl", Value::string(lit("Maybe\r\n\0"))); }), 1006);
+}
+
+TEST(Members, InvokeHelpFileReturnsZero)
+{
+    ForecourtServer server(std::make_shared<ManualClock>());
+    EXPECT_EQ(server.call("InvokeHelpFile", std::nullopt), Value::int16(0));
+    EXPECT_EQ(server.helpRequests(), 1);
+}
