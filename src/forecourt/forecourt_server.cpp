@@ -67,7 +67,7 @@ const std::vector<S::Entry>& table()
         {{"TankMonitorReport", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return str(s.tankMonitor().report()); }},
         {{"PriceSignDataSend", A::Put, Sh::Record}, [](S& s, const Value& v, int) { s.priceSign().send(text(v)); return none(); }},
         {{"PriceSignDataRead", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return str(s.priceSign().read()); }},
-        {{"ReaderControl", A::Put, Sh::Record}, [](S& s, const Value& v, int) { s.readers().readerControl(text(v)); return none(); }},
+        {{"ReaderControl", A::Put, Sh::Record}, [](S& s, const Value& v, int) { readerControl(s.readers(), text(v)); return none(); }},
         {{"WindowControl", A::Put, Sh::Record}, [](S& s, const Value& v, int) { s.setWindowControl(text(v)); return none(); }},
         {{"InvokeHelpFile", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { s.noteHelpRequest(); return Value::int16(0); }},
     }};

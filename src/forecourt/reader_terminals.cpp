@@ -1,5 +1,7 @@
 #include "reader_terminals.h"
 
+#include "terminal_xml.h"
+
 namespace vantrel::forecourt {
 
 namespace {
@@ -59,7 +61,7 @@ std::int32_t ReaderTerminals::clearErrorQue() { return clearTop(m_readers, &Read
 void ReaderTerminals::displayData(const std::string& record)
 {
     const auto parsed = parseRecord(record, false);
-    reader(readerOf(parsed)).display = parsed.find("Message").value_or("");
+    reader(readerOf(parsed)).screen.showMessage(parsed.find("Message").value_or(""));
 }
 
 void ReaderTerminals::preloadDisplayMessage(const std::string& record) { parseRecord(record, true).require("Message"); }
@@ -67,7 +69,7 @@ void ReaderTerminals::preloadDisplayMessage(const std::string& record) { parseRe
 void ReaderTerminals::printOutput(const std::string& record)
 {
     const auto parsed = parseRecord(record, true);
-    reader(readerOf(parsed)).paper += parsed.find("Message").value_or("") + "\n";
+    reader(readerOf(parsed)).paper.addText(parsed.find("Job").value_or("Receipt"), parsed.find("Message").value_or(""));
 }
 
 void ReaderTerminals::keyPadConfiguration(const std::string& record)
@@ -91,20 +93,17 @@ void ReaderTerminals::beeperControl(const std::string& record)
 void ReaderTerminals::packetQueOutput(const std::string& record)
 {
     const auto parsed = parseRecord(record, true);
-    readerOf(parsed);
-}
-
-void ReaderTerminals::readerControl(const std::string& record)
-{
-    const auto parsed = parseRecord(record, true);
-    reader(readerOf(parsed)).chipReaderEnabled = equalsIgnoreCase(parsed.require("ChipReaderControl"), "Enable");
+    const int position = readerOf(parsed);
+    const std::string data = parsed.find("PacketData").value_or("");
+    if (!data.empty() && data.front() == '<')
+        handleXmlPacket(reader(position), position, data, m_clock);
 }
 
 std::string ReaderTerminals::readerInformation(int position) const
 {
     const auto& r = reader(position);
     return "ReaderPosition=" + std::to_string(position) + "\r\nKeyEntryMode=" + (r.entryMode.empty() ? "none" : r.entryMode) +
-           "\r\nBeeps=" + std::to_string(r.beeps) + "\r\nChipReader=" + (r.chipReaderEnabled ? "Enabled" : "Disabled");
+           "\r\nBeeps=" + std::to_string(r.beeps) + "\r\nChipReader=" + (r.emv.chipReaderEnabled ? "Enabled" : "Disabled");
 }
 
 std::string ReaderTerminals::systemVersions() const { return "Server=Vantrel embedded forecourt 1.0\r\nReaders=32"; }

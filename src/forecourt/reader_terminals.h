@@ -3,7 +3,10 @@
 #pragma once
 
 #include "clock.h"
+#include "emv_module.h"
+#include "paper.h"
 #include "record_parser.h"
+#include "screen_model.h"
 
 #include <array>
 #include <cstdint>
@@ -14,12 +17,13 @@ namespace vantrel::forecourt {
 
 struct Reader {
     std::deque<std::string> cardQueue, keyQueue, cashQueue, packetQueue, errorQueue;
-    std::string display;     // the last display message as sent
-    std::string paper;       // everything printed, with its line feeds
+    ScreenModel screen;      // the display
+    Paper paper;             // everything printed
     std::string keypad;      // the keypad layout
     std::string entryMode;   // the last key entry mode
     int beeps = 0;
-    bool chipReaderEnabled = false;
+    EmvState emv;            // the chip reader
+    std::string lastXml;     // the last XML packet received
 };
 
 class ReaderTerminals {
@@ -47,7 +51,6 @@ public:
     void keyEntryType(const std::string& record);
     void beeperControl(const std::string& record);
     void packetQueOutput(const std::string& record);
-    void readerControl(const std::string& record);
 
     std::string readerInformation(int position) const;
     std::string systemVersions() const;
