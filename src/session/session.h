@@ -51,6 +51,8 @@ public:
     Value recordData;
     // Stress test flag: 0 off, 1 on.
     std::int16_t stressActive = 0;
+    // True while a stress tick runs, so that no tick starts inside another.
+    bool stressTickRunning = false;
 
     // A wait step of `ticks` ticks of the timer that counts `counter` down.
     void waitTicks(std::int16_t& counter, int ticks);

@@ -1,0 +1,1 @@
+// Server-side tests of the xml simulation.
