@@ -1,7 +1,8 @@
-// Headless session scripts: one command per line, run against the same
-// windows and handlers a click reaches, with answers to prompts queued by
-// the script. Exit status 0 when every expectation held, 1 when one failed
-// or a server call failed unexpectedly, 2 when the script cannot be run.
+// Headless session scripts: the commands of a script run against the same
+// windows and handlers a click reaches, offscreen, with answers to prompts
+// queued by the script. Each event is printed as a readable line. Exit
+// status 0 when every expectation held, 1 when one failed or a server call
+// failed that the script did not expect, 2 when the script cannot be run.
 #pragma once
 
 #include <iosfwd>
@@ -10,9 +11,12 @@
 namespace vantrel {
 
 class AutomationRegistry;
-class TraceWriter;
+class SessionObserver;
 
 int runScriptFile(const std::string& path, const AutomationRegistry& registry, const std::string& progId,
-                  TraceWriter* trace, std::ostream& out);
+                  SessionObserver* trace, std::ostream& out);
+// As runScriptFile, with the script's text; `name` is used in messages.
+int runScript(const std::string& name, const std::string& content, const AutomationRegistry& registry,
+              const std::string& progId, SessionObserver* trace, std::ostream& out);
 
 } // namespace vantrel

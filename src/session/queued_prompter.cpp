@@ -10,7 +10,7 @@ void QueuedPrompter::message(std::string_view text, std::string_view title)
 bool QueuedPrompter::question(std::string_view text, std::string_view title)
 {
     if (m_replies.empty())
-        throw NothingQueued("no reply queued for the question \"" + std::string(text) + "\"");
+        throw NothingQueued{"no reply queued for the question \"" + std::string(text) + "\""};
     const bool yes = m_replies.front();
     m_replies.pop_front();
     m_shown.push_back({Shown::Kind::Question, std::string(title), std::string(text), yes ? "yes" : "no"});
@@ -20,7 +20,7 @@ bool QueuedPrompter::question(std::string_view text, std::string_view title)
 std::string QueuedPrompter::input(std::string_view prompt, std::string_view title)
 {
     if (m_answers.empty())
-        throw NothingQueued("no answer queued for the input box \"" + std::string(prompt) + "\"");
+        throw NothingQueued{"no answer queued for the input box \"" + std::string(prompt) + "\""};
     std::string answer = std::move(m_answers.front());
     m_answers.pop_front();
     m_shown.push_back({Shown::Kind::Input, std::string(title), std::string(prompt), answer});

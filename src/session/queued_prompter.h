@@ -7,7 +7,6 @@
 
 #include <deque>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -15,8 +14,10 @@ namespace vantrel {
 
 class QueuedPrompter : public Prompter {
 public:
-    struct NothingQueued : std::runtime_error {
-        using std::runtime_error::runtime_error;
+    // Not a std::exception on purpose: it must pass the handler runner,
+    // which reports errors, and stop the whole run instead.
+    struct NothingQueued {
+        std::string what;
     };
     struct Shown {
         enum class Kind { Message, Question, Input } kind;

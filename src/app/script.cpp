@@ -1,0 +1,168 @@
+#include "script.h"
+
+#include <charconv>
+
+namespace vantrel {
+
+namespace {
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The next word of `rest`, which loses it and the one blank after it.
+std::string_view nextWord(std::string_view& rest)
+{
+    const auto blank = rest.find(' ');
+    std::string_view word = rest.substr(0, blank);
+    rest = blank == std::string_view::npos ? std::string_view() : rest.substr(blank + 1);
+    return word;
+}
+
+bool readNumber(std::string_view text, long& out)
+{
+    if (text.empty())
+        return false;
+    const auto res = std::from_chars(text.data(), text.data() + text.size(), out);
+    return res.ec == std::errc() && res.ptr == text.data() + text.size();
+}
+
+} // namespace
+
+std::string unescapeText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            out += text[i];
+            continue;
+        }
+        if (i + 1 >= text.size())
+            throw ScriptError{0, "a lone \\ ends the text (write \\\\ for a backslash)"};
+        const char e = text[++i];
+        switch (e) {
+        case 'r': out += '\r'; break;
+        case 'n': out += '\n'; break;
+        case 't': out += '\t'; break;
+        case '0': out += '\0'; break;
+        case '\\': out += '\\'; break;
+        case 'x': {
+            const int hi = i + 1 < text.size() ? hexDigit(text[i + 1]) : -1;
+            const int lo = i + 2 < text.size() ? hexDigit(text[i + 2]) : -1;
+            if (hi < 0 || lo < 0)
+                throw ScriptError{0, "\\x needs two hexadecimal digits"};
+            out += static_cast<char>(hi * 16 + lo);
+            i += 2;
+            break;
+        }
+        default: throw ScriptError{0, std::string("unknown escape \\") + e};
+        }
+    }
+    return out;
+}
+
+std::vector<ScriptCommand> parseScript(std::string_view content)
+{
+    std::vector<ScriptCommand> commands;
+    int lineNumber = 0;
+    std::size_t start = 0;
+    while (start <= content.size()) {
+        auto end = content.find('\n', start);
+        if (end == std::string_view::npos)
+            end = content.size();
+        std::string_view line = content.substr(start, end - start);
+        start = end + 1;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        const auto first = line.find_first_not_of(" \t");
+        if (first == std::string_view::npos || line[first] == '#') {
+            if (end == content.size())
+                break;
+            continue;
+        }
+        line.remove_prefix(first);
+        try {
+            std::string_view rest = line;
+            const std::string_view verb = nextWord(rest);
+            ScriptCommand c{ScriptCommand::Kind::Select, lineNumber, {}, {}, 0, false};
+            auto position = [&](ScriptCommand::Kind kind) {
+                c.kind = kind;
+                if (!readNumber(nextWord(rest), c.number) || c.number < 1 || c.number > 32 || !rest.empty())
+                    throw ScriptError{0, std::string(verb) + " takes a selector button number 1 to 32"};
+            };
+            auto needTarget = [&](const char* what) {
+                c.target = std::string(nextWord(rest));
+                if (c.target.empty())
+                    throw ScriptError{0, std::string(verb) + " needs " + what};
+            };
+            if (verb == "select") {
+                position(ScriptCommand::Kind::Select);
+            } else if (verb == "focus") {
+                position(ScriptCommand::Kind::Focus);
+            } else if (verb == "doubleclick") {
+                position(ScriptCommand::Kind::DoubleClick);
+            } else if (verb == "press") {
+                c.kind = ScriptCommand::Kind::Press;
+                needTarget("a control name");
+                if (!rest.empty())
+                    throw ScriptError{0, "press takes one control name"};
+            } else if (verb == "type") {
+                c.kind = ScriptCommand::Kind::Type;
+                needTarget("a text box name");
+                c.text = unescapeText(rest);
+            } else if (verb == "answer") {
+                c.kind = ScriptCommand::Kind::Answer;
+                c.text = unescapeText(rest);
+            } else if (verb == "cancel") {
+                c.kind = ScriptCommand::Kind::Cancel;
+                if (!rest.empty())
+                    throw ScriptError{0, "cancel takes nothing after it"};
+            } else if (verb == "reply") {
+                c.kind = ScriptCommand::Kind::Reply;
+                if (rest != "yes" && rest != "no")
+                    throw ScriptError{0, "reply takes yes or no"};
+                c.yes = rest == "yes";
+            } else if (verb == "tick") {
+                c.kind = ScriptCommand::Kind::Tick;
+                needTarget("a timer name");
+                c.number = 1;
+                if (!rest.empty() && (!readNumber(rest, c.number) || c.number < 1))
+                    throw ScriptError{0, "tick COUNT must be a whole number of at least 1"};
+            } else if (verb == "expect") {
+                const std::string_view what = nextWord(rest);
+                if (what == "error") {
+                    c.kind = ScriptCommand::Kind::ExpectError;
+                    if (!readNumber(rest, c.number))
+                        throw ScriptError{0, "expect error takes an error number"};
+                } else {
+                    c.target = std::string(what);
+                    const std::string_view how = nextWord(rest);
+                    if (c.target.empty() || (how != "is" && how != "contains"))
+                        throw ScriptError{0, "write expect BOX is TEXT, expect BOX contains TEXT or expect error NUMBER"};
+                    c.kind = how == "is" ? ScriptCommand::Kind::ExpectIs : ScriptCommand::Kind::ExpectHas;
+                    c.text = unescapeText(rest);
+                }
+            } else {
+                throw ScriptError{0, "unknown command \"" + std::string(verb) + "\""};
+            }
+            commands.push_back(std::move(c));
+        } catch (ScriptError& e) {
+            e.line = lineNumber;
+            throw;
+        }
+        if (end == content.size())
+            break;
+    }
+    return commands;
+}
+
+} // namespace vantrel

@@ -1,0 +1,46 @@
+// The session script language, read into commands. One command per line;
+// "#" starts a comment; TEXT is the rest of the line after one blank, with
+// the escapes \r \n \t \0 \\ \xHH. Reading checks every line before anything
+// runs, so a script with a bad line runs nothing.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrel {
+
+struct ScriptCommand {
+    enum class Kind {
+        Select,      // select N
+        Focus,       // focus N
+        DoubleClick, // doubleclick N
+        Press,       // press CONTROL
+        Type,        // type CONTROL TEXT
+        Answer,      // answer TEXT / answer
+        Cancel,      // cancel
+        Reply,       // reply yes|no
+        Tick,        // tick TIMER [COUNT]
+        ExpectIs,    // expect BOX is TEXT
+        ExpectHas,   // expect BOX contains TEXT
+        ExpectError, // expect error NUMBER
+    };
+    Kind kind;
+    int line = 0;
+    std::string target; // control, timer or box, as written ("Window.Name" or "Name")
+    std::string text;   // TEXT with its escapes resolved
+    long number = 0;    // selector position, tick count or error number
+    bool yes = false;   // reply
+};
+
+struct ScriptError {
+    int line;
+    std::string reason;
+};
+
+// Throws ScriptError for the first line that is not a command.
+std::vector<ScriptCommand> parseScript(std::string_view content);
+// Resolves the escapes of TEXT; throws ScriptError (line 0) for a bad one.
+std::string unescapeText(std::string_view text);
+
+} // namespace vantrel
