@@ -1,6 +1,7 @@
 // vantrel-test: the windowed utility, or with --script a headless run of a
 // session script. --trace writes the traffic trace in either mode; --server
-// names another programmatic identifier than "Vantrel.Application".
+// names another programmatic identifier than "Vantrel.Application";
+// --screenshot saves a picture of the main window and ends.
 #include "application.h"
 #include "script_runner.h"
 #include "trace_writer.h"
@@ -11,6 +12,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
@@ -21,10 +23,10 @@
 namespace {
 
 struct Options {
-    std::string script, trace, server = vantrel::forecourt::kProgId;
+    std::string script, trace, screenshot, server = vantrel::forecourt::kProgId;
 };
 
-const char* kUsage = "usage: vantrel-test [--script FILE] [--trace FILE] [--server PROGID]\n";
+const char* kUsage = "usage: vantrel-test [--script FILE] [--trace FILE] [--server PROGID] [--screenshot PNG]\n";
 
 std::optional<Options> parse(int argc, char** argv)
 {
@@ -38,7 +40,7 @@ std::optional<Options> parse(int argc, char** argv)
             return true;
         };
         if ((arg == "--script" && next(o.script)) || (arg == "--trace" && next(o.trace)) ||
-            (arg == "--server" && next(o.server)))
+            (arg == "--server" && next(o.server)) || (arg == "--screenshot" && next(o.screenshot)))
             continue;
         return std::nullopt;
     }
@@ -88,5 +90,12 @@ int main(int argc, char** argv)
     app->mainWindow().show();
     if (auto* first = app->mainWindow().button("PayOutSale"))
         first->setFocus();
+    if (!options->screenshot.empty()) {
+        // Shows the window, saves a picture of it and ends: for the documentation.
+        QTimer::singleShot(300, [&] {
+            const bool saved = app->mainWindow().grab().save(QString::fromStdString(options->screenshot));
+            QApplication::exit(saved ? 0 : 1);
+        });
+    }
     return qapp.exec();
 }
