@@ -1,11 +1,11 @@
 #include "script_runner.h"
 
 #include "application.h"
-#include "script.h"
 #include "shell_handlers.h"
 
 #include "server/conversions.h"
 #include "session/fanout_observer.h"
+#include "session/script.h"
 #include "session/queued_prompter.h"
 #include "session/recording_window_host.h"
 #include "widgets/display_form.h"

@@ -1,7 +1,7 @@
 // Session scripts run headless, compared by their traces (parsed JSON).
 #include "support/session_rig.h"
 
-#include "app/script.h"
+#include "session/script.h"
 #include "app/script_runner.h"
 #include "app/trace_writer.h"
 #include "forecourt/forecourt_server.h"
