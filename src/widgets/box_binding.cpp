@@ -27,8 +27,10 @@ void BoxBinding::boxChanged(Box box, std::string_view text)
 {
     if (box != m_box)
         return;
-    if (m_line)
+    if (m_line) {
         m_line->setText(toDisplayForm(text, false));
+        m_line->setCursorPosition(0); // show the start of a long description
+    }
     if (m_text)
         m_text->setPlainText(toDisplayForm(text, true));
 }

@@ -31,6 +31,10 @@ Form::Form(Session& session, const QString& objectName, const QString& caption, 
     setObjectName(objectName);
     setWindowTitle(caption);
     setFixedSize(clientSize.width / kTwipsPerPixel, clientSize.height / kTwipsPerPixel);
+    // The layouts are made for an 8-point face; captions fit their buttons at that size.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     if (owner)
         setWindowModality(Qt::WindowModal);
 }
