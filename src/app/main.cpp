@@ -1,7 +1,8 @@
 // vantrel-test: the windowed utility, or with --script a headless run of a
 // session script. --trace writes the traffic trace in either mode; --server
 // names another programmatic identifier than "Vantrel.Application";
-// --screenshot saves a picture of the main window and ends.
+// --screenshot saves a picture of the main window and ends;
+// --quit-when-idle ends as soon as the shown window is idle (start-up timing).
 #include "application.h"
 #include "script_runner.h"
 #include "trace_writer.h"
@@ -24,9 +25,10 @@ namespace {
 
 struct Options {
     std::string script, trace, screenshot, server = vantrel::forecourt::kProgId;
+    bool quitWhenIdle = false;
 };
 
-const char* kUsage = "usage: vantrel-test [--script FILE] [--trace FILE] [--server PROGID] [--screenshot PNG]\n";
+const char* kUsage = "usage: vantrel-test [--script FILE] [--trace FILE] [--server PROGID] [--screenshot PNG] [--quit-when-idle]\n";
 
 std::optional<Options> parse(int argc, char** argv)
 {
@@ -39,6 +41,10 @@ std::optional<Options> parse(int argc, char** argv)
             into = argv[++i];
             return true;
         };
+        if (arg == "--quit-when-idle") {
+            o.quitWhenIdle = true;
+            continue;
+        }
         if ((arg == "--script" && next(o.script)) || (arg == "--trace" && next(o.trace)) ||
             (arg == "--server" && next(o.server)) || (arg == "--screenshot" && next(o.screenshot)))
             continue;
@@ -97,5 +103,7 @@ int main(int argc, char** argv)
             QApplication::exit(saved ? 0 : 1);
         });
     }
+    if (options->quitWhenIdle) // measures start-up: ends once the shown window has nothing left to do
+        QTimer::singleShot(0, [] { QApplication::quit(); });
     return qapp.exec();
 }

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (optimised) and runs them all; pass Google Benchmark
+# flags through, e.g. tools/bench.sh --benchmark_filter=Press
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+BUILD_DIR="$ROOT/build" source "$ROOT/tools/setup.sh" >/dev/null   # installs what is missing
+[ -f build-bench/CMakeCache.txt ] || cmake --preset bench >/dev/null
+cmake --build build-bench --target vantrel_bench -j "$(nproc)"
+exec build-bench/vantrel_bench "$@"
