@@ -79,8 +79,14 @@ int main(int argc, char** argv)
         }
     }
 
-    if (!options->script.empty())
-        return vantrel::runScriptFile(options->script, registry, options->server, trace.get(), std::cout);
+    if (!options->script.empty()) {
+        // The embedded server runs on the script's virtual time, so a script
+        // gives the same records and answers on every run.
+        auto clock = std::make_shared<vantrel::forecourt::ManualClock>();
+        registry.add(vantrel::forecourt::kProgId, [clock] { return std::make_unique<vantrel::forecourt::ForecourtServer>(clock); });
+        return vantrel::runScriptFile(options->script, registry, options->server, trace.get(), std::cout,
+                                      [clock](std::chrono::milliseconds by) { clock->advance(by); });
+    }
 
     std::unique_ptr<vantrel::Application> app;
     vantrel::QtPrompter prompter([&app]() -> QWidget* {

@@ -104,6 +104,21 @@ public:
     }
 };
 
+// Wait steps pass at once; their ticks move the virtual clock.
+class ScriptWaiter : public Waiter {
+public:
+    explicit ScriptWaiter(AdvanceClock advance) : m_advance(std::move(advance)) {}
+    void wait(std::int16_t& counter, int ticks) override
+    {
+        counter = 0;
+        if (m_advance && ticks > 0)
+            m_advance(std::chrono::milliseconds(ticks));
+    }
+
+private:
+    AdvanceClock m_advance;
+};
+
 struct Stop {
     int status;
     std::string reason;
@@ -111,8 +126,8 @@ struct Stop {
 
 class Runner {
 public:
-    Runner(Application& app, QueuedPrompter& prompter, FailureWatch& watch, std::ostream& out)
-        : m_app(app), m_prompter(prompter), m_watch(watch), m_out(out)
+    Runner(Application& app, QueuedPrompter& prompter, FailureWatch& watch, std::ostream& out, AdvanceClock advance)
+        : m_app(app), m_prompter(prompter), m_watch(watch), m_out(out), m_advance(std::move(advance))
     {
     }
 
@@ -229,8 +244,12 @@ private:
             const auto timers = form->timerNames();
             if (std::find(timers.begin(), timers.end(), name) == timers.end())
                 continue;
-            for (long i = 0; i < count; ++i)
+            const auto interval = std::chrono::milliseconds(form->timerInterval(name));
+            for (long i = 0; i < count; ++i) {
+                if (m_advance)
+                    m_advance(interval);
                 form->fireTimer(name);
+            }
             return;
         }
         cannot("there is no timer " + target);
@@ -266,6 +285,7 @@ private:
     QueuedPrompter& m_prompter;
     FailureWatch& m_watch;
     std::ostream& m_out;
+    AdvanceClock m_advance;
     int m_line = 0;
     int m_focused = 0; // the selector button that has the focus, 0 for none
 };
@@ -273,7 +293,7 @@ private:
 } // namespace
 
 int runScript(const std::string& name, const std::string& content, const AutomationRegistry& registry,
-              const std::string& progId, SessionObserver* trace, std::ostream& out)
+              const std::string& progId, SessionObserver* trace, std::ostream& out, AdvanceClock advance)
 {
     std::vector<ScriptCommand> commands;
     try {
@@ -284,7 +304,7 @@ int runScript(const std::string& name, const std::string& content, const Automat
     }
 
     QueuedPrompter prompter;
-    ImmediateWaiter waiter;
+    ScriptWaiter waiter(advance);
     Printer printer(out);
     FailureWatch watch;
     FanoutObserver observers;
@@ -298,7 +318,7 @@ int runScript(const std::string& name, const std::string& content, const Automat
     Session& session = app->session();
     app->mainWindow().show();
 
-    Runner runner(*app, prompter, watch, out);
+    Runner runner(*app, prompter, watch, out, advance);
     int status = 0;
     for (const auto& c : commands) {
         try {
@@ -329,7 +349,7 @@ int runScript(const std::string& name, const std::string& content, const Automat
 }
 
 int runScriptFile(const std::string& path, const AutomationRegistry& registry, const std::string& progId,
-                  SessionObserver* trace, std::ostream& out)
+                  SessionObserver* trace, std::ostream& out, AdvanceClock advance)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -338,7 +358,7 @@ int runScriptFile(const std::string& path, const AutomationRegistry& registry, c
     }
     std::ostringstream content;
     content << in.rdbuf();
-    return runScript(path, content.str(), registry, progId, trace, out);
+    return runScript(path, content.str(), registry, progId, trace, out, std::move(advance));
 }
 
 } // namespace vantrel

@@ -1,9 +1,15 @@
 #include "devices_windows.h"
 
+#include "other_devices_form.h"
+
 #include "widgets/window_catalog.h"
 
 namespace vantrel::devices {
 
-void registerWindows(WindowCatalog&) {}
+void registerWindows(WindowCatalog& catalog)
+{
+    catalog.add({kOtherDevicesWindow, "VantrelTest",
+                 [](Session& session, QWidget* owner) -> Form* { return new OtherDevicesForm(session, owner); }});
+}
 
 } // namespace vantrel::devices

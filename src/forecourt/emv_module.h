@@ -1,5 +1,8 @@
 // The chip (EMV) reader of the iX CAT terminals: switched on and off by
-// ReaderControl records; a transaction start simulates a card inserted.
+// ReaderControl records. A transaction start with the chip reader off is
+// answered with an error response; with it on, a simulated customer
+// inserts a card: the EMV response goes to the reader's packet input queue
+// (as an output packet record) and the card's data to its card queue.
 #pragma once
 
 #include <string>
@@ -11,7 +14,8 @@ struct Reader;
 
 struct EmvState {
     bool chipReaderEnabled = false;
-    int transactions = 0;
+    int transactions = 0; // transaction starts received, refused ones included
+    int cardsRead = 0;    // simulated cards inserted
 };
 
 // The ReaderControl member: "ReaderPosition=" and "ChipReaderControl=Enable|Disable".

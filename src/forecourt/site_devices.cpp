@@ -1,58 +1,38 @@
 #include "site_devices.h"
 
-#include "server/automation_error.h"
+#include <charconv>
+#include <cmath>
 
-namespace vantrel::forecourt {
+namespace vantrel::forecourt::devicetext {
 
-CarWash::CarWash(const Clock& clock) : m_clock(clock) {}
-
-void CarWash::request(const std::string& record)
+void addLine(std::string& text, std::string_view key, std::string_view value)
 {
-    m_lastRequest = parseRecord(record, true).firstLine();
+    if (!text.empty())
+        text += "\r\n";
+    text += key;
+    text += '=';
+    text += value;
 }
 
-std::string CarWash::requestStatus() const
+bool allDigits(std::string_view text)
 {
-    return m_lastRequest.empty() ? "RequestStatus=NoRequest" : "RequestStatus=Complete\r\nRequest=" + m_lastRequest;
+    if (text.empty())
+        return false;
+    for (const char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
 }
 
-std::string CarWash::operationStatus() const { return "OperationStatus=Idle"; }
-
-std::string CarWash::dataRead() { return m_lastRequest.empty() ? "" : "Request=" + m_lastRequest; }
-
-TankMonitor::TankMonitor(const Clock& clock, const FuelingPositions& sales) : m_clock(clock), m_sales(sales) {}
-
-void TankMonitor::startReport(std::int16_t value)
+std::string oneDecimal(double value)
 {
-    if (value != 1)
-        throw AutomationError(ErrorCode::InvalidValue, "the start value must be 1, not " + std::to_string(value));
-    m_started = true;
+    char buffer[64];
+    // Round first so that -0.04 does not come out as "-0.0".
+    double rounded = std::round(value * 10.0) / 10.0;
+    if (rounded == 0)
+        rounded = 0;
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed, 1);
+    return std::string(buffer, result.ptr);
 }
 
-std::string TankMonitor::reportStatus() const { return m_started ? "ReportStatus=Ready" : "ReportStatus=NotStarted"; }
-
-std::string TankMonitor::report() const { return m_started ? "Tanks=0" : ""; }
-
-void PriceSign::send(const std::string& record)
-{
-    const auto parsed = parseRecord(record, true);
-    const std::string command = parsed.require("Command");
-    if (equalsIgnoreCase(command, "DisplayControl")) {
-        m_intensity = parsed.require("Intensity");
-    } else if (equalsIgnoreCase(command, "SendPrices")) {
-        for (int i = 0; i < 5; ++i)
-            m_lines[i] = parsed.find("Line" + std::to_string(i + 1)).value_or(m_lines[i]);
-    } else {
-        throw AutomationError(ErrorCode::PriceSignRecordInvalid, "unknown command \"" + command + "\"");
-    }
-}
-
-std::string PriceSign::read() const
-{
-    std::string text = "Status=OK\r\nIntensity=" + m_intensity;
-    for (int i = 0; i < 5; ++i)
-        text += "\r\nLine" + std::to_string(i + 1) + "=" + m_lines[i];
-    return text;
-}
-
-} // namespace vantrel::forecourt
+} // namespace vantrel::forecourt::devicetext

@@ -1,51 +1,22 @@
 // The site's devices beside the fueling positions: car wash controller,
-// tank monitor and price sign.
+// tank monitor and price sign, and the small text helpers their answers
+// share. Answers are key=value lines joined by CR LF, without a final one.
 #pragma once
 
-#include "clock.h"
-#include "record_parser.h"
+#include "car_wash.h"
+#include "price_sign.h"
+#include "tank_monitor.h"
 
-#include <cstdint>
 #include <string>
+#include <string_view>
 
-namespace vantrel::forecourt {
+namespace vantrel::forecourt::devicetext {
 
-class FuelingPositions;
+// text + (CR LF if text is not empty) + key + "=" + value
+void addLine(std::string& text, std::string_view key, std::string_view value);
+// True for one or more ASCII digits and nothing else.
+bool allDigits(std::string_view text);
+// A number with exactly one decimal, independent of the locale: "21500.0".
+std::string oneDecimal(double value);
 
-class CarWash {
-public:
-    explicit CarWash(const Clock& clock);
-    void request(const std::string& record);
-    std::string requestStatus() const;
-    std::string operationStatus() const;
-    std::string dataRead();
-
-private:
-    const Clock& m_clock;
-    std::string m_lastRequest;
-};
-
-class TankMonitor {
-public:
-    TankMonitor(const Clock& clock, const FuelingPositions& sales);
-    void startReport(std::int16_t value);
-    std::string reportStatus() const;
-    std::string report() const;
-
-private:
-    const Clock& m_clock;
-    const FuelingPositions& m_sales;
-    bool m_started = false;
-};
-
-class PriceSign {
-public:
-    void send(const std::string& record);
-    std::string read() const;
-
-private:
-    std::string m_intensity = "M05";
-    std::string m_lines[5];
-};
-
-} // namespace vantrel::forecourt
+} // namespace vantrel::forecourt::devicetext

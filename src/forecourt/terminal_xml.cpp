@@ -2,11 +2,446 @@
 
 #include "reader_terminals.h"
 
+#include "server/automation_error.h"
+#include "server/records.h"
+#include "server/terminal_vocabulary.h"
+
+#include <QString>
+#include <QXmlStreamReader>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <map>
+#include <optional>
+#include <set>
+#include <utility>
+#include <vector>
+
 namespace vantrel::forecourt {
 
-void handleXmlPacket(Reader& reader, int, std::string_view xml, const Clock&)
+using namespace vantrel::xml;
+
+namespace {
+
+constexpr std::array kPackages = {
+    PackageVersion{"Display", "2.4.1"},
+    PackageVersion{"EMVModule", "1.7.0"},
+    PackageVersion{"Printer", "1.2.3"},
+    PackageVersion{"SecurePrompt", "3.0.2"},
+};
+
+// The job under which XML print commands reach the paper.
+constexpr const char* kPacketJob = "Packet";
+
+// One element of a command document, read whole before anything is applied.
+struct Element {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> attributes;
+    std::vector<Element> children;
+    std::string text;
+
+    const std::string* attribute(std::string_view key) const
+    {
+        for (const auto& [k, v] : attributes)
+            if (k == key)
+                return &v;
+        return nullptr;
+    }
+    std::string value(std::string_view key) const
+    {
+        const std::string* v = attribute(key);
+        return v ? *v : std::string();
+    }
+    const Element* child(std::string_view childName) const
+    {
+        for (const auto& c : children)
+            if (c.name == childName)
+                return &c;
+        return nullptr;
+    }
+};
+
+std::string latin1(QStringView text) { return text.toString().toLatin1().toStdString(); }
+
+// Reads the document; on a fault returns nothing and says what is wrong.
+std::optional<Element> parseDocument(std::string_view xml, std::string& fault)
+{
+    QXmlStreamReader reader(QString::fromLatin1(xml.data(), static_cast<qsizetype>(xml.size())));
+    std::vector<Element> open;
+    std::optional<Element> root;
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement: {
+            Element e;
+            e.name = latin1(reader.name());
+            for (const auto& a : reader.attributes())
+                e.attributes.emplace_back(latin1(a.qualifiedName()), latin1(a.value()));
+            open.push_back(std::move(e));
+            break;
+        }
+        case QXmlStreamReader::EndElement: {
+            Element done = std::move(open.back());
+            open.pop_back();
+            if (open.empty())
+                root = std::move(done);
+            else
+                open.back().children.push_back(std::move(done));
+            break;
+        }
+        case QXmlStreamReader::Characters:
+            if (!open.empty())
+                open.back().text += latin1(reader.text());
+            break;
+        default: break;
+        }
+    }
+    if (reader.hasError()) {
+        fault = "Malformed XML: " + reader.errorString().toStdString() + " (line " + std::to_string(reader.lineNumber()) +
+                ", column " + std::to_string(reader.columnNumber()) + ")";
+        return std::nullopt;
+    }
+    if (!root) {
+        fault = "The packet holds no XML element";
+        return std::nullopt;
+    }
+    return root;
+}
+
+// The attributes each element of the vocabulary takes.
+const std::map<std::string_view, std::set<std::string_view>>& knownAttributes()
+{
+    static const std::map<std::string_view, std::set<std::string_view>> table = {
+        {DisplayCommand, {}},
+        {SetMessageWindowPropertiesCommand, {SequenceNumber}},
+        {MessageWindowProperties, {ForeColor, BackColor, VerticalAlignment, HorizontalAlignment}},
+        {SetSoftKeyPropertiesCommand, {SequenceNumber}},
+        {xml::SoftKeyProperties, {ForeColor, PixelsFromEdge, SoftKeyWidth, SoftKeyHeight, SoftKeyAlignment}},
+        {SetDataEntryWindowPropertiesCommand, {SequenceNumber}},
+        {DataEntryWindowProperties, {ForeColor}},
+        {SetPromptDetailsCommand, {SequenceNumber, Language}},
+        {PromptDetails, {PromptId, PromptText, Description, HorizontalAlignment, VerticalAlignment}},
+        {AdditionalTexts, {}},
+        {AdditionalText, {Id, PromptText, HorizontalAlignment, VerticalAlignment}},
+        {DisplayPromptCommand, {SequenceNumber, Id, Language}},
+        {SetImageDetailsCommand, {SequenceNumber, ImageId, Filename, Language}},
+        {GetPackageVersionCommand, {SequenceNumber}},
+        {EMVModuleCommand, {}},
+        {InitiateTransactionCommand, {SequenceNumber}},
+        {PrinterCommand, {}},
+        {PrintCommand, {SequenceNumber}},
+        {PrintBarCode, {Characters, Symbology}},
+        {CutPaper, {}},
+        {DisplaySecurePromptCommand,
+         {SequenceNumber, PromptId, Language, SecurityLevel, MaxLength, AutoTerminate, Hidden, PINSupportData}},
+        {Location, {Top, Left}},
+        {Size, {Width, Height}},
+        {Font, {Name, Size, Style}},
+    };
+    return table;
+}
+
+// Notes every attribute and element outside the vocabulary.
+void noteUnknown(const Element& e, std::vector<std::string>& notes)
+{
+    const auto& table = knownAttributes();
+    const auto known = table.find(e.name);
+    std::string where = e.name;
+    if (const std::string* id = e.attribute(Id))
+        where += " " + std::string(Id) + "=" + *id;
+    if (known == table.end()) {
+        notes.push_back("unknown element " + e.name);
+    } else {
+        for (const auto& [key, value] : e.attributes)
+            if (!known->second.count(key))
+                notes.push_back(where + ": unknown attribute " + key);
+    }
+    for (const auto& c : e.children)
+        noteUnknown(c, notes);
+}
+
+// A command that cannot be carried out; it changes nothing.
+struct Refusal {
+    std::string fault;
+};
+
+int number(const Element& e, std::string_view key)
+{
+    const std::string* text = e.attribute(key);
+    if (!text)
+        return 0;
+    int n = 0;
+    const char* first = text->data();
+    const char* last = first + text->size();
+    const auto [end, ec] = std::from_chars(first, last, n);
+    if (text->empty() || ec != std::errc() || end != last)
+        throw Refusal{e.name + " " + std::string(key) + " is not a whole number: \"" + *text + "\""};
+    return n;
+}
+
+bool flag(const Element& e, std::string_view key)
+{
+    const std::string text = e.value(key);
+    if (text.empty() || text == "false")
+        return false;
+    if (text == "true")
+        return true;
+    throw Refusal{e.name + " " + std::string(key) + " is neither true nor false: \"" + text + "\""};
+}
+
+std::string colour(const Element& e, std::string_view key)
+{
+    const std::string text = e.value(key);
+    const bool hex = std::all_of(text.begin(), text.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+    if (!text.empty() && (text.size() != 8 || !hex))
+        throw Refusal{e.name + " " + std::string(key) + " is not eight hexadecimal digits: \"" + text + "\""};
+    return text;
+}
+
+const Element& required(const Element& parent, std::string_view childName)
+{
+    const Element* c = parent.child(childName);
+    if (!c)
+        throw Refusal{parent.name + " holds no " + std::string(childName)};
+    return *c;
+}
+
+std::string requiredValue(const Element& e, std::string_view key)
+{
+    const std::string* v = e.attribute(key);
+    if (!v || v->empty())
+        throw Refusal{e.name + " has no " + std::string(key)};
+    return *v;
+}
+
+Geometry geometry(const Element& e)
+{
+    Geometry g;
+    if (const Element* l = e.child(Location)) {
+        g.top = number(*l, Top);
+        g.left = number(*l, Left);
+    }
+    if (const Element* s = e.child(Size)) {
+        g.width = number(*s, Width);
+        g.height = number(*s, Height);
+    }
+    return g;
+}
+
+FontSpec font(const Element& e)
+{
+    FontSpec f;
+    if (const Element* font = e.child(Font)) {
+        f.name = font->value(Name);
+        f.size = number(*font, Size);
+        f.style = number(*font, Style);
+    }
+    return f;
+}
+
+WindowProperties windowProperties(const Element& command, const Element& properties)
+{
+    WindowProperties w;
+    w.sequenceNumber = command.value(SequenceNumber);
+    w.foreColor = colour(properties, ForeColor);
+    w.backColor = colour(properties, BackColor);
+    w.verticalAlignment = properties.value(VerticalAlignment);
+    w.horizontalAlignment = properties.value(HorizontalAlignment);
+    w.area = geometry(properties);
+    w.font = font(properties);
+    return w;
+}
+
+PromptLine promptLine(const Element& e, std::string_view idKey)
+{
+    PromptLine line;
+    line.id = e.value(idKey);
+    line.text = e.value(PromptText);
+    line.horizontalAlignment = e.value(HorizontalAlignment);
+    line.verticalAlignment = e.value(VerticalAlignment);
+    line.font = font(e);
+    line.area = geometry(e);
+    return line;
+}
+
+class PacketHandler {
+public:
+    PacketHandler(Reader& reader, int position) : m_reader(reader), m_position(rec::positionText(position)), m_number(position) {}
+
+    void handle(std::string_view xml)
+    {
+        std::string fault;
+        const auto root = parseDocument(xml, fault);
+        if (!root) {
+            respondError({}, fault);
+            return;
+        }
+        const Element* command = &*root;
+        if (root->name == DisplayCommand || root->name == EMVModuleCommand || root->name == PrinterCommand) {
+            // An envelope holds exactly one command.
+            if (root->children.size() != 1) {
+                respondError(root->name, root->name + " holds " + std::to_string(root->children.size()) +
+                                             " commands; it takes exactly one");
+                return;
+            }
+            command = &root->children.front();
+            if (!belongsIn(root->name, command->name)) {
+                respondError(command->name, "unknown command " + command->name + " in " + root->name);
+                return;
+            }
+        } else if (root->name != GetPackageVersionCommand && root->name != DisplaySecurePromptCommand) {
+            respondError(root->name, "unknown command " + root->name);
+            return;
+        }
+        run(*command);
+        noteUnknown(*root, m_reader.screen.notes);
+    }
+
+private:
+    static bool belongsIn(std::string_view envelope, std::string_view name)
+    {
+        if (envelope == EMVModuleCommand)
+            return name == InitiateTransactionCommand;
+        if (envelope == PrinterCommand)
+            return name == PrintCommand;
+        return name == SetMessageWindowPropertiesCommand || name == SetSoftKeyPropertiesCommand ||
+               name == SetDataEntryWindowPropertiesCommand || name == SetPromptDetailsCommand ||
+               name == DisplayPromptCommand || name == SetImageDetailsCommand;
+    }
+
+    void run(const Element& command)
+    {
+        const std::string sequence = command.value(SequenceNumber);
+        const std::size_t queued = m_reader.packetQueue.size();
+        std::string inner;
+        try {
+            if (command.attribute(SequenceNumber) == nullptr)
+                throw Refusal{command.name + " has no " + std::string(SequenceNumber)};
+            inner = apply(command, sequence);
+        } catch (const Refusal& r) {
+            respond(empty(responseName(command.name),
+                          {{SequenceNumber, escaped(sequence)}, {Result, std::string(Failure)}, {Fault, escaped(r.fault)}}),
+                    queued);
+            return;
+        }
+        const std::string name = responseName(command.name);
+        const std::string head = start(name, {{SequenceNumber, escaped(sequence)}, {Result, std::string(Success)}});
+        respond(inner.empty() ? empty(name, {{SequenceNumber, escaped(sequence)}, {Result, std::string(Success)}})
+                              : head + inner + close(name),
+                queued);
+    }
+
+    // Carries the command out; returns what the response holds beyond its attributes.
+    std::string apply(const Element& c, const std::string& sequence)
+    {
+        ScreenModel& screen = m_reader.screen;
+        if (c.name == SetMessageWindowPropertiesCommand) {
+            screen.messageWindow = windowProperties(c, required(c, MessageWindowProperties));
+        } else if (c.name == SetDataEntryWindowPropertiesCommand) {
+            screen.dataEntryWindow = windowProperties(c, required(c, DataEntryWindowProperties));
+        } else if (c.name == SetSoftKeyPropertiesCommand) {
+            const Element& p = required(c, xml::SoftKeyProperties);
+            SoftKeyProperties k;
+            k.sequenceNumber = sequence;
+            k.foreColor = colour(p, ForeColor);
+            k.pixelsFromEdge = number(p, PixelsFromEdge);
+            k.width = number(p, SoftKeyWidth);
+            k.height = number(p, SoftKeyHeight);
+            k.alignment = p.value(SoftKeyAlignment);
+            k.font = font(p);
+            screen.softKeyProperties = k;
+        } else if (c.name == SetPromptDetailsCommand) {
+            const Element& d = required(c, PromptDetails);
+            Prompt p;
+            p.language = c.value(Language);
+            p.description = d.value(Description);
+            p.main = promptLine(d, PromptId);
+            if (p.main.id.empty())
+                throw Refusal{std::string(PromptDetails) + " has no " + std::string(PromptId)};
+            if (const Element* texts = d.child(AdditionalTexts))
+                for (const auto& t : texts->children)
+                    if (t.name == AdditionalText)
+                        p.additional.push_back(promptLine(t, Id));
+            screen.prompts[p.main.id] = std::move(p);
+        } else if (c.name == DisplayPromptCommand) {
+            const std::string id = requiredValue(c, Id);
+            if (!screen.prompts.count(id))
+                throw Refusal{"prompt " + id + " is not defined"};
+            screen.shownPromptId = id;
+        } else if (c.name == SetImageDetailsCommand) {
+            const std::string id = requiredValue(c, ImageId);
+            screen.images[id] = ImageDetails{c.value(Filename), c.value(Language), c.text};
+        } else if (c.name == DisplaySecurePromptCommand) {
+            SecurePrompt s;
+            s.promptId = requiredValue(c, PromptId);
+            s.language = c.value(Language);
+            s.securityLevel = c.value(SecurityLevel);
+            s.maxLength = number(c, MaxLength);
+            s.autoTerminate = flag(c, AutoTerminate);
+            s.hidden = flag(c, Hidden);
+            s.pinSupportData = c.value(PINSupportData);
+            screen.securePrompt = s;
+        } else if (c.name == GetPackageVersionCommand) {
+            std::string packages;
+            for (const auto& p : kPackages)
+                packages += empty(Package, {{Name, p.name}, {Version, p.version}});
+            return packages;
+        } else if (c.name == InitiateTransactionCommand) {
+            try {
+                initiateEmvTransaction(m_reader, m_number, sequence);
+            } catch (const AutomationError& e) {
+                throw Refusal{e.description()};
+            }
+        } else if (c.name == PrintCommand) {
+            print(c);
+        }
+        return {};
+    }
+
+    // Bar codes and cuts go to the paper in the order the command lists them.
+    void print(const Element& c)
+    {
+        for (const auto& item : c.children)
+            if (item.name == PrintBarCode)
+                requiredValue(item, Characters);
+        for (const auto& item : c.children) {
+            if (item.name == PrintBarCode)
+                m_reader.paper.addBarCode(kPacketJob, item.value(Characters), item.value(Symbology));
+            else if (item.name == CutPaper)
+                m_reader.paper.addCut(kPacketJob);
+        }
+    }
+
+    void respondError(const std::string& command, const std::string& fault)
+    {
+        if (!command.empty())
+            respond(empty(ErrorResponse, {{Command, escaped(command)}, {Fault, escaped(fault)}}), m_reader.packetQueue.size());
+        else
+            respond(empty(ErrorResponse, {{Fault, escaped(fault)}}), m_reader.packetQueue.size());
+    }
+
+    // The response goes ahead of anything the command itself queued.
+    void respond(const std::string& xml, std::size_t at)
+    {
+        auto& queue = m_reader.packetQueue;
+        queue.insert(queue.begin() + static_cast<std::ptrdiff_t>(std::min(at, queue.size())),
+                     rec::packetRecord(m_position, xml));
+    }
+
+    Reader& m_reader;
+    std::string m_position;
+    int m_number;
+};
+
+} // namespace
+
+std::span<const PackageVersion> packageVersions() { return kPackages; }
+
+void handleXmlPacket(Reader& reader, int position, std::string_view xml, const Clock&)
 {
     reader.lastXml = std::string(xml);
+    PacketHandler(reader, position).handle(xml);
 }
 
 } // namespace vantrel::forecourt

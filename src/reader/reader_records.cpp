@@ -43,4 +43,50 @@ std::string keyEntryRecord(std::string_view position, std::string_view entryMode
     return r;
 }
 
+std::string preloadRecord(int section, std::string_view type, int number, std::string_view message)
+{
+    std::string r;
+    appendLine(r, "Section=", std::to_string(section));
+    appendLine(r, "MessageType=", type);
+    appendLine(r, "MessageNumber=", std::to_string(number));
+    appendLine(r, "Message=", message);
+    appendNul(r);
+    return r;
+}
+
+std::string printJobRecord(std::string_view position, std::string_view job, std::string_view text, int feeds)
+{
+    std::string r;
+    appendLine(r, "ReaderPosition=", position);
+    appendLine(r, "Job=", job);
+    r += "Message=";
+    r += text;
+    for (int feed = 0; feed < feeds; ++feed)
+        r += CRLF;
+    appendNul(r);
+    return r;
+}
+
+std::string keypadRecord(std::string_view position, std::string_view keyData)
+{
+    std::string r;
+    appendLine(r, "ReaderPosition=", position);
+    r += "KeyData=";
+    appendLfLine(r, keyData);
+    appendNul(r);
+    return r;
+}
+
+std::string beeperRecord(std::string_view position)
+{
+    std::string r;
+    r += "ReaderPosition=";
+    appendLfLine(r, position);
+    appendLfLine(r, "BeepCounts=03");
+    appendNul(r);
+    return r;
+}
+
+std::string testPacketRecord(std::string_view position) { return packetRecord(position, kTestPacket, 3); }
+
 } // namespace vantrel::reader

@@ -31,13 +31,23 @@ enum class ErrorCode : int {
     HoseGroupIncomplete = 1104,
     // Reader terminals.
     ReaderRefused = 1201,
+    UnknownEntryMode = 1202,
+    EmptyKeypadConfiguration = 1203,
+    InvalidBeepCount = 1204,
+    EmptyPacket = 1205,
+    SecurePromptNumberInvalid = 1206,
+    PreloadInvalid = 1207,
     // Car wash.
     UnknownCarWashCode = 1301,
     CarWashRecordInvalid = 1302,
+    CarWashCodeUsed = 1303,
     // Tank monitor.
     TankMonitorBusy = 1401,
+    TankMonitorStartValue = 1402,
     // Price sign.
     PriceSignRecordInvalid = 1501,
+    // Terminal test suites.
+    ImageFileUnreadable = 1601,
     // The utility itself.
     InternalError = 9001,
 };

@@ -82,7 +82,14 @@ double readPromptNumber(std::string_view text)
         ++first;
     }
     double value = 0;
-    std::from_chars(first, number.data() + number.size(), value, std::chars_format::fixed);
+    const auto res = std::from_chars(first, number.data() + number.size(), value, std::chars_format::fixed);
+    if (res.ec == std::errc::result_out_of_range) {
+        // Too many digits for a double: infinite when a non-zero digit stands
+        // before the point, otherwise too small to tell from 0.
+        const std::string_view digits(first, static_cast<std::size_t>(number.data() + number.size() - first));
+        const std::string_view whole = digits.substr(0, digits.find('.'));
+        value = whole.find_first_not_of('0') != std::string_view::npos ? HUGE_VAL : 0.0;
+    }
     return negative ? -value : value;
 }
 

@@ -1,9 +1,19 @@
 #include "suites_windows.h"
 
+#include "suites_forms.h"
+
 #include "widgets/window_catalog.h"
 
 namespace vantrel::suites {
 
-void registerWindows(WindowCatalog&) {}
+void registerWindows(WindowCatalog& catalog)
+{
+    catalog.add({kTestFunctionForm, "VantrelTest",
+                 [](Session& s, QWidget* owner) -> Form* { return new TestFunctionForm(s, owner); }});
+    catalog.add({kGraphicsDisplay, "VantrelTest",
+                 [](Session& s, QWidget* owner) -> Form* { return new GraphicsDisplayForm(s, owner); }});
+    catalog.add({kIxCatTestForm, kTestFunctionForm,
+                 [](Session& s, QWidget* owner) -> Form* { return new IxCatTestForm(s, owner); }});
+}
 
 } // namespace vantrel::suites

@@ -106,6 +106,12 @@ std::vector<std::string> Form::timerNames() const
     return names;
 }
 
+int Form::timerInterval(const std::string& name) const
+{
+    const auto it = m_timers.find(name);
+    return it == m_timers.end() ? 0 : it->second.first->interval();
+}
+
 bool Form::fireTimer(const std::string& name)
 {
     const auto it = m_timers.find(name);

@@ -39,6 +39,8 @@ public:
     // A window timer: `handler` runs through the handler runner on every tick.
     QTimer* addTimer(const std::string& name, int intervalMs, Handler handler);
     std::vector<std::string> timerNames() const;
+    // The interval of the named timer in milliseconds, 0 if there is none.
+    int timerInterval(const std::string& name) const;
     // Runs one tick of the named timer now; false if there is no such timer.
     bool fireTimer(const std::string& name);
 

@@ -42,7 +42,7 @@ struct Run {
     std::vector<QJsonObject> events;
 };
 
-Run runText(const std::string& script, const std::string& progId = forecourt::kProgId)
+Run runText(const std::string& script, const std::string& progId = forecourt::kProgId, AdvanceClock advance = {})
 {
     AutomationRegistry registry;
     forecourt::registerForecourtServer(registry);
@@ -53,7 +53,7 @@ Run runText(const std::string& script, const std::string& progId = forecourt::kP
     {
         TraceWriter trace(path);
         std::ostringstream out;
-        run.status = runScript("test.vts", script, registry, progId, &trace, out);
+        run.status = runScript("test.vts", script, registry, progId, &trace, out, advance);
         run.output = out.str();
     }
     QFile file(QString::fromStdString(path));
@@ -216,6 +216,16 @@ TEST(Script, SelectRaisesFocusEventsInPlatformOrder)
     for (const auto& c : eventsOf(run, "call"))
         reads.push_back(c["args"].toArray()[0].toObject()["value"].toInt());
     EXPECT_EQ(reads, (std::vector<int>{4, 9, 9, 2}));
+}
+
+TEST(Script, TimerTicksMoveVirtualTime)
+{
+    std::chrono::milliseconds total{0};
+    const auto run = runText("tick VantrelTest.Timer1 3\ntick Timer1\n", forecourt::kProgId,
+                             [&](std::chrono::milliseconds by) { total += by; });
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(total, std::chrono::milliseconds(4000));
+    EXPECT_EQ(runText("tick NoTimer\n").status, 2);
 }
 
 TEST(ScriptText, Escapes)

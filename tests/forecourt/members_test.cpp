@@ -56,12 +56,20 @@ Value goodValue(const MemberInfo& m)
 
 class MemberTest : public ::testing::TestWithParam<MemberInfo> {};
 
+// A value of the right shape is accepted; a sale command may still be
+// refused for the position's state (nothing to resume on an idle position).
+bool shapeAccepted(int error) { return error == 0 || (error >= 1101 && error <= 1103); }
+
 TEST_P(MemberTest, AcceptsDocumentedShape)
 {
     ForecourtServer server(std::make_shared<ManualClock>());
     const MemberInfo m = GetParam();
     if (m.access == Access::Put) {
-        EXPECT_EQ(errorOf([&] { server.put(m.name, goodValue(m)); }), 0);
+        const int error = errorOf([&] { server.put(m.name, goodValue(m)); });
+        if (m.shape == Shape::PositionText)
+            EXPECT_TRUE(shapeAccepted(error)) << error;
+        else
+            EXPECT_EQ(error, 0);
     } else if (m.shape == Shape::PositionArgument) {
         EXPECT_EQ(errorOf([&] { server.get(m.name, Value::int16(5)); }), 0);
         EXPECT_EQ(errorOf([&] { server.call(m.name, Value::real(5)); }), 0);

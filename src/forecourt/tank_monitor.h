@@ -1,0 +1,46 @@
+// The simulated tank monitor: a report is started with the value 1, is
+// busy for a few seconds of the clock, and is then ready with the
+// inventory of every tank as it stood when the report was started
+// (product, volume and ullage in litres, water in millimetres, temperature
+// in degrees Celsius). The tanks lose what the fueling positions dispense.
+#pragma once
+
+#include "clock.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace vantrel::forecourt {
+
+class FuelingPositions;
+
+class TankMonitor {
+public:
+    // Litres dispensed by all sales so far.
+    using LitresSource = std::function<double()>;
+
+    TankMonitor(const Clock& clock, const FuelingPositions& sales);
+    TankMonitor(const Clock& clock, LitresSource dispensedLitres);
+
+    // Only the 16-bit integer 1 starts a report; a report already being
+    // prepared cannot be started again.
+    void startReport(std::int16_t value);
+    // "ReportStatus=NoReport", "ReportStatus=Busy" or "ReportStatus=Ready".
+    std::string reportStatus() const;
+    // The finished report, or empty while none is ready.
+    std::string report() const;
+
+    static constexpr Millis kPreparationTime{5000};
+
+private:
+    bool busy() const;
+
+    const Clock& m_clock;
+    LitresSource m_dispensed;
+    std::optional<Millis> m_readyAt;
+    std::string m_report;
+};
+
+} // namespace vantrel::forecourt
