@@ -35,6 +35,10 @@ constexpr std::array kPackages = {
 // The job under which XML print commands reach the paper.
 constexpr const char* kPacketJob = "Packet";
 
+// No command of the vocabulary nests deeper than a few levels; a packet
+// nested far deeper is refused rather than read.
+constexpr std::size_t kDeepestNesting = 32;
+
 // One element of a command document, read whole before anything is applied.
 struct Element {
     std::string name;
@@ -74,6 +78,10 @@ std::optional<Element> parseDocument(std::string_view xml, std::string& fault)
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::StartElement: {
+            if (open.size() >= kDeepestNesting) {
+                fault = "Elements nested deeper than " + std::to_string(kDeepestNesting) + " levels";
+                return std::nullopt;
+            }
             Element e;
             e.name = latin1(reader.name());
             for (const auto& a : reader.attributes())

@@ -288,6 +288,17 @@ struct RefusedCase {
 };
 void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
 
+// Elements nested `depth` deep, closed again.
+std::string nested(int depth)
+{
+    std::string open, close;
+    for (int i = 0; i < depth; ++i) {
+        open += "<a>";
+        close += "</a>";
+    }
+    return open + close;
+}
+
 class RefusedPacketTest : public ::testing::TestWithParam<RefusedCase> {};
 
 TEST_P(RefusedPacketTest, IsAnsweredWithItsFaultAndChangesNothing)
@@ -313,6 +324,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"NotWellFormed", "<DisplayCommand><SetSoftKeyPropertiesCommand SequenceNumber=\"1\"></DisplayCommand>",
                     "<ErrorResponse Fault=\"Malformed XML: *"},
         RefusedCase{"NoElement", "<", "<ErrorResponse Fault=\"Malformed XML: *"},
+        RefusedCase{"NestedTooDeep", nested(40),
+                    "<ErrorResponse Fault=\"Elements nested deeper than 32 levels\"/>"},
         RefusedCase{"UnknownCommand", "<Reboot SequenceNumber=\"4\"/>",
                     "<ErrorResponse Command=\"Reboot\" Fault=\"unknown command Reboot\"/>"},
         RefusedCase{"UnknownDisplayCommand", "<DisplayCommand><Blink SequenceNumber=\"4\"/></DisplayCommand>",

@@ -112,26 +112,4 @@ TEST(GraphicsDisplay, ExitHidesWithoutTouchingEitherBox)
     EXPECT_TRUE(rig.server.calls().empty());
 }
 
-TEST(GraphicsDisplay, ButtonRowsSendTheirOwnFormat)
-{
-    const auto rows = graphicsDisplayButtons();
-    for (std::size_t i = 0; i < 10; ++i) {
-        SessionRig rig;
-        rig.select(9);
-        EXPECT_TRUE(runHandler(rig.session, rows[i].handler));
-        EXPECT_EQ(rig.server.onlyPut(), formatCases()[i].record) << rows[i].name;
-    }
-}
-
-TEST(GraphicsDisplay, BennettCarriesNoEscapeAndMultiLineUsesBareLineFeeds)
-{
-    const std::string bennett = displayFormatRecord("09", displayFormat("Bennett"));
-    EXPECT_EQ(bennett.find('\x1b'), std::string::npos);
-    EXPECT_TRUE(bennett.ends_with("L13\r\n\r\n\n"));
-    const std::string multi = displayFormatRecord("09", displayFormat("iXCAT_MULTI_LINE"));
-    EXPECT_TRUE(multi.ends_with("The Eigth Line\r\n\n"));
-    EXPECT_EQ(std::count(multi.begin(), multi.end(), '\r'), 2);
-    EXPECT_EQ(std::count(multi.begin(), multi.end(), '\n'), 10);
-}
-
 } // namespace

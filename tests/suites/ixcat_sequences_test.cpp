@@ -131,29 +131,6 @@ TEST(SpecialTest, TraceHasPollsLabelsPacketsAndWaits)
     EXPECT_EQ(rig.waiter.totalTicks(), 65000);
 }
 
-TEST(SpecialTest, PollsCallWithThePositionAsADoubleAndDropTheResults)
-{
-    SessionRig rig;
-    rig.select(7);
-    IxCatState state;
-    runSpecialTest(rig.session, state);
-    int positionCalls = 0, countCalls = 0;
-    for (const auto& c : rig.server.calls()) {
-        if (c.member == "FuelingPositionInformation") {
-            ++positionCalls;
-            EXPECT_EQ(c.access, Access::Call);
-            ASSERT_TRUE(c.value.has_value());
-            EXPECT_EQ(*c.value, Value::real(7.0));
-        } else if (c.member == "QueCountQuery") {
-            ++countCalls;
-            EXPECT_EQ(c.access, Access::Call);
-            EXPECT_FALSE(c.value.has_value());
-        }
-    }
-    EXPECT_EQ(positionCalls, 30);
-    EXPECT_EQ(countCalls, 30);
-}
-
 TEST(SpecialTest, PacketsSixAndSevenKeepTheirCannedCountLines)
 {
     SessionRig rig;

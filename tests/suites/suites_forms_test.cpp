@@ -2,6 +2,9 @@
 
 #include "support/session_rig.h"
 
+#include "app/script_runner.h"
+#include "forecourt/forecourt_server.h"
+#include "server/automation_registry.h"
 #include "suites/suites_forms.h"
 #include "suites/suites_windows.h"
 #include "widgets/window_catalog.h"
@@ -13,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 
 using namespace vantrel;
 using namespace vantrel::suites;
@@ -131,17 +135,6 @@ TEST(GraphicsDisplayForm, ButtonsFitTheWindowWithoutOverlapping)
     }
 }
 
-TEST(GraphicsDisplayForm, ClickSendsAndHides)
-{
-    SessionRig rig;
-    rig.select(9);
-    GraphicsDisplayForm form(rig.session, nullptr);
-    rig.windows.showWindow("GraphicsDisplay");
-    form.button("Wayne3Line")->click();
-    EXPECT_EQ(rig.server.onlyPut(), lit("ReaderPosition=09\r\nMessage=" K_ESC "G3" K_ESC K_SUB "000" K_ESC "=010020Hello (010/020)\r\n\0"));
-    EXPECT_FALSE(rig.windows.isShown("GraphicsDisplay"));
-}
-
 // A waiter that ticks the window's timer until the counter is 0, counting the ticks.
 class TickingWaiter : public Waiter {
 public:
@@ -186,5 +179,56 @@ TEST(IxCatTestForm, ButtonsTimerAndWaitsInTimerTicks)
     form.button("EXIT_BUTTON")->click();
     EXPECT_EQ(windows.history().back(), (std::pair<std::string, bool>{"iXCatTestForm", false}));
 }
+
+// Scripts reach every button of the three windows by the names in their control tables.
+
+int runScriptText(const std::string& script, std::string& output)
+{
+    AutomationRegistry registry;
+    forecourt::registerForecourtServer(registry);
+    std::ostringstream out;
+    const int status = runScript("suites.vts", script, registry, forecourt::kProgId, nullptr, out);
+    output = out.str();
+    return status;
+}
+
+TEST(Scripts, EveryButtonOfTheSuitesWindowsIsPressable)
+{
+    TestFunctionState state;
+    std::string script = "select 4\npress TEST_FUNCTION_BUTTON\n";
+    for (const auto& row : testFunctionButtons(state)) {
+        if (row.name == "iXCatTest" || row.name == "EXIT_BUTTON")
+            continue;
+        script += "press " + row.name + "\n";
+    }
+    script += "press iXCatTest\npress IXCAT_TEST_BUTTON\npress SPECIAL_TEST\n"
+              "press iXCatTestForm.EXIT_BUTTON\npress TestFunctionForm.EXIT_BUTTON\n";
+    for (const auto& format : displayFormats())
+        script += "press InfoDisplay\npress " + format.control + "\n";
+    script += "press InfoDisplay\npress GraphicsDisplay.EXIT_BUTTON\n";
+    std::string output;
+    EXPECT_EQ(runScriptText(script, output), 0) << output;
+    EXPECT_NE(output.find("PacketCount = 1911"), std::string::npos);
+    // No sample image lies next to the test program: reported, and the run goes on.
+    EXPECT_NE(output.find("Error 1601: The image file cannot be read: "), std::string::npos);
+}
+
+class ExampleScriptTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ExampleScriptTest, Passes)
+{
+    std::ifstream in(std::string(SUITES_EXAMPLES) + "/" + GetParam());
+    ASSERT_TRUE(in.good()) << GetParam();
+    const std::string script{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string output;
+    EXPECT_EQ(runScriptText(script, output), 0) << output;
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, ExampleScriptTest,
+                         ::testing::Values("ixcat_multi_commands.vts", "ixcat_special_test.vts"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             return name.substr(0, name.find('.'));
+                         });
 
 } // namespace

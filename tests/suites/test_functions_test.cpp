@@ -368,15 +368,4 @@ INSTANTIATE_TEST_SUITE_P(Files, SetImageMissingTest,
                                            MissingCase{"Folder", "", "(a folder, not a file)"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SetImage, RecordIsBuiltAtThePositionOfThePress)
-{
-    ImageFolder folder;
-    SessionRig rig;
-    TestFunctionState state;
-    state.imagePath = folder.write("0A");
-    rig.select(31);
-    setImage(rig.session, state);
-    EXPECT_TRUE(rig.server.onlyPut().starts_with("ReaderPosition=31\r\nPacketCount=00151\r\n"));
-}
-
 } // namespace
