@@ -1,7 +1,8 @@
 // vantrel-test: the windowed utility, or with --script a headless run of a
 // session script. --trace writes the traffic trace in either mode; --server
 // names another programmatic identifier than "Vantrel.Application";
-// --screenshot saves a picture of the main window and ends;
+// --screenshot saves a picture of the main window and ends (with --script:
+// of the window in front when the script has run);
 // --quit-when-idle ends as soon as the shown window is idle (start-up timing).
 #include "application.h"
 #include "script_runner.h"
@@ -85,7 +86,8 @@ int main(int argc, char** argv)
         auto clock = std::make_shared<vantrel::forecourt::ManualClock>();
         registry.add(vantrel::forecourt::kProgId, [clock] { return std::make_unique<vantrel::forecourt::ForecourtServer>(clock); });
         return vantrel::runScriptFile(options->script, registry, options->server, trace.get(), std::cout,
-                                      [clock](std::chrono::milliseconds by) { clock->advance(by); });
+                                      [clock](std::chrono::milliseconds by) { clock->advance(by); },
+                                      options->screenshot);
     }
 
     std::unique_ptr<vantrel::Application> app;

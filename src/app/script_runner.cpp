@@ -293,7 +293,8 @@ private:
 } // namespace
 
 int runScript(const std::string& name, const std::string& content, const AutomationRegistry& registry,
-              const std::string& progId, SessionObserver* trace, std::ostream& out, AdvanceClock advance)
+              const std::string& progId, SessionObserver* trace, std::ostream& out, AdvanceClock advance,
+              const std::string& screenshot)
 {
     std::vector<ScriptCommand> commands;
     try {
@@ -344,12 +345,19 @@ int runScript(const std::string& name, const std::string& content, const Automat
             status = 1;
     }
     session.removeObserver(&observers);
+    if (!screenshot.empty()) {
+        Form* front = app->windows().front();
+        if (!front || !front->grab().save(QString::fromStdString(screenshot))) {
+            out << "cannot save the screenshot " << screenshot << "\n";
+            status = status ? status : 2;
+        }
+    }
     out << (status == 0 ? "script passed" : status == 1 ? "script failed" : "script stopped") << "\n";
     return status;
 }
 
 int runScriptFile(const std::string& path, const AutomationRegistry& registry, const std::string& progId,
-                  SessionObserver* trace, std::ostream& out, AdvanceClock advance)
+                  SessionObserver* trace, std::ostream& out, AdvanceClock advance, const std::string& screenshot)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -358,7 +366,7 @@ int runScriptFile(const std::string& path, const AutomationRegistry& registry, c
     }
     std::ostringstream content;
     content << in.rdbuf();
-    return runScript(path, content.str(), registry, progId, trace, out, std::move(advance));
+    return runScript(path, content.str(), registry, progId, trace, out, std::move(advance), screenshot);
 }
 
 } // namespace vantrel

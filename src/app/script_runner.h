@@ -22,9 +22,12 @@ class SessionObserver;
 using AdvanceClock = std::function<void(std::chrono::milliseconds)>;
 
 int runScriptFile(const std::string& path, const AutomationRegistry& registry, const std::string& progId,
-                  SessionObserver* trace, std::ostream& out, AdvanceClock advance = {});
+                  SessionObserver* trace, std::ostream& out, AdvanceClock advance = {},
+                  const std::string& screenshot = {});
 // As runScriptFile, with the script's text; `name` is used in messages.
+// With `screenshot`, a picture of the window in front is saved there when the script ends.
 int runScript(const std::string& name, const std::string& content, const AutomationRegistry& registry,
-              const std::string& progId, SessionObserver* trace, std::ostream& out, AdvanceClock advance = {});
+              const std::string& progId, SessionObserver* trace, std::ostream& out, AdvanceClock advance = {},
+              const std::string& screenshot = {});
 
 } // namespace vantrel
