@@ -4,6 +4,8 @@
 #include "server/automation_registry.h"
 #include "server/conversions.h"
 
+#include <cctype>
+#include <unordered_map>
 #include <vector>
 #include <cmath>
 
@@ -98,12 +100,29 @@ std::span<const MemberInfo> ForecourtServer::members()
     return infos;
 }
 
+namespace {
+std::string lowered(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+} // namespace
+
 const ForecourtServer::Entry& ForecourtServer::lookup(std::string_view member) const
 {
-    for (const auto& e : table())
-        if (e.act && equalsIgnoreCase(e.info.name, member))
-            return e;
-    throw AutomationError(ErrorCode::UnknownMember, "'" + std::string(member) + "'");
+    // Member names are case-insensitive; the index is built once.
+    static const std::unordered_map<std::string, const Entry*> index = [] {
+        std::unordered_map<std::string, const Entry*> m;
+        for (const auto& e : table())
+            m.emplace(lowered(e.info.name), &e);
+        return m;
+    }();
+    const auto it = index.find(lowered(member));
+    if (it == index.end())
+        throw AutomationError(ErrorCode::UnknownMember, "'" + std::string(member) + "'");
+    return *it->second;
 }
 
 void ForecourtServer::put(std::string_view member, const Value& value)
