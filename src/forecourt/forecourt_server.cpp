@@ -4,7 +4,6 @@
 #include "server/automation_registry.h"
 #include "server/conversions.h"
 
-#include <cctype>
 #include <unordered_map>
 #include <vector>
 #include <cmath>
@@ -105,7 +104,7 @@ std::string lowered(std::string_view text)
 {
     std::string out(text);
     for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        c = asciiLower(c);
     return out;
 }
 } // namespace

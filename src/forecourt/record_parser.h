@@ -37,6 +37,9 @@ ParsedRecord parseRecord(std::string_view record, bool requireNul);
 // PositionOutOfRange. With allowAll, "0" is accepted and gives 0.
 int parsePosition(std::string_view text, bool allowAll = false);
 
+// ASCII letters only: keys and member names are plain ASCII, and the
+// comparison must not depend on the locale.
+constexpr char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 std::string trim(std::string_view text);
 

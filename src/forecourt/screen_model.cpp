@@ -194,14 +194,20 @@ private:
 
     void readText()
     {
-        const char c = m_text[m_at++];
-        if (c == '\n') {
+        if (m_text[m_at] == '\n') {
+            ++m_at;
             if (!m_running.empty() && m_running.back() == '\r')
                 m_running.pop_back();
             pushRunning();
             return;
         }
-        m_running += c;
+        // Plain text runs to the next line break, ESC or DC3: take it whole.
+        const char stops[] = {'\n', esc::ESC, esc::DC3};
+        std::size_t end = m_text.find_first_of(std::string_view(stops, sizeof stops), m_at);
+        if (end == std::string_view::npos)
+            end = m_text.size();
+        m_running.append(m_text.substr(m_at, end - m_at));
+        m_at = end;
     }
 
     void flushRunning()
