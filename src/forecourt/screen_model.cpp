@@ -202,10 +202,9 @@ private:
             return;
         }
         // Plain text runs to the next line break, ESC or DC3: take it whole.
-        const char stops[] = {'\n', esc::ESC, esc::DC3};
-        std::size_t end = m_text.find_first_of(std::string_view(stops, sizeof stops), m_at);
-        if (end == std::string_view::npos)
-            end = m_text.size();
+        std::size_t end = m_at;
+        while (end < m_text.size() && m_text[end] != '\n' && m_text[end] != esc::ESC && m_text[end] != esc::DC3)
+            ++end;
         m_running.append(m_text.substr(m_at, end - m_at));
         m_at = end;
     }
