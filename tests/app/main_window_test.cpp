@@ -22,17 +22,7 @@ using namespace vantrel::test;
 
 namespace {
 
-struct Started {
-    AutomationRegistry registry;
-    QueuedPrompter prompter;
-    ImmediateWaiter waiter;
-    std::unique_ptr<Application> app;
-    Started()
-    {
-        forecourt::registerForecourtServer(registry);
-        app = Application::start(registry, forecourt::kProgId, prompter, waiter);
-    }
-};
+using Started = RunningUtility;
 
 QString labelColour(QWidget* w) { return w->styleSheet(); }
 

@@ -23,16 +23,7 @@ using namespace vantrel::test;
 
 namespace {
 
-struct Started {
-    AutomationRegistry registry;
-    QueuedPrompter prompter;
-    ImmediateWaiter waiter;
-    std::unique_ptr<Application> app;
-    Started()
-    {
-        forecourt::registerForecourtServer(registry);
-        app = Application::start(registry, forecourt::kProgId, prompter, waiter);
-    }
+struct Started : RunningUtility {
     OtherDevicesForm* open()
     {
         app->mainWindow().button("OTHERDEVICESBUTTON")->click();

@@ -110,11 +110,8 @@ TEST(KeyEntryFormWindow, RegisteredUnderTheMainWindow)
 
 TEST(KeyEntryFormWindow, OpenedByKeyEntryTypeButtonAndHiddenAfterAPress)
 {
-    AutomationRegistry registry;
-    forecourt::registerForecourtServer(registry);
-    QueuedPrompter prompter;
-    ImmediateWaiter waiter;
-    auto app = Application::start(registry, forecourt::kProgId, prompter, waiter);
+    test::RunningUtility utility;
+    auto& app = utility.app;
     ASSERT_NE(app, nullptr);
     app->mainWindow().button("KeyEntryTypeButton")->click();
     Form* form = app->windows().window("KeyEntryForm");

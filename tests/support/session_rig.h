@@ -5,7 +5,9 @@
 
 #include "recording_server.h"
 
+#include "app/application.h"
 #include "forecourt/forecourt_server.h"
+#include "server/automation_registry.h"
 #include "session/queued_prompter.h"
 #include "session/recording_window_host.h"
 #include "session/session.h"
@@ -43,6 +45,21 @@ struct ForecourtRig {
     ForecourtRig() { windows.attach(&session); }
     void select(int n);
     void advance(int milliseconds) { clock->advance(forecourt::Millis(milliseconds)); }
+};
+
+// The whole utility started offscreen against the embedded server, with
+// queued prompts: its real windows, pressed through their buttons.
+struct RunningUtility {
+    AutomationRegistry registry;
+    QueuedPrompter prompter;
+    ImmediateWaiter waiter;
+    std::unique_ptr<Application> app;
+
+    RunningUtility()
+    {
+        forecourt::registerForecourtServer(registry);
+        app = Application::start(registry, forecourt::kProgId, prompter, waiter);
+    }
 };
 
 } // namespace vantrel::test
