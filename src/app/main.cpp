@@ -13,6 +13,9 @@
 #include "widgets/qt_prompter.h"
 
 #include <QApplication>
+
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QPushButton>
 #include <QTimer>
 
@@ -65,6 +68,12 @@ int main(int argc, char** argv)
     }
     if (!options->script.empty())
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt wants a private runtime folder; headless machines often have none.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QByteArray dir = "/tmp/vantrel-runtime-" + QByteArray::number(getuid());
+        mkdir(dir.constData(), 0700);
+        qputenv("XDG_RUNTIME_DIR", dir);
+    }
     QApplication qapp(argc, argv);
     QApplication::setApplicationName("VantrelTest");
 

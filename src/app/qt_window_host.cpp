@@ -5,6 +5,7 @@
 #include "session/session.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QEventLoop>
 #include <QPushButton>
 
@@ -44,8 +45,10 @@ void QtWindowHost::showWindow(std::string_view window)
     m_order.erase(std::remove(m_order.begin(), m_order.end(), name), m_order.end());
     m_order.push_back(name);
     form->show();
-    form->raise();
-    form->activateWindow();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) { // offscreen windows have no stacking
+        form->raise();
+        form->activateWindow();
+    }
 }
 
 void QtWindowHost::hideWindow(std::string_view window)

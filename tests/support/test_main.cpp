@@ -2,6 +2,9 @@
 // display (test discovery runs the binary without the tests' environment).
 #include <QApplication>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gmock/gmock.h>
 
 int main(int argc, char** argv)
@@ -10,6 +13,12 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt wants a private runtime folder; headless machines often have none.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QByteArray dir = "/tmp/vantrel-runtime-" + QByteArray::number(getuid());
+        mkdir(dir.constData(), 0700);
+        qputenv("XDG_RUNTIME_DIR", dir);
+    }
     QApplication app(argc, argv);
     ::testing::InitGoogleMock(&argc, argv);
     return RUN_ALL_TESTS();
