@@ -43,6 +43,7 @@ MainWindow::MainWindow(Session& session, const QString& title)
     headline->setFont(QFont("Tahoma"));
     m_textBox = makeLine(this, "TextBox", {1800, 480, 4935, 375});
     m_pumpNumber = makeLine(this, "TextBoxPumpNumber", {6720, 960, 1695, 285});
+    fitText(m_pumpNumber, "Fueling Position -> 32", m_pumpNumber->width() - 8, false);
     m_inBox = new QPlainTextEdit(this);
     m_inBox->setObjectName("InBox");
     m_inBox->setGeometry(toPixels({3960, 1320, 2655, 3255}));

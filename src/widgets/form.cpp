@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace vantrel {
 
 QRect toPixels(const Twips& t)
@@ -23,6 +25,26 @@ void paintButton(QWidget* widget, Bgr colour)
                               .arg(colour.red())
                               .arg(colour.green())
                               .arg(colour.blue()));
+}
+
+// A caption wider than its control is set a point or two smaller, so that
+// every caption stays whole: by its longest word where it may wrap, whole
+// where it has room for one line only.
+void fitText(QWidget* widget, const QString& text, int width, bool mayWrap)
+{
+    QFont f = widget->font();
+    const QStringList parts = mayWrap ? text.split(' ', Qt::SkipEmptyParts) : QStringList{text};
+    auto widest = [&](const QFont& font) {
+        const QFontMetrics metrics(font);
+        int w = 0;
+        for (const QString& part : parts)
+            w = std::max(w, metrics.horizontalAdvance(part));
+        return w;
+    };
+    while (widest(f) > width && f.pointSizeF() > 6.0)
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+    if (f != widget->font())
+        widget->setFont(f);
 }
 
 Form::Form(Session& session, const QString& objectName, const QString& caption, Twips clientSize, QWidget* owner)
@@ -51,6 +73,8 @@ QLabel* Form::addLabel(const LabelSpec& spec)
     label->setObjectName(QString::fromStdString(spec.name));
     label->setGeometry(toPixels(spec.geometry));
     label->setWordWrap(true);
+    // A label one line high keeps its caption on that line.
+    fitText(label, label->text(), label->width(), label->height() >= 2 * QFontMetrics(label->font()).height());
     if (spec.colour) {
         label->setAutoFillBackground(true);
         label->setStyleSheet(QStringLiteral("background-color: rgb(%1, %2, %3);")
@@ -75,6 +99,7 @@ void Form::addButtons(std::vector<ButtonSpec> specs)
         text->setAttribute(Qt::WA_TransparentForMouseEvents);
         text->setGeometry(b->rect().adjusted(2, 1, -2, -1));
         text->setObjectName(QString::fromStdString(spec.name) + "_caption");
+        fitText(text, text->text(), text->width(), true);
         b->setAccessibleName(fromBytes(spec.caption));
         if (spec.colour)
             paintButton(b, *spec.colour);

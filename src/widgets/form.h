@@ -23,6 +23,8 @@ class Session;
 
 QRect toPixels(const Twips& twips);
 void paintButton(QWidget* button, Bgr colour);
+// Sets the widget's face smaller, down to 6 points, until `text` fits `width`.
+void fitText(QWidget* widget, const QString& text, int width, bool mayWrap);
 
 class Form : public QWidget {
     Q_OBJECT
