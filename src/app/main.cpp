@@ -109,7 +109,10 @@ int main(int argc, char** argv)
     app = vantrel::Application::start(registry, options->server, prompter, waiter, trace.get());
     if (!app)
         return 1;
+    // Closing the main window ends the program, hidden or open secondary windows
+    // with it; a wait in progress ends first.
     QObject::connect(&app->mainWindow(), &vantrel::MainWindow::closing, [&waiter] { waiter.setClosing(); });
+    QObject::connect(&app->mainWindow(), &vantrel::MainWindow::closing, &qapp, &QApplication::quit, Qt::QueuedConnection);
     app->mainWindow().show();
     if (auto* first = app->mainWindow().button("PayOutSale"))
         first->setFocus();
