@@ -5,7 +5,8 @@ set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
-PACKAGES=(cmake g++ make qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+# fonts-freefont-ttf draws the control pictures (␀ ␍ ␊ ␛) the result boxes show.
+PACKAGES=(cmake g++ make qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-freefont-ttf)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -4,6 +4,7 @@
 
 #include "session/session.h"
 
+#include <QFontDatabase>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -17,6 +18,10 @@ BoxBinding::BoxBinding(Session& session, Box box, QLineEdit* line) : m_session(s
 
 BoxBinding::BoxBinding(Session& session, Box box, QPlainTextEdit* text) : m_session(session), m_box(box), m_text(text)
 {
+    // Records read best in a fixed-width face: columns of keys and bytes line up.
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSize(text->font().pointSize());
+    text->setFont(fixed);
     m_session.addObserver(this);
     boxChanged(box, session.box(box));
 }
