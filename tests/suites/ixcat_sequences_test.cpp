@@ -108,25 +108,25 @@ TEST(SpecialTest, TraceHasPollsLabelsPacketsAndWaits)
     Expected e;
     e.polls(25);
     e.label("Packet 1 Display");
-    e.put("PacketQueOutput", specialRecord(374, "special_packet1.xml"));
+    e.put("PacketQueOutput", specialRecord(374, "ixcat_packet1.xml"));
     e.wait(1000);
     e.label("Packet 2 Set Soft Key");
-    e.put("PacketQueOutput", specialRecord(299, "special_packet2.xml"));
+    e.put("PacketQueOutput", specialRecord(299, "ixcat_packet2.xml"));
     e.wait(1000);
     e.label("Packet 3 Window Properties");
-    e.put("PacketQueOutput", specialRecord(315, "special_packet3.xml"));
+    e.put("PacketQueOutput", specialRecord(315, "ixcat_packet3.xml"));
     e.wait(1000);
     e.label("Packet 5 Welcome Message Prompt");
-    e.put("PacketQueOutput", specialRecord(1911, "special_packet5.xml"));
+    e.put("PacketQueOutput", specialRecord(1911, "ixcat_packet5.xml"));
     e.wait(1000);
     e.label("Packet 6 Display Prompt");
-    e.put("PacketQueOutput", specialRecord(99, "special_packet6.xml"));
+    e.put("PacketQueOutput", specialRecord(99, "ixcat_packet6.xml"));
     e.wait(1000);
     e.label("Enable Any Key");
     e.put("KeyEntryType", kAnyKey07);
     e.polls(5);
     e.label("Packet 7 Get Versions");
-    e.put("PacketQueOutput", specialRecord(76, "special_packet7.xml"));
+    e.put("PacketQueOutput", specialRecord(76, "ixcat_packet7.xml"));
     EXPECT_EQ(trace.lines, e.lines);
     EXPECT_EQ(rig.waiter.totalTicks(), 65000);
 }
@@ -139,7 +139,7 @@ TEST(SpecialTest, PacketsSixAndSevenKeepTheirCannedCountLines)
     runSpecialTest(rig.session, state);
     const auto packets = rig.server.putsTo("PacketQueOutput");
     ASSERT_EQ(packets.size(), 6u);
-    EXPECT_EQ(packets[4], "ReaderPosition = 03\r\nPacketCount = 99\r\nPacketData=" + dataFile("special_packet6.xml") +
+    EXPECT_EQ(packets[4], "ReaderPosition = 03\r\nPacketCount = 99\r\nPacketData=" + dataFile("ixcat_packet6.xml") +
                               lit("\r\n\0"));
     EXPECT_TRUE(packets[5].starts_with("ReaderPosition = 03\r\nPacketCount = 76\r\nPacketData=<GetPackageVersionCommand"));
     EXPECT_TRUE(packets[3].starts_with("ReaderPosition = 03\r\nPacketCount = 1911\r\nPacketData=<DisplayCommand>"));

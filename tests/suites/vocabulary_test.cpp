@@ -53,12 +53,12 @@ std::vector<PacketCase> packetCases()
         {"EmptyImage", [] { return suites::setImagePacket(""); }, imageOpen + imageClose, 149},
         {"SampleImage", [] { return suites::setImagePacket(sampleImage()); }, imageOpen + sampleImage() + imageClose,
          149 + sampleImage().size()},
-        {"MessageWindow", suites::messageWindowPacket, dataFile("special_packet1.xml"), 374},
-        {"SoftKeys", suites::softKeyPacket, dataFile("special_packet2.xml"), 299},
-        {"DataEntryWindow", suites::dataEntryWindowPacket, dataFile("special_packet3.xml"), 315},
-        {"WelcomePrompt", suites::welcomePromptPacket, dataFile("special_packet5.xml"), 1911},
-        {"DisplayPrompt", suites::displayPromptPacket, dataFile("special_packet6.xml"), 99},
-        {"PackageVersions", suites::packageVersionPacket, dataFile("special_packet7.xml"), 76},
+        {"MessageWindow", suites::messageWindowPacket, dataFile("ixcat_packet1.xml"), 374},
+        {"SoftKeys", suites::softKeyPacket, dataFile("ixcat_packet2.xml"), 299},
+        {"DataEntryWindow", suites::dataEntryWindowPacket, dataFile("ixcat_packet3.xml"), 315},
+        {"WelcomePrompt", suites::welcomePromptPacket, dataFile("ixcat_packet5.xml"), 1911},
+        {"DisplayPrompt", suites::displayPromptPacket, dataFile("ixcat_packet6.xml"), 99},
+        {"PackageVersions", suites::packageVersionPacket, dataFile("ixcat_packet7.xml"), 76},
     };
 }
 
