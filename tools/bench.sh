@@ -4,7 +4,8 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
-BUILD_DIR="$ROOT/build" source "$ROOT/tools/setup.sh" >/dev/null   # installs what is missing
+source "$ROOT/tools/packages.sh"
+install_missing cmake g++ make qt6-base-dev libbenchmark-dev
 [ -f build-bench/CMakeCache.txt ] || cmake --preset bench >/dev/null
 cmake --build build-bench --target vantrel_bench -j "$(nproc)"
 exec build-bench/vantrel_bench "$@"

@@ -6,15 +6,8 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SECONDS_EACH="${1:-600}"
 
-need=()
-for p in clang libclang-rt-14-dev qt6-base-dev cmake; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
-done
-if ((${#need[@]})); then
-    SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-    $SUDO apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}"
-fi
+source "$ROOT/tools/packages.sh"
+install_missing clang libclang-rt-14-dev qt6-base-dev cmake
 
 cd "$ROOT"
 [ -f build-fuzz/CMakeCache.txt ] || cmake --preset fuzz >/dev/null

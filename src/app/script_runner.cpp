@@ -134,7 +134,6 @@ public:
     void run(const ScriptCommand& c)
     {
         using K = ScriptCommand::Kind;
-        m_line = c.line;
         switch (c.kind) {
         case K::Select:
             focusSelector(static_cast<int>(c.number));
@@ -286,7 +285,6 @@ private:
     FailureWatch& m_watch;
     std::ostream& m_out;
     AdvanceClock m_advance;
-    int m_line = 0;
     int m_focused = 0; // the selector button that has the focus, 0 for none
 };
 

@@ -368,7 +368,6 @@ void ReaderTerminals::packetQueOutput(const std::string& record)
         return;
     }
     if (packet.data[first] == '<') {
-        r.lastXml = packet.data;
         handleXmlPacket(r, packet.position, packet.data, m_clock);
         return;
     }

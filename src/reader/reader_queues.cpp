@@ -2,10 +2,10 @@
 #include "reader_handlers.h"
 
 #include "server/conversions.h"
+#include "server/records.h"
 #include "session/session.h"
 
 #include <cmath>
-#include <charconv>
 #include <optional>
 
 namespace vantrel::reader {
@@ -24,59 +24,6 @@ void clearTop(Session& s, const char* member, const char* description)
     (void)toInt16(s.server().call(member, std::nullopt));
     s.setTextBox(description);
     s.setInBox(" ");
-}
-
-// The number a count field holds, read the way a leading number is read:
-// blanks skipped, an optional sign, digits with one decimal point and an
-// optional exponent; a field with no number reads as 0.
-double readCountField(std::string_view field)
-{
-    std::string number;
-    std::size_t i = 0;
-    auto skipBlanks = [&] {
-        while (i < field.size() && (field[i] == ' ' || field[i] == '\t' || field[i] == '\n'))
-            ++i;
-    };
-    skipBlanks();
-    if (i < field.size() && (field[i] == '+' || field[i] == '-'))
-        number += field[i++];
-    bool digits = false;
-    bool point = false;
-    for (; i < field.size(); ++i) {
-        const char c = field[i];
-        if (c >= '0' && c <= '9') {
-            digits = true;
-            number += c;
-        } else if (c == '.' && !point) {
-            point = true;
-            number += c;
-        } else {
-            break;
-        }
-    }
-    if (!digits)
-        return 0;
-    if (i < field.size() && (field[i] == 'E' || field[i] == 'e' || field[i] == 'D' || field[i] == 'd')) {
-        std::string exponent = "e";
-        std::size_t j = i + 1;
-        if (j < field.size() && (field[j] == '+' || field[j] == '-'))
-            exponent += field[j++];
-        bool exponentDigits = false;
-        for (; j < field.size() && field[j] >= '0' && field[j] <= '9'; ++j) {
-            exponentDigits = true;
-            exponent += field[j];
-        }
-        if (exponentDigits)
-            number += exponent;
-    }
-    // from_chars does not depend on the locale that Qt sets at start-up.
-    const char* first = number.data();
-    const bool negative = *first == '-';
-    if (*first == '+' || *first == '-')
-        ++first;
-    double value = 0;
-    std::from_chars(first, number.data() + number.size(), value, std::chars_format::general);
-    return negative ? -value : value;
 }
 
 constexpr std::size_t kHeaderLength = 47;
@@ -103,7 +50,8 @@ std::string decodePacketInput(std::string_view answer)
     std::string shown(answer.substr(0, kHeaderLength));
     if (answer.size() <= kCountAt)
         return shown;
-    const double count = readCountField(answer.substr(kCountAt, kCountLength));
+    // The count is read as a leading number: blanks before it, an exponent allowed.
+    const double count = rec::readLeadingNumber(answer.substr(kCountAt, kCountLength), {false, true});
     const std::size_t present = answer.size() > kHeaderLength ? answer.size() - kHeaderLength : 0;
     // A whole count the data can satisfy decodes that many bytes; any other
     // count decodes what is there and stops at the end of the text.

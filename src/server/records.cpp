@@ -2,6 +2,7 @@
 
 #include "conversions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -52,46 +53,71 @@ std::string packetRecord(std::string_view position, std::string_view data, int c
     return record;
 }
 
-double readPromptNumber(std::string_view text)
+double readLeadingNumber(std::string_view text, const NumberReading& how)
 {
-    std::string number;
-    bool sign = false, digits = false, point = false;
-    for (const char c : text) {
-        if (c == ' ' || c == '\t' || c == '\n')
-            continue;
-        if ((c == '+' || c == '-') && !sign && !digits && !point) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n'; };
+    std::string mantissa; // digits and at most one point, without the sign
+    bool negative = false, sign = false, digits = false, point = false;
+    std::size_t i = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool started = sign || digits || point;
+        if (blank(c)) {
+            if (how.blanksAnywhere || !started)
+                continue;
+            break;
+        }
+        if ((c == '+' || c == '-') && !started) {
             sign = true;
-            number += c;
+            negative = c == '-';
         } else if (c >= '0' && c <= '9') {
             digits = true;
-            number += c;
+            mantissa += c;
         } else if (c == '.' && !point) {
             point = true;
-            number += c;
+            mantissa += c;
         } else {
             break;
         }
     }
     if (!digits)
         return 0;
-    // from_chars is independent of the locale that Qt sets at start-up.
-    const char* first = number.data();
-    bool negative = false;
-    if (*first == '+' || *first == '-') {
-        negative = *first == '-';
-        ++first;
+
+    // An exponent counts only with at least one digit after its letter and sign.
+    long exponent = 0;
+    if (how.exponent && i < text.size() && std::string_view("EeDd").find(text[i]) != std::string_view::npos) {
+        std::size_t j = i + 1;
+        bool expNegative = false;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+            expNegative = text[j++] == '-';
+        long value = 0;
+        bool expDigits = false;
+        for (; j < text.size() && text[j] >= '0' && text[j] <= '9'; ++j) {
+            expDigits = true;
+            value = std::min(value * 10 + (text[j] - '0'), 1000000L);
+        }
+        if (expDigits)
+            exponent = expNegative ? -value : value;
     }
+
+    // from_chars is independent of the locale that Qt sets at start-up.
+    const std::string number = exponent ? mantissa + "e" + std::to_string(exponent) : mantissa;
     double value = 0;
-    const auto res = std::from_chars(first, number.data() + number.size(), value, std::chars_format::fixed);
+    const auto res = std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::general);
     if (res.ec == std::errc::result_out_of_range) {
-        // Too many digits for a double: infinite when a non-zero digit stands
-        // before the point, otherwise too small to tell from 0.
-        const std::string_view digits(first, static_cast<std::size_t>(number.data() + number.size() - first));
-        const std::string_view whole = digits.substr(0, digits.find('.'));
-        value = whole.find_first_not_of('0') != std::string_view::npos ? HUGE_VAL : 0.0;
+        // Too large or too small for a double: infinite when the first
+        // significant digit stands before the point, otherwise 0.
+        const std::size_t dot = std::min(mantissa.find('.'), mantissa.size());
+        const std::size_t firstDigit = mantissa.find_first_not_of("0.");
+        long magnitude = 0;
+        if (firstDigit != std::string::npos)
+            magnitude = firstDigit < dot ? static_cast<long>(dot - firstDigit) : -static_cast<long>(firstDigit - dot - 1);
+        value = firstDigit != std::string::npos && magnitude + exponent > 0 ? HUGE_VAL : 0.0;
     }
     return negative ? -value : value;
 }
+
+double readPromptNumber(std::string_view text) { return readLeadingNumber(text, {}); }
 
 std::string signedNumber(double value)
 {

@@ -38,9 +38,17 @@ std::string positionText(int position);
 // ended by CR LF, then NUL.
 std::string packetRecord(std::string_view position, std::string_view data, int countDigits = 3);
 
+// How a leading number is read: an optional sign, digits and one decimal
+// point, up to the first character that does not fit; no number reads as 0,
+// a number too large for a double as infinity.
+struct NumberReading {
+    bool blanksAnywhere = true; // blanks, tabs, line feeds skipped inside the number too, not only before it
+    bool exponent = false;      // an E or D exponent ("1E3") may follow
+};
+double readLeadingNumber(std::string_view text, const NumberReading& how);
+
 // The leading number of a prompt answer: blanks, tabs and line feeds are
-// skipped wherever they stand; then an optional sign, digits and one decimal
-// point, up to the first character that does not fit. No number reads as 0.
+// skipped wherever they stand, and no exponent is read.
 double readPromptNumber(std::string_view text);
 
 // Signed-number form: one blank before a zero or positive number, "-"

@@ -59,7 +59,6 @@ public:
 
     void addObserver(SessionObserver* observer);
     void removeObserver(SessionObserver* observer);
-    const std::vector<SessionObserver*>& observers() const { return m_observers; }
     // For the shell: a window was shown or hidden.
     void notifyWindow(std::string_view window, bool shown);
 

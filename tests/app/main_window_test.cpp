@@ -92,8 +92,9 @@ TEST(MainWindowControls, ButtonsWithoutHandlerAreDisabled)
     Started s;
     for (const auto& spec : s.app->mainWindow().controls()) {
         auto* b = s.app->mainWindow().button(spec.name);
-        if (!spec.handler)
+        if (!spec.handler) {
             EXPECT_FALSE(b->isEnabled()) << spec.name;
+        }
     }
     EXPECT_TRUE(s.app->mainWindow().button("WindowControl")->isEnabled());
     EXPECT_TRUE(s.app->mainWindow().button("HELP_BUTTON")->isEnabled());

@@ -73,3 +73,21 @@ TEST(Records, PositionText)
     EXPECT_EQ(rec::positionText(9), "09");
     EXPECT_EQ(rec::positionText(32), "32");
 }
+
+struct CountCase {
+    std::string text;
+    double value;
+};
+class CountFieldTest : public ::testing::TestWithParam<CountCase> {};
+// Blanks only before the number, an exponent allowed: how a packet count is read.
+TEST_P(CountFieldTest, ReadsLeadingNumberWithExponent)
+{
+    EXPECT_EQ(rec::readLeadingNumber(GetParam().text, {false, true}), GetParam().value);
+}
+INSTANTIATE_TEST_SUITE_P(Values, CountFieldTest,
+                         ::testing::Values(CountCase{"017", 17}, CountCase{" 17", 17}, CountCase{"1 7", 1},
+                                           CountCase{"1E2", 100}, CountCase{"1d2", 100}, CountCase{"1E", 1},
+                                           CountCase{"1E+", 1}, CountCase{"2E-1", 0.2}, CountCase{"- 1", 0},
+                                           CountCase{"-01", -1}, CountCase{"abc", 0}, CountCase{"1.5", 1.5},
+                                           CountCase{"1E999", HUGE_VAL}, CountCase{"1E-999", 0},
+                                           CountCase{"0.01E999", HUGE_VAL}));
