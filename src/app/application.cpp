@@ -14,7 +14,8 @@
 namespace vantrel {
 
 std::unique_ptr<Application> Application::start(const AutomationRegistry& registry, const std::string& progId,
-                                                 Prompter& prompter, Waiter& waiter, SessionObserver* early)
+                                                 Prompter& prompter, Waiter& waiter, SessionObserver* early,
+                                                 bool virtualTime)
 {
     std::unique_ptr<Application> app(new Application);
     const QString title = MainWindow::titleFor(QDate::currentDate());
@@ -32,6 +33,7 @@ std::unique_ptr<Application> Application::start(const AutomationRegistry& regist
     suites::registerWindows(app->m_catalog);
     app->m_windows = std::make_unique<QtWindowHost>(app->m_catalog);
     app->m_session = std::make_unique<Session>(*app->m_server, prompter, *app->m_windows, waiter);
+    app->m_session->virtualTime = virtualTime;
     if (early)
         app->m_session->addObserver(early);
     app->m_windows->setSession(app->m_session.get());

@@ -24,10 +24,11 @@ public:
     // 1 ("01"), the server created by its identifier, the position display,
     // the stress flag cleared. When the server cannot be created the error
     // is reported through `prompter` (and `early`, if given) and nullptr
-    // comes back; no window is left open.
+    // comes back; no window is left open. With `virtualTime` (a script run)
+    // no window timer runs on its own.
     static std::unique_ptr<Application> start(const AutomationRegistry& registry, const std::string& progId,
                                               Prompter& prompter, Waiter& waiter,
-                                              SessionObserver* early = nullptr);
+                                              SessionObserver* early = nullptr, bool virtualTime = false);
     ~Application();
 
     Session& session() { return *m_session; }

@@ -1,11 +1,13 @@
-// vantrel-test: the windowed utility, or with --script a headless run of a
-// session script. --trace writes the traffic trace in either mode; --server
-// names another programmatic identifier than "Vantrel.Application";
+// vantrel-test: the windowed utility, or with --script a headless run of
+// session scripts. --trace writes the traffic trace in either mode; --server
+// names the server (the embedded one, another identifier, or one on D-Bus);
 // --screenshot saves a picture of the main window and ends (with --script:
-// of the window in front when the script has run);
-// --quit-when-idle ends as soon as the shown window is idle (start-up timing).
+// of the window in front when the scripts have run); --quit-when-idle ends
+// as soon as the shown window is idle (start-up timing). --help lists them all.
 #include "application.h"
+#include "command_line.h"
 #include "script_runner.h"
+#include "server_choice.h"
 #include "trace_writer.h"
 
 #include "forecourt/forecourt_server.h"
@@ -13,60 +15,65 @@
 #include "widgets/qt_prompter.h"
 
 #include <QApplication>
-
-#include <sys/stat.h>
-#include <unistd.h>
 #include <QPushButton>
 #include <QTimer>
 
-#include <cstdio>
-#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <iostream>
-#include <optional>
 #include <string>
 
 namespace {
 
-struct Options {
-    std::string script, trace, screenshot, server = vantrel::forecourt::kProgId;
-    bool quitWhenIdle = false;
-};
-
-const char* kUsage = "usage: vantrel-test [--script FILE] [--trace FILE] [--server PROGID] [--screenshot PNG] [--quit-when-idle]\n";
-
-std::optional<Options> parse(int argc, char** argv)
+int usageError(const std::string& reason)
 {
-    Options o;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto next = [&](std::string& into) {
-            if (i + 1 >= argc)
-                return false;
-            into = argv[++i];
-            return true;
-        };
-        if (arg == "--quit-when-idle") {
-            o.quitWhenIdle = true;
-            continue;
-        }
-        if ((arg == "--script" && next(o.script)) || (arg == "--trace" && next(o.trace)) ||
-            (arg == "--server" && next(o.server)) || (arg == "--screenshot" && next(o.screenshot)))
-            continue;
-        return std::nullopt;
+    std::cerr << "vantrel-test: " << reason << "\n" << vantrel::usageText();
+    return 2;
+}
+
+// A trace that could not be written whole fails the run.
+int withTrace(int status, const vantrel::TraceWriter* trace)
+{
+    if (trace && !trace->ok()) {
+        std::cerr << "vantrel-test: the trace is incomplete\n";
+        return status ? status : 1;
     }
-    return o;
+    return status;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const auto options = parse(argc, argv);
-    if (!options) {
-        std::cerr << kUsage;
-        return 2;
+    std::string reason;
+    const auto options = vantrel::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc), reason);
+    if (!options)
+        return usageError(reason);
+    if (options->help) {
+        std::cout << vantrel::helpText();
+        return 0;
     }
-    if (!options->script.empty())
+    if (options->version) {
+        std::cout << "vantrel-test " VANTREL_VERSION "\n";
+        return 0;
+    }
+
+    std::vector<std::string> scripts;
+    if (options->scriptGiven) {
+        scripts = vantrel::expandScriptPaths(options->scripts, reason);
+        if (scripts.empty())
+            return usageError("--script: " + reason);
+    }
+    // Nothing the run writes may be what it reads, nor two outputs one file.
+    reason = vantrel::clashingPaths(scripts, {{"--trace", options->trace},
+                                              {"--junit", options->junit},
+                                              {"--screenshot", options->screenshot}});
+    if (!reason.empty())
+        return usageError(reason);
+
+    if (options->scriptGiven)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // Qt wants a private runtime folder; headless machines often have none.
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
@@ -76,9 +83,17 @@ int main(int argc, char** argv)
     }
     QApplication qapp(argc, argv);
     QApplication::setApplicationName("VantrelTest");
+    QApplication::setApplicationVersion(VANTREL_VERSION);
 
+    std::string serverName = options->server;
+    if (serverName.empty())
+        serverName = qEnvironmentVariable("VANTREL_SERVER").toStdString();
+    if (serverName.empty())
+        serverName = vantrel::forecourt::kProgId;
     vantrel::AutomationRegistry registry;
-    vantrel::forecourt::registerForecourtServer(registry);
+    const auto server = vantrel::chooseServer(registry, serverName, options->timeout, options->scriptGiven, reason);
+    if (!server)
+        return usageError(reason);
 
     std::unique_ptr<vantrel::TraceWriter> trace;
     if (!options->trace.empty()) {
@@ -89,14 +104,16 @@ int main(int argc, char** argv)
         }
     }
 
-    if (!options->script.empty()) {
-        // The embedded server runs on the script's virtual time, so a script
-        // gives the same records and answers on every run.
-        auto clock = std::make_shared<vantrel::forecourt::ManualClock>();
-        registry.add(vantrel::forecourt::kProgId, [clock] { return std::make_unique<vantrel::forecourt::ForecourtServer>(clock); });
-        return vantrel::runScriptFile(options->script, registry, options->server, trace.get(), std::cout,
-                                      [clock](std::chrono::milliseconds by) { clock->advance(by); },
-                                      options->screenshot);
+    if (options->scriptGiven) {
+        vantrel::ScriptRunOptions run;
+        run.progId = server->progId;
+        run.serverDescription = server->description;
+        run.trace = trace.get();
+        run.advance = server->advance;
+        run.screenshot = options->screenshot;
+        run.junit = options->junit;
+        const int status = vantrel::runScripts(scripts, registry, run, std::cout);
+        return withTrace(status, trace.get());
     }
 
     std::unique_ptr<vantrel::Application> app;
@@ -106,9 +123,14 @@ int main(int argc, char** argv)
         return app->windows().front();
     });
     vantrel::QtWaiter waiter;
-    app = vantrel::Application::start(registry, options->server, prompter, waiter, trace.get());
+    app = vantrel::Application::start(registry, server->progId, prompter, waiter, trace.get());
     if (!app)
-        return 1;
+        return withTrace(1, trace.get());
+    app->mainWindow().setServerDescription(QString::fromStdString(server->description));
+    *server->onWait = [&app](bool waiting, std::string_view member) {
+        if (app)
+            app->mainWindow().showWaiting(waiting, QString::fromLatin1(member.data(), static_cast<qsizetype>(member.size())));
+    };
     // Closing the main window ends the program, hidden or open secondary windows
     // with it; a wait in progress ends first.
     QObject::connect(&app->mainWindow(), &vantrel::MainWindow::closing, [&waiter] { waiter.setClosing(); });
@@ -125,5 +147,7 @@ int main(int argc, char** argv)
     }
     if (options->quitWhenIdle) // measures start-up: ends once the shown window has nothing left to do
         QTimer::singleShot(0, [] { QApplication::quit(); });
-    return qapp.exec();
+    const int status = qapp.exec();
+    *server->onWait = nullptr;
+    return withTrace(status, trace.get());
 }

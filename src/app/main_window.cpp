@@ -1,11 +1,13 @@
 #include "main_window.h"
 
 #include "shell_handlers.h"
+#include "status_line.h"
 
 #include "fueling/fueling_controls.h"
 #include "reader/reader_controls.h"
 #include "session/session.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QFocusEvent>
@@ -20,6 +22,8 @@
 namespace vantrel {
 
 namespace {
+constexpr int kStatusLineHeight = 20;
+
 QLineEdit* makeLine(QWidget* parent, const char* name, const Twips& at)
 {
     auto* line = new QLineEdit(parent);
@@ -66,12 +70,29 @@ MainWindow::MainWindow(Session& session, const QString& title)
     addButtons(shell::mainWindowButtons());
     buildSelector();
 
-    addTimer("Timer1", 1000, reader::stressTick)->start();
+    addTimer("Timer1", 1000, reader::stressTick);
+
+    // The status line goes below the client area, which keeps its size.
+    const int clientHeight = height();
+    m_status = new StatusLine(session, this);
+    m_status->setGeometry(0, clientHeight, width(), kStatusLineHeight);
+    setFixedSize(width(), clientHeight + kStatusLineHeight);
     if (auto* first = button("PayOutSale"))
         setFocusProxy(first);
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::setServerDescription(const QString& description) { m_status->setServer(description); }
+
+void MainWindow::showWaiting(bool waiting, const QString& member)
+{
+    m_status->setWaiting(waiting, member);
+    if (waiting)
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
 
 void MainWindow::buildSelector()
 {

@@ -17,6 +17,8 @@ class QRadioButton;
 
 namespace vantrel {
 
+class StatusLine;
+
 class MainWindow : public Form {
     Q_OBJECT
 public:
@@ -27,6 +29,11 @@ public:
     QLineEdit* textBox() const { return m_textBox; }
     QPlainTextEdit* inBox() const { return m_inBox; }
     QLineEdit* pumpNumberBox() const { return m_pumpNumber; }
+
+    // The status line below the client area.
+    void setServerDescription(const QString& description);
+    void showWaiting(bool waiting, const QString& member);
+    StatusLine* statusLine() const { return m_status; }
 
     // "Vantrel Test Utility  (" + short date + ")"
     static QString titleFor(const QDate& date);
@@ -46,6 +53,7 @@ private:
     QLineEdit* m_pumpNumber = nullptr;
     std::vector<QRadioButton*> m_selector;
     std::vector<std::unique_ptr<BoxBinding>> m_bindings;
+    StatusLine* m_status = nullptr;
 };
 
 } // namespace vantrel

@@ -11,12 +11,15 @@
 #include "widgets/display_form.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <sstream>
@@ -72,6 +75,14 @@ public:
     {
         m_out << boxName(box) << " = \"" << shown(text) << "\"\n";
     }
+    void boxAppended(Box box, std::string_view appended, std::string_view) override
+    {
+        m_out << boxName(box) << " += \"" << shown(appended) << "\"\n";
+    }
+    void errorRaised(int number, std::string_view description) override
+    {
+        m_out << "error " << number << " from the utility: " << shown(description) << "\n";
+    }
     void windowShown(std::string_view window, bool isShown) override
     {
         m_out << "window " << window << (isShown ? " shown" : " hidden") << "\n";
@@ -90,17 +101,25 @@ public:
 
     void callFailed(std::string_view member, int number, std::string_view description) override
     {
+        failed(std::string(member) + " failed", number, description);
+    }
+    void errorRaised(int number, std::string_view description) override
+    {
+        failed("the utility raised", number, description);
+    }
+
+private:
+    void failed(const std::string& source, int number, std::string_view description)
+    {
         if (!expected.empty()) {
             const auto [want, line] = expected.front();
             expected.pop_front();
             if (want != number)
                 problems.push_back("line " + std::to_string(line) + ": expected error " + std::to_string(want) +
-                                   ", but " + std::string(member) + " failed with " + std::to_string(number) + ": " +
-                                   shown(description));
+                                   ", but " + source + " " + std::to_string(number) + ": " + shown(description));
             return;
         }
-        problems.push_back("unexpected error " + std::to_string(number) + " from " + std::string(member) + ": " +
-                           shown(description));
+        problems.push_back("unexpected error " + std::to_string(number) + " (" + source + "): " + shown(description));
     }
 };
 
@@ -136,18 +155,32 @@ public:
         using K = ScriptCommand::Kind;
         switch (c.kind) {
         case K::Select:
+            needMainInFront("select");
             focusSelector(static_cast<int>(c.number));
             clickSelector(static_cast<int>(c.number));
             break;
-        case K::Focus: focusSelector(static_cast<int>(c.number)); break;
+        case K::Focus:
+            needMainInFront("focus");
+            focusSelector(static_cast<int>(c.number));
+            break;
         case K::DoubleClick:
+            needMainInFront("doubleclick");
             main().run([n = static_cast<int>(c.number)](Session& s) { shell::selectorDoubleClick(s, n); });
             break;
         case K::Press: press(c.target); break;
         case K::Type: type(c.target, c.text); break;
-        case K::Answer: m_prompter.queueAnswer(c.text); break;
-        case K::Cancel: m_prompter.queueCancel(); break;
-        case K::Reply: m_prompter.queueReply(c.yes); break;
+        case K::Answer:
+            m_prompter.queueAnswer(c.text);
+            answerLines.push_back(c.line);
+            break;
+        case K::Cancel:
+            m_prompter.queueCancel();
+            answerLines.push_back(c.line);
+            break;
+        case K::Reply:
+            m_prompter.queueReply(c.yes);
+            replyLines.push_back(c.line);
+            break;
         case K::Tick: tick(c.target, c.number); break;
         case K::ExpectIs:
         case K::ExpectHas: expect(c); break;
@@ -156,30 +189,52 @@ public:
     }
 
     std::vector<std::string> failures;
+    std::vector<int> answerLines, replyLines; // where each queued answer and reply was written
 
 private:
     MainWindow& main() { return m_app.mainWindow(); }
 
     [[noreturn]] void cannot(const std::string& reason) { throw Stop{2, reason}; }
 
-    // Window.Name, or a bare name: the window in front first, then the main window.
-    std::vector<Form*> candidates(const std::string& target, std::string& name)
+    // A script reaches what a user reaches: the window in front, since every
+    // secondary window is modal over its owner. CONTROL is "Window.Name" or a
+    // bare name, which means the window in front.
+    Form* reachable(const std::string& target, std::string& name, const char* what)
     {
+        Form* front = m_app.windows().front();
         const auto dot = target.find('.');
-        if (dot != std::string::npos) {
-            name = target.substr(dot + 1);
-            Form* w = m_app.windows().window(target.substr(0, dot));
-            if (!w)
-                cannot("there is no window " + target.substr(0, dot) + " (it opens when its button is pressed)");
-            return {w};
-        }
-        name = target;
-        std::vector<Form*> forms;
-        if (Form* front = m_app.windows().front())
-            forms.push_back(front);
-        if (forms.empty() || forms.front() != &main())
-            forms.push_back(&main());
-        return forms;
+        name = dot == std::string::npos ? target : target.substr(dot + 1);
+        if (dot == std::string::npos)
+            return front;
+        const std::string windowName = target.substr(0, dot);
+        Form* w = m_app.windows().window(windowName);
+        if (!w)
+            cannot("there is no window " + windowName + " (it opens when its button is pressed)");
+        if (!w->isVisible())
+            cannot("the window " + windowName + " is not shown");
+        if (w != front)
+            cannot(std::string("the ") + what + " " + target + " cannot be reached: the window " +
+                   front->objectName().toStdString() + " is in front of it (modal)");
+        return w;
+    }
+
+    // Says why a bare name that the window in front lacks cannot be reached.
+    [[noreturn]] void notInFront(const std::string& name, const char* what, bool exists)
+    {
+        Form* front = m_app.windows().front();
+        if (front != &main() && exists)
+            cannot(std::string("the ") + what + " " + name + " cannot be reached: the window " +
+                   front->objectName().toStdString() + " is in front of the main window (modal)");
+        cannot(std::string("there is no ") + what + " " + name + " in the window in front (" +
+               front->objectName().toStdString() + ")");
+    }
+
+    void needMainInFront(const char* what)
+    {
+        Form* front = m_app.windows().front();
+        if (front != &main())
+            cannot(std::string("the selector cannot be reached for ") + what + ": the window " +
+                   front->objectName().toStdString() + " is in front of the main window (modal)");
     }
 
     void focusSelector(int n)
@@ -201,45 +256,49 @@ private:
     void press(const std::string& target)
     {
         std::string name;
-        for (Form* form : candidates(target, name)) {
-            for (const auto& spec : form->controls()) {
-                if (spec.name != name)
-                    continue;
-                QPushButton* b = form->button(name);
-                if (!b || !b->isEnabled())
-                    cannot("the button " + name + " is disabled");
-                if (!form->isVisible())
-                    cannot("the window " + form->objectName().toStdString() + " is not shown");
-                // A click moves the focus to the button: a selector button loses it.
-                if (form == &main() && m_focused) {
-                    main().run([old = m_focused](Session& s) { shell::selectorLostFocus(s, old); });
-                    m_focused = 0;
-                }
-                form->run(spec.handler);
-                return;
-            }
+        Form* form = reachable(target, name, "button");
+        const auto& controls = form->controls();
+        const auto spec = std::find_if(controls.begin(), controls.end(), [&](const ButtonSpec& b) { return b.name == name; });
+        if (spec == controls.end())
+            notInFront(name, "button", main().button(name) != nullptr);
+        QPushButton* b = form->button(name);
+        if (!b || !b->isEnabled())
+            cannot("the button " + name + " is disabled");
+        // A click moves the focus to the button: a selector button loses it.
+        if (form == &main() && m_focused) {
+            main().run([old = m_focused](Session& s) { shell::selectorLostFocus(s, old); });
+            m_focused = 0;
         }
-        cannot("there is no button " + target + " in the window in front or the main window");
+        form->run(spec->handler);
     }
 
     void type(const std::string& target, const std::string& text)
     {
         std::string name;
-        for (Form* form : candidates(target, name)) {
-            if (auto* line = form->findChild<QLineEdit*>(QString::fromStdString(name))) {
-                if (line->isReadOnly() || !line->isEnabled())
-                    cannot("the text box " + name + " does not take typing");
-                line->setText(fromBytes(text));
-                return;
-            }
-        }
-        cannot("there is no text box " + target);
+        Form* form = reachable(target, name, "text box");
+        auto* line = form->findChild<QLineEdit*>(QString::fromStdString(name));
+        if (!line)
+            notInFront(name, "text box", false);
+        if (line->isReadOnly() || !line->isEnabled())
+            cannot("the text box " + name + " does not take typing");
+        line->setText(fromBytes(text));
     }
 
+    // Timers tick whatever window is in front: the named window's, or the
+    // first shown window that has a timer of that name, front first.
     void tick(const std::string& target, long count)
     {
-        std::string name;
-        for (Form* form : candidates(target, name)) {
+        std::string name = target;
+        std::vector<Form*> forms = m_app.windows().shownWindows();
+        std::reverse(forms.begin(), forms.end());
+        if (const auto dot = target.find('.'); dot != std::string::npos) {
+            name = target.substr(dot + 1);
+            Form* w = m_app.windows().window(target.substr(0, dot));
+            if (!w)
+                cannot("there is no window " + target.substr(0, dot) + " (it opens when its button is pressed)");
+            forms = {w};
+        }
+        for (Form* form : forms) {
             const auto timers = form->timerNames();
             if (std::find(timers.begin(), timers.end(), name) == timers.end())
                 continue;
@@ -290,44 +349,56 @@ private:
 
 } // namespace
 
-int runScript(const std::string& name, const std::string& content, const AutomationRegistry& registry,
-              const std::string& progId, SessionObserver* trace, std::ostream& out, AdvanceClock advance,
-              const std::string& screenshot)
+ScriptResult runScriptText(const std::string& name, const std::string& content, const AutomationRegistry& registry,
+                           const ScriptRunOptions& options, std::ostream& out)
 {
+    const auto started = std::chrono::steady_clock::now();
+    ScriptResult result;
+    auto finish = [&](int status, const char* verdict) {
+        result.status = status;
+        result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        out << verdict << "\n";
+        return result;
+    };
     std::vector<ScriptCommand> commands;
     try {
         commands = parseScript(content);
     } catch (const ScriptError& e) {
         out << name << ":" << e.line << ": " << e.reason << "\n";
-        return 2;
+        result.failures.push_back("line " + std::to_string(e.line) + ": " + e.reason);
+        return finish(2, "script stopped");
     }
 
     QueuedPrompter prompter;
-    ScriptWaiter waiter(advance);
+    ScriptWaiter waiter(options.advance);
     Printer printer(out);
     FailureWatch watch;
     FanoutObserver observers;
-    observers.add(trace);
+    observers.add(options.trace);
     observers.add(&printer);
     observers.add(&watch);
 
-    auto app = Application::start(registry, progId, prompter, waiter, &observers);
-    if (!app)
-        return 1;
+    auto app = Application::start(registry, options.progId, prompter, waiter, &observers, true);
+    if (!app) {
+        result.failures.push_back("the server " + options.progId + " cannot be created");
+        return finish(1, "script failed");
+    }
     Session& session = app->session();
     app->mainWindow().show();
 
-    Runner runner(*app, prompter, watch, out, advance);
+    Runner runner(*app, prompter, watch, out, options.advance);
     int status = 0;
     for (const auto& c : commands) {
         try {
             runner.run(c);
         } catch (const Stop& stop) {
             out << name << ":" << c.line << ": " << stop.reason << "\n";
+            result.failures.push_back("line " + std::to_string(c.line) + ": " + stop.reason);
             status = stop.status;
             break;
         } catch (const QueuedPrompter::NothingQueued& e) {
             out << name << ":" << c.line << ": " << e.what << "\n";
+            result.failures.push_back("line " + std::to_string(c.line) + ": " + e.what);
             status = 2;
             break;
         }
@@ -336,35 +407,203 @@ int runScript(const std::string& name, const std::string& content, const Automat
     if (status == 0) {
         for (const auto& [number, line] : watch.expected)
             watch.problems.push_back("line " + std::to_string(line) + ": expected error " + std::to_string(number) +
-                                     ", but no server call failed");
+                                     ", but no error came");
+        // Answers and replies nobody asked for: the script did not do what its author thought.
+        auto leftover = [&](std::size_t count, const std::vector<int>& lines, const char* what) {
+            if (count == 0)
+                return;
+            const int first = lines.size() >= count ? lines[lines.size() - count] : 0;
+            watch.problems.push_back("line " + std::to_string(first) + ": " + std::to_string(count) + " " + what +
+                                     " queued by the script " + (count == 1 ? "was" : "were") +
+                                     " never asked for by the end of the script");
+        };
+        leftover(prompter.pendingAnswers(), runner.answerLines, prompter.pendingAnswers() == 1 ? "answer" : "answers");
+        leftover(prompter.pendingReplies(), runner.replyLines, prompter.pendingReplies() == 1 ? "reply" : "replies");
         for (const auto& p : watch.problems)
             out << "FAILED " << p << "\n";
         if (!runner.failures.empty() || !watch.problems.empty())
             status = 1;
+        result.failures.insert(result.failures.end(), runner.failures.begin(), runner.failures.end());
+        result.failures.insert(result.failures.end(), watch.problems.begin(), watch.problems.end());
     }
     session.removeObserver(&observers);
-    if (!screenshot.empty()) {
+    if (!options.screenshot.empty()) {
         Form* front = app->windows().front();
-        if (!front || !front->grab().save(QString::fromStdString(screenshot))) {
-            out << "cannot save the screenshot " << screenshot << "\n";
+        if (!front || !front->grab().save(QString::fromStdString(options.screenshot))) {
+            out << "cannot save the screenshot " << options.screenshot << "\n";
+            result.failures.push_back("cannot save the screenshot " + options.screenshot);
             status = status ? status : 2;
         }
     }
-    out << (status == 0 ? "script passed" : status == 1 ? "script failed" : "script stopped") << "\n";
-    return status;
+    return finish(status, status == 0 ? "script passed" : status == 1 ? "script failed" : "script stopped");
+}
+
+int runScript(const std::string& name, const std::string& content, const AutomationRegistry& registry,
+              const std::string& progId, SessionObserver* trace, std::ostream& out, AdvanceClock advance,
+              const std::string& screenshot)
+{
+    ScriptRunOptions options;
+    options.progId = progId;
+    options.trace = trace;
+    options.advance = std::move(advance);
+    options.screenshot = screenshot;
+    return runScriptText(name, content, registry, options, out).status;
+}
+
+std::optional<std::string> readScriptFile(const std::string& path, std::string& reason)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const auto status = fs::status(path, ec);
+    if (ec || !fs::exists(status)) {
+        reason = "no such file";
+        return std::nullopt;
+    }
+    if (!fs::is_regular_file(status)) {
+        reason = fs::is_directory(status) ? "a folder, not a script" : "not a regular file";
+        return std::nullopt;
+    }
+    const auto size = fs::file_size(path, ec);
+    if (ec || size > kScriptLimit) {
+        reason = ec ? "its size cannot be read" : "larger than " + std::to_string(kScriptLimit >> 20) + " MiB";
+        return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        reason = "cannot be opened";
+        return std::nullopt;
+    }
+    std::string content(static_cast<std::size_t>(size), '\0');
+    in.read(content.data(), static_cast<std::streamsize>(size));
+    if (static_cast<std::uintmax_t>(in.gcount()) != size || in.bad()) {
+        reason = "cannot be read whole";
+        return std::nullopt;
+    }
+    return content;
+}
+
+std::vector<std::string> expandScriptPaths(const std::vector<std::string>& names, std::string& reason)
+{
+    namespace fs = std::filesystem;
+    std::vector<std::string> paths;
+    if (names.empty()) {
+        reason = "no script named";
+        return {};
+    }
+    for (const auto& name : names) {
+        if (name.empty()) {
+            reason = "an empty script name";
+            return {};
+        }
+        std::error_code ec;
+        if (!fs::is_directory(name, ec)) {
+            paths.push_back(name);
+            continue;
+        }
+        std::vector<std::string> found;
+        for (const auto& entry : fs::directory_iterator(name, ec))
+            if (entry.path().extension() == ".vts" && !entry.is_directory(ec))
+                found.push_back(entry.path().string());
+        if (ec) {
+            reason = name + ": the folder cannot be read (" + ec.message() + ")";
+            return {};
+        }
+        if (found.empty()) {
+            reason = name + ": the folder holds no .vts script";
+            return {};
+        }
+        std::sort(found.begin(), found.end());
+        paths.insert(paths.end(), found.begin(), found.end());
+    }
+    return paths;
+}
+
+namespace {
+
+QString xmlText(const std::string& bytes) { return toDisplayForm(bytes, false).toHtmlEscaped(); }
+
+bool writeJunit(const std::string& path, const std::vector<std::pair<std::string, ScriptResult>>& results)
+{
+    int failures = 0, errors = 0;
+    double seconds = 0;
+    for (const auto& [name, r] : results) {
+        failures += r.status == 1;
+        errors += r.status == 2;
+        seconds += r.seconds;
+    }
+    QString xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    xml += QString("<testsuites tests=\"%1\" failures=\"%2\" errors=\"%3\" time=\"%4\">\n")
+               .arg(results.size()).arg(failures).arg(errors).arg(seconds, 0, 'f', 3);
+    xml += QString("  <testsuite name=\"vantrel-test\" tests=\"%1\" failures=\"%2\" errors=\"%3\" time=\"%4\">\n")
+               .arg(results.size()).arg(failures).arg(errors).arg(seconds, 0, 'f', 3);
+    for (const auto& [name, r] : results) {
+        xml += QString("    <testcase classname=\"scripts\" name=\"%1\" time=\"%2\"")
+                   .arg(xmlText(name)).arg(r.seconds, 0, 'f', 3);
+        if (r.status == 0) {
+            xml += "/>\n";
+            continue;
+        }
+        xml += ">\n";
+        const char* tag = r.status == 1 ? "failure" : "error";
+        for (const auto& f : r.failures)
+            xml += QString("      <%1 message=\"%2\"/>\n").arg(tag, xmlText(f));
+        if (r.failures.empty())
+            xml += QString("      <%1 message=\"the script did not pass\"/>\n").arg(tag);
+        xml += "    </testcase>\n";
+    }
+    xml += "  </testsuite>\n</testsuites>\n";
+    QFile file(QString::fromStdString(path));
+    const QByteArray bytes = xml.toUtf8();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush();
+}
+
+} // namespace
+
+int runScripts(const std::vector<std::string>& paths, const AutomationRegistry& registry,
+               const ScriptRunOptions& options, std::ostream& out)
+{
+    if (!options.serverDescription.empty())
+        out << "server: " << options.serverDescription << "\n";
+    std::vector<std::pair<std::string, ScriptResult>> results;
+    int worst = 0, passed = 0;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::string& path = paths[i];
+        if (paths.size() > 1)
+            out << "== " << path << "\n";
+        ScriptRunOptions one = options;
+        if (i + 1 < paths.size())
+            one.screenshot.clear();
+        ScriptResult r;
+        std::string reason;
+        if (const auto content = readScriptFile(path, reason)) {
+            r = runScriptText(path, *content, registry, one, out);
+        } else {
+            out << path << ":0: cannot read the script: " << reason << "\n";
+            r.status = 2;
+            r.failures.push_back("cannot read the script: " + reason);
+            out << "script stopped\n";
+        }
+        worst = std::max(worst, r.status);
+        passed += r.status == 0;
+        results.emplace_back(path, std::move(r));
+    }
+    out << passed << " passed, " << results.size() - static_cast<std::size_t>(passed) << " failed\n";
+    if (!options.junit.empty() && !writeJunit(options.junit, results)) {
+        out << "cannot write the JUnit report " << options.junit << "\n";
+        worst = std::max(worst, 1);
+    }
+    return worst;
 }
 
 int runScriptFile(const std::string& path, const AutomationRegistry& registry, const std::string& progId,
                   SessionObserver* trace, std::ostream& out, AdvanceClock advance, const std::string& screenshot)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        out << path << ":0: cannot read the script\n";
-        return 2;
-    }
-    std::ostringstream content;
-    content << in.rdbuf();
-    return runScript(path, content.str(), registry, progId, trace, out, std::move(advance), screenshot);
+    ScriptRunOptions options;
+    options.progId = progId;
+    options.trace = trace;
+    options.advance = std::move(advance);
+    options.screenshot = screenshot;
+    return runScripts({path}, registry, options, out);
 }
 
 } // namespace vantrel

@@ -1,14 +1,20 @@
 // Headless session scripts: the commands of a script run against the same
 // windows and handlers a click reaches, offscreen, with answers to prompts
-// queued by the script, in virtual time. Each event is printed as a readable line. Exit
-// status 0 when every expectation held, 1 when one failed or a server call
-// failed that the script did not expect, 2 when the script cannot be run.
+// queued by the script, in virtual time. Each event is printed as a readable
+// line. Exit status 0 when every expectation held, 1 when one failed, a
+// server call failed that the script did not expect, or answers were left
+// unasked; 2 when the script cannot be run. Several scripts run one after
+// the other, each against a newly created server, and the run ends with
+// "N passed, M failed" (and a JUnit report when one is asked for).
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
@@ -21,13 +27,45 @@ class SessionObserver;
 // The runner tells the server's clock through this callback.
 using AdvanceClock = std::function<void(std::chrono::milliseconds)>;
 
-int runScriptFile(const std::string& path, const AutomationRegistry& registry, const std::string& progId,
-                  SessionObserver* trace, std::ostream& out, AdvanceClock advance = {},
-                  const std::string& screenshot = {});
-// As runScriptFile, with the script's text; `name` is used in messages.
-// With `screenshot`, a picture of the window in front is saved there when the script ends.
+// The largest script file read, in bytes.
+inline constexpr std::size_t kScriptLimit = std::size_t(16) << 20;
+
+struct ScriptResult {
+    int status = 0;
+    std::vector<std::string> failures; // each failed expectation or the reason the script stopped
+    double seconds = 0;
+};
+
+struct ScriptRunOptions {
+    std::string progId;
+    std::string serverDescription; // printed first: which server the run talks to
+    SessionObserver* trace = nullptr;
+    AdvanceClock advance;
+    std::string screenshot; // a picture of the window in front when the (last) script ends
+    std::string junit;      // a JUnit XML report of the run
+};
+
+// Reads one script file: a regular file of at most kScriptLimit bytes, read
+// whole. Nothing and a reason when it cannot be.
+std::optional<std::string> readScriptFile(const std::string& path, std::string& reason);
+// The scripts named on the command line: files as given, each folder's .vts
+// files in name order. Empty, with a reason, when a name yields no script.
+std::vector<std::string> expandScriptPaths(const std::vector<std::string>& names, std::string& reason);
+
+// Runs every script in turn; the worst status of them.
+int runScripts(const std::vector<std::string>& paths, const AutomationRegistry& registry,
+               const ScriptRunOptions& options, std::ostream& out);
+
+ScriptResult runScriptText(const std::string& name, const std::string& content, const AutomationRegistry& registry,
+                           const ScriptRunOptions& options, std::ostream& out);
+
+// One script's text; `name` is used in messages. With `screenshot`, a
+// picture of the window in front is saved there when the script ends.
 int runScript(const std::string& name, const std::string& content, const AutomationRegistry& registry,
               const std::string& progId, SessionObserver* trace, std::ostream& out, AdvanceClock advance = {},
               const std::string& screenshot = {});
+int runScriptFile(const std::string& path, const AutomationRegistry& registry, const std::string& progId,
+                  SessionObserver* trace, std::ostream& out, AdvanceClock advance = {},
+                  const std::string& screenshot = {});
 
 } // namespace vantrel

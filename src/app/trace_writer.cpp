@@ -37,7 +37,8 @@ QJsonObject encodeValue(const Value& value)
 
 static QString str(std::string_view text) { return encodeBytes(text); }
 
-TraceWriter::TraceWriter(const std::string& path) : m_file(std::make_unique<QFile>(QString::fromStdString(path)))
+TraceWriter::TraceWriter(const std::string& path)
+    : m_file(std::make_unique<QFile>(QString::fromStdString(path))), m_path(path)
 {
     m_file->open(QIODevice::WriteOnly | QIODevice::Truncate);
 }
@@ -49,11 +50,17 @@ std::string TraceWriter::errorText() const { return m_file->errorString().toStdS
 
 void TraceWriter::write(const QJsonObject& object)
 {
-    if (!m_file->isOpen())
+    if (!m_file->isOpen() || m_failed)
         return;
-    m_file->write(QJsonDocument(object).toJson(QJsonDocument::Compact));
-    m_file->write("\n");
-    m_file->flush();
+    QByteArray line = QJsonDocument(object).toJson(QJsonDocument::Compact);
+    line += '\n';
+    // A line that does not reach the file whole makes the trace unusable:
+    // it is said once, and the run's status shows it.
+    if (m_file->write(line) != line.size() || !m_file->flush()) {
+        m_failed = true;
+        std::fprintf(stderr, "vantrel-test: the trace %s cannot be written: %s\n", m_path.c_str(),
+                     m_file->errorString().toLocal8Bit().constData());
+    }
 }
 
 void TraceWriter::callMade(const CallEvent& event)
@@ -98,6 +105,16 @@ void TraceWriter::inputAnswered(std::string_view title, std::string_view prompt,
 void TraceWriter::boxChanged(Box box, std::string_view text)
 {
     write({{"event", "box"}, {"box", QString::fromLatin1(boxName(box))}, {"text", str(text)}});
+}
+
+void TraceWriter::boxAppended(Box box, std::string_view appended, std::string_view)
+{
+    write({{"event", "box"}, {"box", QString::fromLatin1(boxName(box))}, {"appended", str(appended)}});
+}
+
+void TraceWriter::errorRaised(int number, std::string_view description)
+{
+    write({{"event", "error"}, {"source", "utility"}, {"number", number}, {"description", str(description)}});
 }
 
 void TraceWriter::windowShown(std::string_view window, bool shown)

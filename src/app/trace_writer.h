@@ -29,6 +29,9 @@ public:
 
     bool isOpen() const;
     std::string errorText() const;
+    // False once a line could not be written whole; the first failure is
+    // also said on standard error, naming the file.
+    bool ok() const { return !m_failed; }
 
     void callMade(const CallEvent& event) override;
     void callFailed(std::string_view member, int number, std::string_view description) override;
@@ -36,12 +39,16 @@ public:
     void questionAnswered(std::string_view title, std::string_view text, bool yes) override;
     void inputAnswered(std::string_view title, std::string_view prompt, std::string_view answer) override;
     void boxChanged(Box box, std::string_view text) override;
+    void boxAppended(Box box, std::string_view appended, std::string_view whole) override;
+    void errorRaised(int number, std::string_view description) override;
     void windowShown(std::string_view window, bool shown) override;
     void waitStarted(int ticks) override;
 
 private:
     void write(const QJsonObject& object);
     std::unique_ptr<QFile> m_file;
+    std::string m_path;
+    bool m_failed = false;
 };
 
 } // namespace vantrel

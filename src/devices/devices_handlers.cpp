@@ -27,8 +27,8 @@ void bareRequest(Session& s, const char* word)
 
 void requestAboutCode(Session& s, const OtherDevicesState& state, const char* word)
 {
-    if (!state.codeSendable) {
-        s.prompter().message(kCodeNotSendable);
+    if (!state.codeSendable || state.codeTooLong) {
+        s.prompter().message(state.codeSendable ? kCodeTooLong : kCodeNotSendable);
         return;
     }
     s.setTextBox(kRequestDescription);
@@ -56,6 +56,7 @@ void OtherDevicesState::codeChanged(std::optional<std::string> bytes)
 {
     codeSendable = bytes.has_value();
     codeNumber = bytes ? std::move(*bytes) : std::string();
+    codeTooLong = codeNumber.size() > kEntryLimit;
 }
 
 void getCode(Session& s)

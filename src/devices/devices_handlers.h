@@ -5,6 +5,7 @@
 #pragma once
 
 #include "session/button_spec.h"
+#include "session/prompter.h"
 
 #include <cstdint>
 #include <optional>
@@ -17,6 +18,8 @@ inline constexpr const char* kOtherDevicesWindow = "OtherDevicesForm";
 inline constexpr const char* kOtherDevicesCaption = "OTHER DEVICES";
 
 // Shown instead of sending a code that holds characters above 255.
+inline constexpr const char* kCodeTooLong =
+    "The car wash code is longer than 32767 characters, the most an entry may hold. Nothing was sent.";
 inline constexpr const char* kCodeNotSendable =
     "The car wash code holds characters that cannot be sent (only characters with codes 0 to 255 can). "
     "Nothing was sent.";
@@ -25,6 +28,7 @@ inline constexpr const char* kCodeNotSendable =
 struct OtherDevicesState {
     std::string codeNumber;    // CodeNumber: the text of CodeBox, as bytes
     bool codeSendable = true;  // false while CodeBox holds characters above 255
+    bool codeTooLong = false;  // true while CodeBox holds more than kEntryLimit characters
     std::int16_t priceSet = 0; // PriceSET: 0 sends table A next, 1 table B
 
     // CodeBox changed: its whole text, or nullopt when it cannot be sent.

@@ -17,6 +17,9 @@ OtherDevicesForm::OtherDevicesForm(Session& session, QWidget* owner)
     m_codeBox = new QLineEdit(this);
     m_codeBox->setObjectName("CodeBox");
     m_codeBox->setGeometry(toPixels({3360, 5160, 1455, 375}));
+    // One character past the entry limit still goes in, so that an entry too
+    // long is refused with a message instead of being cut without a word.
+    m_codeBox->setMaxLength(static_cast<int>(kEntryLimit) + 1);
     // Every change of the box, a keystroke or a script's text, becomes CodeNumber.
     connect(m_codeBox, &QLineEdit::textChanged, this, [this](const QString& text) { m_state.codeChanged(toBytes(text)); });
 

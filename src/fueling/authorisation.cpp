@@ -1,5 +1,7 @@
 #include "authorisation.h"
 
+#include <cmath>
+
 #include "server/records.h"
 #include "session/session.h"
 
@@ -98,6 +100,10 @@ void preset(Session& s)
     const double limit = rec::readPromptNumber(s.prompter().input("Enter Limit - Must be 6 digits", "Preset amount Input"));
     if (limit == 0) {
         s.prompter().message(kNoData);
+        return;
+    }
+    if (!std::isfinite(limit)) {
+        s.prompter().message(rec::kNumberTooLarge);
         return;
     }
 

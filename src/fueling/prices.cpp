@@ -81,6 +81,10 @@ void price(Session& s)
     if (slowdownAnswer.empty())
         return;
     const double slowdown = rec::readPromptNumber(slowdownAnswer);
+    if (!std::isfinite(slowdown)) {
+        s.prompter().message(rec::kNumberTooLarge);
+        return;
+    }
 
     // Asked again, without a message, while the count is above 8 or does not fit.
     int hoses = 0;

@@ -27,7 +27,8 @@ void appendNul(std::string& record);
 // The value rounded to a whole number (halves away from zero) and written
 // with at least `digits` digits, zero-filled; a longer value is written
 // whole. zeroFilled(3, 3) is "003", zeroFilled(1234567, 6) is "1234567",
-// zeroFilled(12.5, 6) is "000013", zeroFilled(-5, 3) is "-005".
+// zeroFilled(12.5, 6) is "000013", zeroFilled(-5, 3) is "-005". A value
+// that is not finite raises Overflow (6): handlers refuse it before.
 std::string zeroFilled(double value, int digits);
 
 // Two-digit position text, "01".."32".
@@ -53,7 +54,11 @@ double readPromptNumber(std::string_view text);
 
 // Signed-number form: one blank before a zero or positive number, "-"
 // before a negative one, no leading zero before a fraction:
-// 15 -> " 15", 0.5 -> " .5", -2.5 -> "-2.5", 0 -> " 0".
+// 15 -> " 15", 0.5 -> " .5", -2.5 -> "-2.5", 0 -> " 0". Not finite: Overflow.
 std::string signedNumber(double value);
+
+// The message for an answer whose number is too large to be sent.
+inline constexpr const char* kNumberTooLarge =
+    "The number is too large to be sent (it is beyond the range of the numbers a record can carry). Nothing was sent.";
 
 } // namespace vantrel::rec

@@ -21,6 +21,8 @@ public:
     void questionAnswered(std::string_view t, std::string_view x, bool y) override { each([&](SessionObserver* o) { o->questionAnswered(t, x, y); }); }
     void inputAnswered(std::string_view t, std::string_view p, std::string_view a) override { each([&](SessionObserver* o) { o->inputAnswered(t, p, a); }); }
     void boxChanged(Box b, std::string_view x) override { each([&](SessionObserver* o) { o->boxChanged(b, x); }); }
+    void boxAppended(Box b, std::string_view a, std::string_view w) override { each([&](SessionObserver* o) { o->boxAppended(b, a, w); }); }
+    void errorRaised(int n, std::string_view d) override { each([&](SessionObserver* o) { o->errorRaised(n, d); }); }
     void windowShown(std::string_view w, bool s) override { each([&](SessionObserver* o) { o->windowShown(w, s); }); }
     void waitStarted(int t) override { each([&](SessionObserver* o) { o->waitStarted(t); }); }
 

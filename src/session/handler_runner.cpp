@@ -11,19 +11,32 @@ std::string errorMessage(const AutomationError& error)
     return "Error " + std::to_string(error.number()) + ": " + error.description();
 }
 
+namespace {
+// Shows the error; one the server did not raise is reported to the
+// observers first, so that the trace and a script's verdict see every error
+// the user sees.
+void report(Session& session, const AutomationError& e)
+{
+    if (!session.takeReportedFailure())
+        session.notifyError(e.number(), e.description());
+    session.prompter().message(errorMessage(e));
+}
+} // namespace
+
 bool runHandler(Session& session, const Handler& handler)
 {
     if (!handler)
         return false;
+    session.takeReportedFailure();
     try {
         handler(session);
         return true;
     } catch (const AutomationError& e) {
-        session.prompter().message(errorMessage(e));
+        report(session, e);
     } catch (const SessionClosing&) {
         // The main window is closing during a wait: unwind quietly.
     } catch (const std::exception& e) {
-        session.prompter().message(errorMessage(AutomationError(ErrorCode::InternalError, e.what())));
+        report(session, AutomationError(ErrorCode::InternalError, e.what()));
     }
     return false;
 }

@@ -9,6 +9,10 @@ namespace vantrel {
 
 inline constexpr std::string_view kAppTitle = "VantrelTest";
 
+// The longest entry an input box, a text box or a script line may give, in
+// characters (one byte each). Longer entries are refused, never cut.
+inline constexpr std::size_t kEntryLimit = 32767;
+
 class Prompter {
 public:
     virtual ~Prompter() = default;

@@ -35,6 +35,8 @@ public:
     void queueCancel() { m_answers.push_back(std::string()); }
     void queueReply(bool yes) { m_replies.push_back(yes); }
     bool hasPending() const { return !m_answers.empty() || !m_replies.empty(); }
+    std::size_t pendingAnswers() const { return m_answers.size(); }
+    std::size_t pendingReplies() const { return m_replies.size(); }
 
     const std::vector<Shown>& shown() const { return m_shown; }
     std::vector<std::string> messages() const;

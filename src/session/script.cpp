@@ -1,6 +1,9 @@
 #include "script.h"
 
+#include "prompter.h"
+
 #include <charconv>
+#include <cstdio>
 
 namespace vantrel {
 
@@ -24,6 +27,53 @@ std::string_view nextWord(std::string_view& rest)
     std::string_view word = rest.substr(0, blank);
     rest = blank == std::string_view::npos ? std::string_view() : rest.substr(blank + 1);
     return word;
+}
+
+// One line of UTF-8 text as bytes: each character the byte of its code.
+std::string latin1FromUtf8(std::string_view line)
+{
+    std::string out;
+    out.reserve(line.size());
+    for (std::size_t i = 0; i < line.size();) {
+        const auto c = static_cast<unsigned char>(line[i]);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        const int length = c >= 0xF0 ? (c <= 0xF4 ? 4 : 0) : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+        if (length == 0 || i + static_cast<std::size_t>(length) > line.size())
+            throw ScriptError{0, "the line is not UTF-8 text (save the script as UTF-8)"};
+        char32_t code = c & (0x7F >> length);
+        for (int k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(line[i + static_cast<std::size_t>(k)]);
+            if ((next & 0xC0) != 0x80)
+                throw ScriptError{0, "the line is not UTF-8 text (save the script as UTF-8)"};
+            code = (code << 6) | (next & 0x3F);
+        }
+        const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            throw ScriptError{0, "the line is not UTF-8 text (save the script as UTF-8)"};
+        if (code > 0xFF) {
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(code));
+            throw ScriptError{0, std::string("the character ") + hex + " (" + std::string(line.substr(i, static_cast<std::size_t>(length))) +
+                                     ") cannot be sent: only characters with codes 0 to 255 can (write \\xHH for a byte)"};
+        }
+        out += static_cast<char>(code);
+        i += static_cast<std::size_t>(length);
+    }
+    return out;
+}
+
+// TEXT of a line: escapes resolved, within the entry limit.
+std::string entryText(std::string_view text)
+{
+    std::string out = unescapeText(text);
+    if (out.size() > kEntryLimit)
+        throw ScriptError{0, "the text is " + std::to_string(out.size()) + " bytes long; an entry holds at most " +
+                                 std::to_string(kEntryLimit)};
+    return out;
 }
 
 bool readNumber(std::string_view text, long& out)
@@ -71,27 +121,28 @@ std::string unescapeText(std::string_view text)
 
 std::vector<ScriptCommand> parseScript(std::string_view content)
 {
+    if (content.substr(0, 3) == "\xEF\xBB\xBF")
+        content.remove_prefix(3);
     std::vector<ScriptCommand> commands;
     int lineNumber = 0;
     std::size_t start = 0;
     while (start <= content.size()) {
-        auto end = content.find('\n', start);
+        auto end = content.find_first_of("\r\n", start);
         if (end == std::string_view::npos)
             end = content.size();
-        std::string_view line = content.substr(start, end - start);
-        start = end + 1;
+        const std::string_view raw = content.substr(start, end - start);
+        // CR LF is one line end; a CR or an LF alone is one too.
+        start = end + (content.substr(end, 2) == "\r\n" ? 2 : 1);
         ++lineNumber;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        const auto first = line.find_first_not_of(" \t");
-        if (first == std::string_view::npos || line[first] == '#') {
+        const auto first = raw.find_first_not_of(" \t");
+        if (first == std::string_view::npos || raw[first] == '#') {
             if (end == content.size())
                 break;
             continue;
         }
-        line.remove_prefix(first);
         try {
-            std::string_view rest = line;
+            const std::string decoded = latin1FromUtf8(raw.substr(first));
+            std::string_view rest = decoded;
             const std::string_view verb = nextWord(rest);
             ScriptCommand c{ScriptCommand::Kind::Select, lineNumber, {}, {}, 0, false};
             auto position = [&](ScriptCommand::Kind kind) {
@@ -118,10 +169,10 @@ std::vector<ScriptCommand> parseScript(std::string_view content)
             } else if (verb == "type") {
                 c.kind = ScriptCommand::Kind::Type;
                 needTarget("a text box name");
-                c.text = unescapeText(rest);
+                c.text = entryText(rest);
             } else if (verb == "answer") {
                 c.kind = ScriptCommand::Kind::Answer;
-                c.text = unescapeText(rest);
+                c.text = entryText(rest);
             } else if (verb == "cancel") {
                 c.kind = ScriptCommand::Kind::Cancel;
                 if (!rest.empty())

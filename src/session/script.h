@@ -1,7 +1,10 @@
-// The session script language, read into commands. One command per line;
-// "#" starts a comment; TEXT is the rest of the line after one blank, with
-// the escapes \r \n \t \0 \\ \xHH. Reading checks every line before anything
-// runs, so a script with a bad line runs nothing.
+// The session script language, read into commands. A script is UTF-8 text
+// (a byte order mark is skipped; lines end with LF, CR LF or CR); each
+// character becomes the byte of the same code, as a typed character does,
+// and characters above 255 are refused. One command per line; "#" starts a
+// comment; TEXT is the rest of the line after one blank, with the escapes
+// \r \n \t \0 \\ \xHH, at most kEntryLimit bytes. Reading checks every line
+// before anything runs, so a script with a bad line runs nothing.
 #pragma once
 
 #include <string>

@@ -3,6 +3,7 @@
 #include "server/automation_error.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vantrel {
 
@@ -19,8 +20,8 @@ const char* boxName(Box box)
 
 class Session::ObservedServer : public AutomationObject {
 public:
-    ObservedServer(AutomationObject& inner, const std::vector<SessionObserver*>& observers)
-        : m_inner(inner), m_observers(observers)
+    ObservedServer(Session& session, AutomationObject& inner, const std::vector<SessionObserver*>& observers)
+        : m_session(session), m_inner(inner), m_observers(observers)
     {
     }
 
@@ -28,6 +29,7 @@ public:
     {
         CallEvent event{Access::Put, std::string(member), value, std::nullopt};
         try {
+            const CallOut out(m_session);
             m_inner.put(member, value);
         } catch (const AutomationError& e) {
             failed(event, e);
@@ -53,6 +55,7 @@ private:
         CallEvent event{access, std::string(member), argument, std::nullopt};
         Value result;
         try {
+            const CallOut out(m_session);
             result = access == Access::Get ? m_inner.get(member, argument) : m_inner.call(member, argument);
         } catch (const AutomationError& e) {
             failed(event, e);
@@ -66,12 +69,21 @@ private:
 
     void failed(const CallEvent& event, const AutomationError& e)
     {
+        m_session.m_failureReported = true;
         for (auto* o : m_observers)
             o->callMade(event);
         for (auto* o : m_observers)
             o->callFailed(event.member, e.number(), e.description());
     }
 
+    // Marks the session busy while the inner call is out.
+    struct CallOut {
+        explicit CallOut(Session& s) : session(s) { ++session.m_callDepth; }
+        ~CallOut() { --session.m_callDepth; }
+        Session& session;
+    };
+
+    Session& m_session;
     AutomationObject& m_inner;
     const std::vector<SessionObserver*>& m_observers;
 };
@@ -113,7 +125,7 @@ private:
 };
 
 Session::Session(AutomationObject& server, Prompter& prompter, WindowHost& windows, Waiter& waiter)
-    : m_server(std::make_unique<ObservedServer>(server, m_observers)),
+    : m_server(std::make_unique<ObservedServer>(*this, server, m_observers)),
       m_prompter(std::make_unique<ObservedPrompter>(prompter, m_observers)),
       m_windows(windows),
       m_waiter(waiter)
@@ -127,11 +139,42 @@ Prompter& Session::prompter() { return *m_prompter; }
 
 void Session::setBox(Box which, std::string text)
 {
+    m_dropped[static_cast<std::size_t>(which)] = 0;
     m_boxes[static_cast<std::size_t>(which)] = std::move(text);
     const std::string& stored = m_boxes[static_cast<std::size_t>(which)];
     for (auto* o : m_observers)
         o->boxChanged(which, stored);
 }
+
+void Session::appendBox(Box which, std::string_view text)
+{
+    const auto i = static_cast<std::size_t>(which);
+    std::string& box = m_boxes[i];
+    box.append(text);
+    if (box.size() <= kBoxLimit) {
+        for (auto* o : m_observers)
+            o->boxAppended(which, text, box);
+        return;
+    }
+    // Keep the newest three quarters of the limit, starting at a line if one
+    // starts near the cut; the views are given the whole box anew.
+    std::size_t cut = box.size() - kBoxLimit / 4 * 3;
+    const auto lineStart = box.find('\n', cut);
+    if (lineStart != std::string::npos && lineStart + 1 - cut < kBoxLimit / 16)
+        cut = lineStart + 1;
+    box.erase(0, cut);
+    m_dropped[i] += cut;
+    for (auto* o : m_observers)
+        o->boxChanged(which, box);
+}
+
+void Session::notifyError(int number, std::string_view description)
+{
+    for (auto* o : m_observers)
+        o->errorRaised(number, description);
+}
+
+bool Session::takeReportedFailure() { return std::exchange(m_failureReported, false); }
 
 void Session::waitTicks(std::int16_t& counter, int ticks)
 {

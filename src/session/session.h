@@ -36,10 +36,18 @@ public:
 
     const std::string& box(Box which) const { return m_boxes[static_cast<std::size_t>(which)]; }
     void setBox(Box which, std::string text);
+    // Adds text at the end of a box at the cost of what is added. A box that
+    // grows past kBoxLimit bytes drops its oldest part (whole lines where it
+    // can) down to three quarters of the limit; droppedBytes() counts what
+    // went, so a view can say so.
+    void appendBox(Box which, std::string_view text);
+    std::size_t droppedBytes(Box which) const { return m_dropped[static_cast<std::size_t>(which)]; }
+    static constexpr std::size_t kBoxLimit = std::size_t(1) << 20;
     const std::string& textBox() const { return box(Box::TextBox); }
     const std::string& inBox() const { return box(Box::InBox); }
     void setTextBox(std::string text) { setBox(Box::TextBox, std::move(text)); }
     void setInBox(std::string text) { setBox(Box::InBox, std::move(text)); }
+    void appendInBox(std::string_view text) { appendBox(Box::InBox, text); }
 
     // Current fueling position: FP (1..32) and FPText ("01".."32").
     std::int16_t fp() const { return m_fp; }
@@ -53,6 +61,22 @@ public:
     std::int16_t stressActive = 0;
     // True while a stress tick runs, so that no tick starts inside another.
     bool stressTickRunning = false;
+
+    // True in a script run: window timers never fire on their own, only
+    // when the script ticks them, so that time is the script's alone.
+    bool virtualTime = false;
+
+    // A call to the server is out: set while the observed server waits for
+    // the inner call, so that no press or timer tick starts a second one.
+    bool callInProgress() const { return m_callDepth > 0; }
+
+    // Reports an error the utility raised itself (the handler runner does,
+    // for errors that did not come from a failing server call).
+    void notifyError(int number, std::string_view description);
+    // True once since the last call when a server call failed and was
+    // reported to the observers; the handler runner asks, so that an error is
+    // reported once.
+    bool takeReportedFailure();
 
     // A wait step of `ticks` ticks of the timer that counts `counter` down.
     void waitTicks(std::int16_t& counter, int ticks);
@@ -72,6 +96,9 @@ private:
     WindowHost& m_windows;
     Waiter& m_waiter;
     std::array<std::string, 4> m_boxes;
+    std::array<std::size_t, 4> m_dropped{};
+    int m_callDepth = 0;
+    bool m_failureReported = false;
     std::int16_t m_fp = 1;
     std::string m_fpText = "01";
 };

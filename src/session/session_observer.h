@@ -30,6 +30,12 @@ public:
     virtual void questionAnswered(std::string_view /*title*/, std::string_view /*text*/, bool /*yes*/) {}
     virtual void inputAnswered(std::string_view /*title*/, std::string_view /*prompt*/, std::string_view /*answer*/) {}
     virtual void boxChanged(Box, std::string_view /*text*/) {}
+    // Text was added at the end of a box; `whole` is the box after it. An
+    // observer that shows the box can add just `appended`.
+    virtual void boxAppended(Box box, std::string_view /*appended*/, std::string_view whole) { boxChanged(box, whole); }
+    // An error that the utility raised itself (no server call failed): it is
+    // shown to the user like a server error and counts like one.
+    virtual void errorRaised(int /*number*/, std::string_view /*description*/) {}
     virtual void windowShown(std::string_view /*window*/, bool /*shown*/) {}
     virtual void waitStarted(int /*ticks*/) {}
 };

@@ -28,7 +28,10 @@ public:
     {
         std::string line = text;
         line += rec::CRLF;
-        m_s.setInBox(m_first ? line : m_s.inBox() + line);
+        if (m_first)
+            m_s.setInBox(std::move(line));
+        else
+            m_s.appendInBox(line);
         m_first = false;
     }
 

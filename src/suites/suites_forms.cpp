@@ -10,8 +10,10 @@ TestFunctionForm::TestFunctionForm(Session& session, QWidget* owner)
     : Form(session, kTestFunctionForm, kTestFunctionCaption, kTestFunctionSize, owner)
 {
     // The sample image lies next to the executable.
-    m_state.imagePath =
-        QFile::encodeName(QCoreApplication::applicationDirPath() + "/" + QString::fromLatin1(kImageFileName)).toStdString();
+    // Beside the executable (the build folder), then where the package installs it.
+    m_state.imagePaths = {
+        QFile::encodeName(QCoreApplication::applicationDirPath() + "/" + QString::fromLatin1(kImageFileName)).toStdString(),
+        std::string(VANTREL_DATADIR "/") + kImageFileName};
     addButtons(testFunctionButtons(m_state));
 }
 
@@ -25,7 +27,7 @@ IxCatTestForm::IxCatTestForm(Session& session, QWidget* owner)
     : Form(session, kIxCatTestForm, kIxCatTestCaption, kIxCatTestSize, owner)
 {
     addButtons(ixCatTestButtons(m_state));
-    addTimer("Timer1", kIxCatTimerMs, [this](Session&) { ixCatTimerTick(m_state); })->start();
+    addTimer("Timer1", kIxCatTimerMs, [this](Session&) { ixCatTimerTick(m_state); });
 }
 
 } // namespace vantrel::suites

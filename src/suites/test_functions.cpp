@@ -223,7 +223,7 @@ void gilbEmvBarcode(Session& s)
 {
     const std::string record = gilbEmvCouponRecord(s.fpText());
     put(s, "PrintOutput", record);
-    s.setInBox(s.inBox() + record);
+    s.appendInBox(record);
 }
 
 void printAndBarcode(Session& s, TestFunctionState& state)
@@ -272,28 +272,45 @@ void displayLoadTest(Session& s, bool chopped)
 
 void securePromptTest(Session& s) { put(s, "PacketQueOutput", packetRecord(s.fpText(), securePromptPacket())); }
 
-static std::string readImageFile(const std::string& path)
+// The image file: the first of the paths that exists, a regular file within
+// kImageLimit, read whole. Anything else is error 1601 naming every path tried.
+static std::string readImageFile(const std::vector<std::string>& paths)
 {
     namespace fs = std::filesystem;
-    std::error_code ec;
-    const auto status = fs::status(path, ec);
-    if (!fs::exists(status))
-        throw AutomationError(ErrorCode::ImageFileUnreadable, path + " (no such file)");
-    if (fs::is_directory(status))
-        throw AutomationError(ErrorCode::ImageFileUnreadable, path + " (a folder, not a file)");
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw AutomationError(ErrorCode::ImageFileUnreadable, path + " (cannot be opened)");
-    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad())
-        throw AutomationError(ErrorCode::ImageFileUnreadable, path + " (read failed)");
-    return text;
+    std::string tried;
+    for (const auto& path : paths) {
+        std::error_code ec;
+        const auto status = fs::status(path, ec);
+        if (!fs::exists(status)) {
+            tried += (tried.empty() ? "" : "; ") + path + " (no such file)";
+            continue;
+        }
+        auto refuse = [&](const std::string& why) { throw AutomationError(ErrorCode::ImageFileUnreadable, path + " (" + why + ")"); };
+        if (fs::is_directory(status))
+            refuse("a folder, not a file");
+        if (!fs::is_regular_file(status))
+            refuse("not a regular file");
+        const auto size = fs::file_size(path, ec);
+        if (ec)
+            refuse("its size cannot be read");
+        if (size > kImageLimit)
+            refuse("larger than " + std::to_string(kImageLimit >> 20) + " MiB, the most SET IMAGE sends");
+        std::ifstream in(path, std::ios::binary);
+        if (!in)
+            refuse("cannot be opened");
+        std::string text(static_cast<std::size_t>(size), '\0');
+        in.read(text.data(), static_cast<std::streamsize>(size));
+        if (in.bad() || static_cast<std::uintmax_t>(in.gcount()) != size)
+            refuse("read failed");
+        return text;
+    }
+    throw AutomationError(ErrorCode::ImageFileUnreadable, tried.empty() ? std::string("no path to look in") : tried);
 }
 
 void setImage(Session& s, const TestFunctionState& state)
 {
     // The whole file goes into the packet as it is, line breaks included.
-    const std::string image = readImageFile(state.imagePath);
+    const std::string image = readImageFile(state.imagePaths);
     put(s, "PacketQueOutput", packetRecord(s.fpText(), setImagePacket(image), kImageCountDigits));
 }
 

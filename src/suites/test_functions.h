@@ -20,13 +20,16 @@ inline constexpr const char* kTestFunctionForm = "TestFunctionForm";
 inline constexpr const char* kTestFunctionCaption = "Test Functions";
 inline constexpr Twips kTestFunctionSize{0, 0, 5610, 6750};
 inline constexpr const char* kImageFileName = "FP_blk.hex";
+// The largest image file SET IMAGE reads, in bytes.
+inline constexpr std::size_t kImageLimit = std::size_t(8) << 20;
 
 struct TestFunctionState {
     // The test number the GILB EMV receipt prints: 1 when the window is
     // loaded, one more after each receipt, and back to 1 after 32767.
     std::int16_t jobNum = 1;
-    // Full path of the image file that SET IMAGE sends.
-    std::string imagePath;
+    // Where SET IMAGE looks for its image file, in order: the first that
+    // exists is sent (beside the executable, then the installed data folder).
+    std::vector<std::string> imagePaths;
 };
 
 // Records, `position` being the two-digit reader position text.

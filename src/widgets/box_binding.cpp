@@ -6,7 +6,9 @@
 
 #include <QFontDatabase>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 
 namespace vantrel {
 
@@ -36,8 +38,33 @@ void BoxBinding::boxChanged(Box box, std::string_view text)
         m_line->setText(toDisplayForm(text, false));
         m_line->setCursorPosition(0); // show the start of a long description
     }
-    if (m_text)
-        m_text->setPlainText(toDisplayForm(text, true));
+    if (m_text) {
+        QString shown = toDisplayForm(text, true);
+        if (const std::size_t dropped = m_session.droppedBytes(box))
+            shown.prepend(droppedNote(dropped));
+        m_text->setPlainText(shown);
+    }
+}
+
+void BoxBinding::boxAppended(Box box, std::string_view appended, std::string_view whole)
+{
+    if (box != m_box)
+        return;
+    if (!m_text) {
+        boxChanged(box, whole);
+        return;
+    }
+    // Only the new text goes into the document, so an append costs what it adds.
+    QTextCursor end(m_text->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(toDisplayForm(appended, true));
+}
+
+QString droppedNote(std::size_t dropped)
+{
+    return QStringLiteral("[%1 earlier bytes dropped: the box keeps at most its newest %2 KiB]\n")
+        .arg(QLocale::c().toString(static_cast<qulonglong>(dropped)))
+        .arg(Session::kBoxLimit / 1024);
 }
 
 } // namespace vantrel

@@ -4,12 +4,17 @@
 
 #include "session/session_observer.h"
 
+#include <QString>
+
 class QLineEdit;
 class QPlainTextEdit;
 
 namespace vantrel {
 
 class Session;
+
+// The line a view shows above a box that has dropped its oldest bytes.
+QString droppedNote(std::size_t dropped);
 
 class BoxBinding : public SessionObserver {
 public:
@@ -20,6 +25,7 @@ public:
     BoxBinding& operator=(const BoxBinding&) = delete;
 
     void boxChanged(Box box, std::string_view text) override;
+    void boxAppended(Box box, std::string_view appended, std::string_view whole) override;
 
 private:
     Session& m_session;

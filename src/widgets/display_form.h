@@ -22,6 +22,10 @@ QString fromBytes(std::string_view bytes);
 std::optional<std::string> toBytes(const QString& text);
 
 inline constexpr const char* kNotSendable =
-    "The entry holds characters that cannot be sent (only characters with codes 0 to 255 can). Nothing was sent.";
+    "The entry holds characters that cannot be sent (only characters with codes 0 to 255 can). Nothing was sent.\n"
+    "The entry is shown again: correct it and press OK, or press Cancel.";
+inline constexpr const char* kEntryTooLong =
+    "The entry is longer than 32767 characters, the most an entry may hold. Nothing was sent.\n"
+    "The entry is shown again: shorten it and press OK, or press Cancel.";
 
 } // namespace vantrel

@@ -5,6 +5,7 @@
 #include "session/handler_runner.h"
 #include "session/session.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -118,8 +119,15 @@ QTimer* Form::addTimer(const std::string& name, int intervalMs, Handler handler)
     auto* timer = new QTimer(this);
     timer->setObjectName(QString::fromStdString(name));
     timer->setInterval(intervalMs);
-    connect(timer, &QTimer::timeout, this, [this, name] { fireTimer(name); });
+    connect(timer, &QTimer::timeout, this, [this, name] {
+        // A tick that comes while a handler waits for the server is skipped:
+        // no tick starts a second call.
+        if (!m_session.callInProgress())
+            fireTimer(name);
+    });
     m_timers[name] = {timer, std::move(handler)};
+    if (!m_session.virtualTime)
+        timer->start();
     return timer;
 }
 
@@ -146,7 +154,16 @@ bool Form::fireTimer(const std::string& name)
     return true;
 }
 
-void Form::run(const Handler& handler) { runHandler(m_session, handler); }
+void Form::run(const Handler& handler)
+{
+    // While a call is out (the window keeps processing events meanwhile), a
+    // click starts nothing: commands never interleave.
+    if (m_session.callInProgress()) {
+        QApplication::beep();
+        return;
+    }
+    runHandler(m_session, handler);
+}
 
 void Form::showEvent(QShowEvent* event)
 {

@@ -39,6 +39,8 @@ public:
     void addButtons(std::vector<ButtonSpec> specs);
 
     // A window timer: `handler` runs through the handler runner on every tick.
+    // It starts running at once, except in virtual time (a script run), where
+    // it fires only when fireTimer() is called.
     QTimer* addTimer(const std::string& name, int intervalMs, Handler handler);
     std::vector<std::string> timerNames() const;
     // The interval of the named timer in milliseconds, 0 if there is none.

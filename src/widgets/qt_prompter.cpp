@@ -3,6 +3,7 @@
 #include "display_form.h"
 
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace vantrel {
@@ -26,14 +27,24 @@ std::string QtPrompter::input(std::string_view prompt, std::string_view title)
 {
     QString typed;
     for (;;) {
-        bool ok = false;
-        typed = QInputDialog::getText(m_parent(), fromBytes(title), fromBytes(prompt), QLineEdit::Normal, typed, &ok);
-        if (!ok)
+        QInputDialog dialog(m_parent());
+        dialog.setWindowTitle(fromBytes(title));
+        dialog.setLabelText(fromBytes(prompt));
+        dialog.setTextValue(typed);
+        // One character past the limit still goes in, so that an entry too
+        // long is refused with a message instead of being cut without a word.
+        if (auto* line = dialog.findChild<QLineEdit*>())
+            line->setMaxLength(static_cast<int>(kEntryLimit) + 1);
+        if (dialog.exec() != QDialog::Accepted)
             return {};
-        if (auto bytes = toBytes(typed))
+        typed = dialog.textValue();
+        // Refuse what the record cannot carry, and ask again with the entry kept for correction.
+        if (static_cast<std::size_t>(typed.size()) > kEntryLimit)
+            QMessageBox::warning(m_parent(), fromBytes(title), QString::fromLatin1(kEntryTooLong));
+        else if (auto bytes = toBytes(typed))
             return *bytes;
-        // Refuse text the record cannot carry, and ask again with the entry kept for correction.
-        QMessageBox::warning(m_parent(), fromBytes(title), QString::fromLatin1(kNotSendable));
+        else
+            QMessageBox::warning(m_parent(), fromBytes(title), QString::fromLatin1(kNotSendable));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "support/session_rig.h"
 
 #include "app/application.h"
+#include "app/status_line.h"
 #include "forecourt/forecourt_server.h"
 #include "server/automation_registry.h"
 
@@ -43,7 +44,11 @@ TEST(Startup, TitlePositionAndBoxes)
     EXPECT_EQ(w.textBox()->text(), "Function Box");
     EXPECT_TRUE(w.inBox()->toPlainText().isEmpty());
     EXPECT_TRUE(w.selectorButton(1)->isChecked());
-    EXPECT_EQ(w.size(), QSize(577, 524));
+    // The client area keeps its size; the status line lies below it.
+    EXPECT_EQ(w.size().width(), 577);
+    EXPECT_EQ(w.statusLine()->geometry().top(), 524);
+    EXPECT_EQ(w.size().height(), w.statusLine()->geometry().bottom() + 1);
+    EXPECT_LT(w.inBox()->geometry().bottom(), 524);
 }
 
 TEST(Startup, TitleCarriesTheDate)

@@ -118,7 +118,9 @@ TEST(TestFunctionForm, ImageFileIsLookedForNextToTheExecutable)
 {
     SessionRig rig;
     TestFunctionForm form(rig.session, nullptr);
-    EXPECT_EQ(form.state().imagePath, (QCoreApplication::applicationDirPath() + "/FP_blk.hex").toStdString());
+    ASSERT_EQ(form.state().imagePaths.size(), 2u);
+    EXPECT_EQ(form.state().imagePaths[0], (QCoreApplication::applicationDirPath() + "/FP_blk.hex").toStdString());
+    EXPECT_EQ(form.state().imagePaths[1].substr(form.state().imagePaths[1].size() - 24), "/vantrel-test/FP_blk.hex");
 }
 
 TEST(GraphicsDisplayForm, ButtonsFitTheWindowWithoutOverlapping)
@@ -199,6 +201,9 @@ TEST(Scripts, EveryButtonOfTheSuitesWindowsIsPressable)
     for (const auto& row : testFunctionButtons(state)) {
         if (row.name == "iXCatTest" || row.name == "EXIT_BUTTON")
             continue;
+        // No sample image lies next to the test program: the error is expected.
+        if (row.name == "SET_IMAGE_BUTTON")
+            script += "expect error 1601\n";
         script += "press " + row.name + "\n";
     }
     script += "press iXCatTest\npress IXCAT_TEST_BUTTON\npress SPECIAL_TEST\n"
@@ -209,7 +214,7 @@ TEST(Scripts, EveryButtonOfTheSuitesWindowsIsPressable)
     std::string output;
     EXPECT_EQ(runScriptText(script, output), 0) << output;
     EXPECT_NE(output.find("PacketCount = 1911"), std::string::npos);
-    // No sample image lies next to the test program: reported, and the run goes on.
+    // Reported, and the run goes on.
     EXPECT_NE(output.find("Error 1601: The image file cannot be read: "), std::string::npos);
 }
 

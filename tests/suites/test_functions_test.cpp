@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <functional>
 
@@ -305,7 +307,7 @@ TEST(SetImage, EmptyFileSendsTheTagsAloneWithAFiveDigitCount)
     SessionRig rig;
     rig.select(7);
     TestFunctionState state;
-    state.imagePath = folder.write("");
+    state.imagePaths = {folder.write("")};
     EXPECT_TRUE(runHandler(rig.session, [&](Session& s) { setImage(s, state); }));
     EXPECT_EQ(rig.server.onlyPut(),
               "ReaderPosition=07\r\nPacketCount=00149\r\nPacketData=" + kImageOpen + kImageClose + lit("\r\n\0"));
@@ -321,7 +323,7 @@ TEST(SetImage, SampleImageGoesInWholeWithItsLineBreaks)
     SessionRig rig;
     rig.select(7);
     TestFunctionState state;
-    state.imagePath = SUITES_SAMPLE_IMAGE;
+    state.imagePaths = {SUITES_SAMPLE_IMAGE};
     setImage(rig.session, state);
     const std::string packet = kImageOpen + sample + kImageClose;
     char count[8];
@@ -335,7 +337,7 @@ TEST(SetImage, BytesOfTheFileAreSentUnchanged)
     ImageFolder folder;
     SessionRig rig;
     TestFunctionState state;
-    state.imagePath = folder.write(lit("AB\r\nC\x7f\xff\0D"));
+    state.imagePaths = {folder.write(lit("AB\r\nC\x7f\xff\0D"))};
     setImage(rig.session, state);
     EXPECT_NE(rig.server.onlyPut().find(kImageOpen + lit("AB\r\nC\x7f\xff\0D") + kImageClose), std::string::npos);
 }
@@ -354,18 +356,50 @@ TEST_P(SetImageMissingTest, IsReportedWithTheFullPathAndNothingIsSent)
     ImageFolder folder;
     SessionRig rig;
     TestFunctionState state;
-    state.imagePath = (folder.dir / GetParam().file).string();
+    state.imagePaths = {(folder.dir / GetParam().file).string()};
     if (std::string(GetParam().file).empty())
-        state.imagePath = folder.dir.string();
+        state.imagePaths = {folder.dir.string()};
+    if (std::string(GetParam().file) == "fifo")
+        ASSERT_EQ(mkfifo(state.imagePaths[0].c_str(), 0600), 0); // reading a FIFO would wait for ever
     EXPECT_FALSE(runHandler(rig.session, [&](Session& s) { setImage(s, state); }));
     EXPECT_TRUE(rig.server.calls().empty());
     EXPECT_EQ(rig.prompter.messages(),
-              std::vector<std::string>{"Error 1601: The image file cannot be read: " + state.imagePath + " " + GetParam().reason});
+              std::vector<std::string>{"Error 1601: The image file cannot be read: " + state.imagePaths[0] + " " + GetParam().reason});
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, SetImageMissingTest,
                          ::testing::Values(MissingCase{"Missing", "FP_blk.hex", "(no such file)"},
-                                           MissingCase{"Folder", "", "(a folder, not a file)"}),
+                                           MissingCase{"Folder", "", "(a folder, not a file)"},
+                                           MissingCase{"Fifo", "fifo", "(not a regular file)"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SetImage, EveryPathTriedIsNamedWhenNoneHoldsTheImage)
+{
+    ImageFolder folder;
+    SessionRig rig;
+    TestFunctionState state;
+    state.imagePaths = {(folder.dir / "a.hex").string(), (folder.dir / "b.hex").string()};
+    EXPECT_FALSE(runHandler(rig.session, [&](Session& s) { setImage(s, state); }));
+    EXPECT_EQ(rig.prompter.messages(), std::vector<std::string>{"Error 1601: The image file cannot be read: " +
+                                                                state.imagePaths[0] + " (no such file); " +
+                                                                state.imagePaths[1] + " (no such file)"});
+    // The second path is used when the first is missing.
+    std::ofstream(state.imagePaths[1], std::ios::binary) << "IMG";
+    setImage(rig.session, state);
+    EXPECT_NE(rig.server.onlyPut().find(kImageOpen + "IMG" + kImageClose), std::string::npos);
+}
+
+TEST(SetImage, AnImageLargerThanTheLimitIsRefusedUnread)
+{
+    ImageFolder folder;
+    SessionRig rig;
+    TestFunctionState state;
+    state.imagePaths = {folder.write("")};
+    std::filesystem::resize_file(state.imagePaths[0], kImageLimit + 1);
+    EXPECT_FALSE(runHandler(rig.session, [&](Session& s) { setImage(s, state); }));
+    EXPECT_TRUE(rig.server.calls().empty());
+    ASSERT_EQ(rig.prompter.messages().size(), 1u);
+    EXPECT_NE(rig.prompter.messages()[0].find("larger than 8 MiB"), std::string::npos) << rig.prompter.messages()[0];
+}
 
 } // namespace

@@ -1,0 +1,39 @@
+// The command line of vantrel-test: every option, the usage text and the
+// checks made before anything runs (which server, which scripts, and that no
+// file the run writes is one it reads).
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+struct CommandLine {
+    bool help = false, version = false;
+    bool scriptGiven = false;           // --script was given, even with an empty name
+    std::vector<std::string> scripts;   // files and folders, as given
+    std::string trace, junit, screenshot;
+    std::string server;                 // empty: VANTREL_SERVER, else the embedded server
+    std::chrono::milliseconds timeout{5000};
+    bool quitWhenIdle = false;
+};
+
+// Nothing, with the reason, for a command line that cannot be read.
+std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args, std::string& reason);
+
+// The usage line, and the whole help: every option one line each, and the exit statuses.
+const char* usageText();
+std::string helpText();
+
+// True when the two paths name the same file (the same file reached by
+// another name included, or a file neither of them names yet but both would).
+bool sameFile(const std::string& a, const std::string& b);
+
+// A reason when an output of the run (trace, report, picture) is one of its
+// inputs or another output; empty when they are all apart.
+std::string clashingPaths(const std::vector<std::string>& inputs,
+                          const std::vector<std::pair<const char*, std::string>>& outputs);
+
+} // namespace vantrel

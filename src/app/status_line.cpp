@@ -1,0 +1,93 @@
+#include "status_line.h"
+
+#include "server/conversions.h"
+#include "session/session.h"
+#include "widgets/display_form.h"
+
+#include <QApplication>
+
+namespace vantrel {
+
+namespace {
+QString member(std::string_view name) { return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())); }
+
+QString valueSummary(const Value& v)
+{
+    if (v.type() == Value::Type::String)
+        return QStringLiteral("%1 bytes").arg(v.asString().size());
+    if (v.isEmpty())
+        return QStringLiteral("nothing");
+    return QString::fromStdString(toText(v));
+}
+} // namespace
+
+QString callSummary(const CallEvent& e)
+{
+    const QString access = QString::fromLatin1(accessName(e.access));
+    if (e.access == Access::Put)
+        return access + " " + member(e.member) + " \u00b7 " + valueSummary(e.argument.value_or(Value())) + " \u00b7 ok";
+    QString text = access + " " + member(e.member) + "(" +
+                   (e.argument ? QString::fromStdString(toText(*e.argument)) : QString()) + ")";
+    if (e.result)
+        text += " \u2192 " + valueSummary(*e.result);
+    return text;
+}
+
+StatusLine::StatusLine(Session& session, QWidget* parent) : QLabel(parent), m_session(session)
+{
+    setObjectName("StatusLine");
+    setTextFormat(Qt::PlainText);
+    setFrameShape(QFrame::StyledPanel);
+    setFrameShadow(QFrame::Sunken);
+    setContentsMargins(4, 0, 4, 0);
+    m_session.addObserver(this);
+}
+
+StatusLine::~StatusLine() { m_session.removeObserver(this); }
+
+void StatusLine::setServer(const QString& description)
+{
+    m_server = description;
+    refresh();
+}
+
+void StatusLine::setWaiting(bool waiting, const QString& member)
+{
+    m_waitingFor = waiting ? member : QString();
+    refresh();
+}
+
+void StatusLine::callMade(const CallEvent& event)
+{
+    if (event.access == Access::Put || event.result)
+        m_last = callSummary(event);
+    refresh();
+}
+
+void StatusLine::callFailed(std::string_view name, int number, std::string_view description)
+{
+    m_last = member(name) + ": Error " + QString::number(number) + ": " + toDisplayForm(description, false);
+    refresh();
+}
+
+void StatusLine::errorRaised(int number, std::string_view description)
+{
+    m_last = "Error " + QString::number(number) + ": " + toDisplayForm(description, false);
+    refresh();
+}
+
+void StatusLine::refresh()
+{
+    QStringList parts;
+    if (!m_server.isEmpty())
+        parts << "Server: " + m_server;
+    if (!m_waitingFor.isEmpty())
+        parts << "waiting for " + m_waitingFor + "\u2026";
+    else if (!m_last.isEmpty())
+        parts << m_last;
+    const QString text = parts.join("   |   ");
+    setText(fontMetrics().elidedText(text, Qt::ElideRight, width() - 10));
+    setToolTip(text);
+}
+
+} // namespace vantrel

@@ -1,0 +1,36 @@
+// The line below the main window's client area: which server the utility
+// talks to, what the last call sent or got back (or its error), and, while
+// a call is out, that the utility waits for it.
+#pragma once
+
+#include "session/session_observer.h"
+
+#include <QLabel>
+
+namespace vantrel {
+
+class Session;
+
+// "put Authorize · 52 bytes · ok", "get FuelingPositionInformation(7) → 210 bytes"
+QString callSummary(const CallEvent& event);
+
+class StatusLine : public QLabel, public SessionObserver {
+public:
+    StatusLine(Session& session, QWidget* parent);
+    ~StatusLine() override;
+
+    void setServer(const QString& description);
+    void setWaiting(bool waiting, const QString& member);
+
+    void callMade(const CallEvent& event) override;
+    void callFailed(std::string_view member, int number, std::string_view description) override;
+    void errorRaised(int number, std::string_view description) override;
+
+private:
+    void refresh();
+
+    Session& m_session;
+    QString m_server, m_last, m_waitingFor;
+};
+
+} // namespace vantrel
