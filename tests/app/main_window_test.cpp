@@ -4,6 +4,8 @@
 
 #include "app/application.h"
 #include "app/status_line.h"
+#include "widgets/box_binding.h"
+#include "widgets/display_form.h"
 #include "forecourt/forecourt_server.h"
 #include "server/automation_registry.h"
 
@@ -138,4 +140,17 @@ TEST(SelectorEvents, ClickGivesFocusThenSelects)
     QTest::mouseClick(w.selectorButton(3), Qt::LeftButton);
     EXPECT_TRUE(labelColour(w.findChild<QLabel*>("ButtLab7")).contains("rgb(255, 255, 128)"));
     EXPECT_EQ(s.app->session().fpText(), "03");
+}
+
+TEST(Startup, AppendsToInBoxShowTheWholeTextAndSayWhatWasDropped)
+{
+    Started s;
+    MainWindow& w = s.app->mainWindow();
+    s.app->session().setInBox("A\r\n");
+    s.app->session().appendInBox(std::string("B\0\x1b\n", 4));
+    EXPECT_EQ(w.inBox()->toPlainText(), toDisplayForm(std::string("A\r\nB\0\x1b\n", 7), true));
+    const std::string line(4000, 'x');
+    while (s.app->session().droppedBytes(Box::InBox) == 0)
+        s.app->session().appendInBox(line + "\n");
+    EXPECT_TRUE(w.inBox()->toPlainText().startsWith(droppedNote(s.app->session().droppedBytes(Box::InBox))));
 }

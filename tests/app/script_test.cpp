@@ -7,15 +7,18 @@
 #include "forecourt/forecourt_server.h"
 #include "server/automation_registry.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTimer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 using namespace vantrel;
@@ -178,7 +181,107 @@ INSTANTIATE_TEST_SUITE_P(
                       BadLine{"answer \\x4\n", 1, "two hexadecimal"}, BadLine{"tick Timer1 0\n", 1, "at least 1"},
                       BadLine{"expect InBox holds x\n", 1, "expect BOX is TEXT"},
                       BadLine{"press NoSuchButton\n", 1, "no button NoSuchButton"},
-                      BadLine{"press Other.Button\n", 1, "no window Other"}));
+                      BadLine{"press Other.Button\n", 1, "no window Other"},
+                      BadLine{"answer \xE2\x82\xAC\n", 1, "U+20AC"}, BadLine{"# ok\r\nanswer \xC3\n", 2, "not UTF-8"},
+                      BadLine{"answer \xC0\xAF\n", 1, "not UTF-8"},
+                      BadLine{"select 1\ranswer \xFF\n", 2, "not UTF-8"}));
+
+TEST(Script, AnEntryLongerThanTheLimitIsRefusedNotCut)
+{
+    const auto run = runText("answer " + std::string(kEntryLimit + 1, 'x') + "\n");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.output.find("test.vts:1: the text is 32768 bytes long; an entry holds at most 32767"), std::string::npos)
+        << run.output.substr(0, 200);
+    EXPECT_EQ(parseScript("type CodeBox " + std::string(kEntryLimit, 'x')).at(0).text.size(), kEntryLimit);
+}
+
+TEST(ScriptText, CharactersAreTheirByteAsTypedWhateverTheLineEnds)
+{
+    const auto commands = parseScript("\xEF\xBB\xBF" "answer \xC3\xBC\r\nanswer b\rcancel\nanswer \\xfc");
+    ASSERT_EQ(commands.size(), 4u);
+    EXPECT_EQ(commands[0].text, "\xFC");
+    EXPECT_EQ(commands[0].line, 1);
+    EXPECT_EQ(commands[1].text, "b");
+    EXPECT_EQ(commands[2].kind, ScriptCommand::Kind::Cancel);
+    EXPECT_EQ(commands[2].line, 3);
+    EXPECT_EQ(commands[3].text, "\xFC");
+}
+
+// A script is a user's presses: what a modal window in front hides cannot be pressed.
+struct Unreachable {
+    const char* name;
+    const char* script;
+    const char* reason;
+};
+void PrintTo(const Unreachable& c, std::ostream* os) { *os << c.name; }
+class ScriptUnreachable : public ::testing::TestWithParam<Unreachable> {};
+TEST_P(ScriptUnreachable, StopsWithTwoAndSendsNothing)
+{
+    const auto run = runText(GetParam().script);
+    EXPECT_EQ(run.status, 2) << run.output;
+    EXPECT_NE(run.output.find(GetParam().reason), std::string::npos) << run.output;
+    for (const auto& call : eventsOf(run, "call"))
+        EXPECT_NE(call["member"].toString(), "Authorize");
+}
+INSTANTIATE_TEST_SUITE_P(
+    Controls, ScriptUnreachable,
+    ::testing::Values(
+        Unreachable{"BareNameBehindModal", "press OTHERDEVICESBUTTON\npress Fillup\n", "in front of the main window"},
+        Unreachable{"QualifiedNameBehindModal", "press OTHERDEVICESBUTTON\npress VantrelTest.Fillup\n", "is in front of it"},
+        Unreachable{"SecondModalWindow", "press OTHERDEVICESBUTTON\npress TEST_FUNCTION_BUTTON\n", "in front of the main window"},
+        Unreachable{"SelectorBehindModal", "press TEST_FUNCTION_BUTTON\nselect 3\n", "selector cannot be reached"},
+        Unreachable{"TypeIntoHiddenWindow", "press OTHERDEVICESBUTTON\npress OtherDevicesForm.EXIT_CMD\ntype OtherDevicesForm.CodeBox 1\n",
+                    "is not shown"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct Leftover {
+    const char* name;
+    const char* script;
+    const char* reason;
+};
+void PrintTo(const Leftover& c, std::ostream* os) { *os << c.name; }
+class ScriptLeftover : public ::testing::TestWithParam<Leftover> {};
+TEST_P(ScriptLeftover, FailsTheRunAndSaysWhere)
+{
+    const auto run = runText(GetParam().script);
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find(GetParam().reason), std::string::npos) << run.output;
+}
+INSTANTIATE_TEST_SUITE_P(
+    Queues, ScriptLeftover,
+    ::testing::Values(Leftover{"Answer", "select 2\nanswer 3\n", "line 2: 1 answer queued by the script was never asked"},
+                      Leftover{"CancelAndAnswer", "cancel\nanswer 1\nselect 2\n", "line 1: 2 answers queued"},
+                      Leftover{"ReplyAfterItsQuestion", "reply no\npress WindowControl\nreply yes\n",
+                               "line 3: 1 reply queued"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Script, AnErrorOfTheUtilityFailsTheRunUnlessExpectedAndIsTraced)
+{
+    // No sample image lies beside the test program or in the data folder.
+    const std::string press = "press TEST_FUNCTION_BUTTON\npress SET_IMAGE_BUTTON\n";
+    const auto failed = runText(press);
+    EXPECT_EQ(failed.status, 1) << failed.output;
+    const auto errors = eventsOf(failed, "error");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0]["source"].toString(), "utility");
+    EXPECT_EQ(errors[0]["number"].toInt(), 1601);
+    EXPECT_EQ(runText("expect error 1601\n" + press).status, 0);
+}
+
+TEST(Script, WindowTimersDoNotRunOnTheirOwnInVirtualTime)
+{
+    for (const bool virtualTime : {false, true}) {
+        AutomationRegistry registry;
+        forecourt::registerForecourtServer(registry);
+        QueuedPrompter prompter;
+        ImmediateWaiter waiter;
+        auto app = Application::start(registry, forecourt::kProgId, prompter, waiter, nullptr, virtualTime);
+        ASSERT_NE(app, nullptr);
+        auto* timer = app->mainWindow().findChild<QTimer*>("Timer1");
+        ASSERT_NE(timer, nullptr);
+        EXPECT_EQ(timer->isActive(), !virtualTime);
+    }
+}
 
 TEST(Script, EscapesAndAwkwardBytesSurviveTheTrace)
 {
@@ -300,4 +403,93 @@ TEST(Executable, BadCommandLineExitsTwo)
     ASSERT_TRUE(p->waitForFinished(30000));
     EXPECT_EQ(p->exitCode(), 2);
     EXPECT_TRUE(p->readAllStandardError().contains("usage"));
+}
+
+namespace {
+struct Finished {
+    int status;
+    QByteArray out, err;
+};
+Finished runUtility(const QStringList& args)
+{
+    std::unique_ptr<QProcess> p(startUtility(args));
+    p->waitForFinished(60000);
+    return {p->exitCode(), p->readAllStandardOutput(), p->readAllStandardError()};
+}
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& content)
+{
+    QFile f(dir.filePath(name));
+    f.open(QIODevice::WriteOnly);
+    f.write(content);
+    return f.fileName();
+}
+} // namespace
+
+TEST(Executable, HelpAndVersionEndAtOnceWithZero)
+{
+    const auto help = runUtility({"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* option : {"--script", "--trace", "--server", "--timeout", "--junit", "--screenshot", "Exit status"})
+        EXPECT_TRUE(help.out.contains(option)) << option;
+    const auto version = runUtility({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "vantrel-test " VANTREL_VERSION "\n");
+}
+
+// Command lines that name nothing to run, or an output that is an input, are refused before anything is written.
+TEST(Executable, RefusesWhatItCannotRunBeforeWritingAnything)
+{
+    QTemporaryDir dir;
+    const QByteArray script = "select 2\n";
+    const QString path = writeFile(dir, "s.vts", script);
+    QDir(dir.path()).mkdir("empty");
+    struct Case {
+        QStringList args;
+        const char* reason;
+    };
+    const std::vector<Case> cases = {
+        {{"--script", ""}, "an empty script name"},
+        {{"--script", dir.filePath("empty")}, "holds no .vts script"},
+        {{"--script", path, "--trace", path}, "it would be overwritten"},
+        {{"--script", path, "--trace", dir.path() + "/./s.vts"}, "it would be overwritten"},
+        {{"--script", path, "--trace", dir.filePath("t"), "--junit", dir.filePath("t")}, "name the same file"},
+        {{"--script", path, "--timeout", "soon"}, "whole number of milliseconds"},
+        {{"--junit", dir.filePath("j.xml")}, "give --script too"},
+    };
+    for (const auto& c : cases) {
+        const auto run = runUtility(c.args);
+        EXPECT_EQ(run.status, 2) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains(c.reason)) << run.err.toStdString();
+    }
+    QFile kept(path);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), script);
+}
+
+TEST(Executable, ATraceThatCannotBeWrittenFailsTheRun)
+{
+    QTemporaryDir dir;
+    const auto run = runUtility({"--script", writeFile(dir, "s.vts", "select 2\n"), "--trace", "/dev/full"});
+    EXPECT_NE(run.status, 0);
+    EXPECT_TRUE(run.err.contains("the trace /dev/full cannot be written")) << run.err.toStdString();
+}
+
+TEST(Executable, SeveralScriptsRunInNameOrderWithAJUnitReport)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir("suite");
+    writeFile(dir, "suite/b.vts", "select 2\nexpect TextBoxPumpNumber is Fueling Position -> 3\n");
+    writeFile(dir, "suite/a.vts", "select 2\n");
+    writeFile(dir, "suite/notes.txt", "not a script\n");
+    const QString junit = dir.filePath("report.xml");
+    const auto run = runUtility({"--script", dir.filePath("suite"), "--junit", junit});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.startsWith("server: Vantrel.Application (embedded)\n")) << run.out.toStdString();
+    EXPECT_LT(run.out.indexOf("a.vts"), run.out.indexOf("b.vts"));
+    EXPECT_TRUE(run.out.endsWith("1 passed, 1 failed\n")) << run.out.toStdString();
+    QFile report(junit);
+    ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+    const QByteArray xml = report.readAll();
+    EXPECT_TRUE(xml.contains("tests=\"2\" failures=\"1\"")) << xml.toStdString();
+    EXPECT_TRUE(xml.contains("<failure message=\"line 2: expected TextBoxPumpNumber")) << xml.toStdString();
 }

@@ -529,3 +529,16 @@ TEST(Exit, HidesTheWindowAndSendsNothing)
 }
 
 } // namespace
+
+TEST(CarWashCode, ACodeLongerThanAnEntryMayBeIsRefusedNotCut)
+{
+    SessionRig rig;
+    OtherDevicesState state;
+    state.codeChanged(std::string(kEntryLimit + 1, '7'));
+    EXPECT_TRUE(runHandler(rig.session, [&](Session& s) { cancelCode(s, state); }));
+    EXPECT_TRUE(rig.server.calls().empty());
+    EXPECT_EQ(rig.prompter.messages(), std::vector<std::string>{kCodeTooLong});
+    state.codeChanged(std::string(kEntryLimit, '7'));
+    EXPECT_TRUE(runHandler(rig.session, [&](Session& s) { cancelCode(s, state); }));
+    EXPECT_NE(rig.server.onlyPut().find(std::string(kEntryLimit, '7')), std::string::npos);
+}

@@ -3,6 +3,7 @@
 #include "fueling_buttons.h"
 
 #include "fueling/authorisation.h"
+#include "server/records.h"
 #include "support/session_rig.h"
 
 #include <gtest/gtest.h>
@@ -208,7 +209,9 @@ INSTANTIATE_TEST_SUITE_P(
         PresetCase{"MopFWithBlankIsNoF", {"3", "F "}, std::nullopt, fueling::kNoData},
         PresetCase{"Limit0", {"3", "1", "0"}, std::nullopt, fueling::kNoData},
         PresetCase{"LimitEmpty", {"3", "2", ""}, std::nullopt, fueling::kNoData},
-        PresetCase{"LimitCheckedForF", {"3", "f", "abc"}, std::nullopt, fueling::kNoData}),
+        PresetCase{"LimitCheckedForF", {"3", "f", "abc"}, std::nullopt, fueling::kNoData},
+        PresetCase{"LimitBeyondADouble", {"3", "1", std::string(400, '9')}, std::nullopt, rec::kNumberTooLarge},
+        PresetCase{"HoseBeyondADouble", {std::string(400, '9')}, std::nullopt, fueling::kBadHose}),
     [](const auto& info) { return info.param.name; });
 
 TEST(Preset, AsksWithTheDocumentedPrompts)

@@ -71,3 +71,53 @@ TEST(QueuedPrompter, NothingQueuedThrows)
     p.queueCancel();
     EXPECT_EQ(p.input("Enter", "T"), "");
 }
+
+namespace {
+struct Appends : SessionObserver {
+    std::size_t appendedBytes = 0, wholeResets = 0;
+    void boxAppended(Box, std::string_view appended, std::string_view) override { appendedBytes += appended.size(); }
+    void boxChanged(Box, std::string_view) override { ++wholeResets; }
+    void errorRaised(int n, std::string_view) override { errors.push_back(n); }
+    std::vector<int> errors;
+};
+} // namespace
+
+TEST(Session, AppendsPassOnlyWhatIsAddedAndTheBoxStaysBounded)
+{
+    SessionRig rig;
+    Appends seen;
+    rig.session.addObserver(&seen);
+    const std::string line(1000, 'x');
+    rig.session.appendInBox("start\r\n");
+    std::size_t total = 7;
+    while (total <= Session::kBoxLimit) {
+        rig.session.appendInBox(line + "\r\n");
+        total += line.size() + 2;
+    }
+    // Past the limit the oldest part goes, whole lines kept, and the views get the box anew once.
+    EXPECT_EQ(seen.wholeResets, 1u);
+    EXPECT_LE(rig.session.inBox().size(), Session::kBoxLimit);
+    EXPECT_GE(rig.session.inBox().size(), Session::kBoxLimit / 2);
+    EXPECT_EQ(rig.session.inBox().size() + rig.session.droppedBytes(Box::InBox), total);
+    EXPECT_EQ(rig.session.inBox().substr(0, line.size()), line);
+    EXPECT_EQ(seen.appendedBytes, total - (line.size() + 2));
+    // Setting the box starts its count again.
+    rig.session.setInBox("new");
+    EXPECT_EQ(rig.session.droppedBytes(Box::InBox), 0u);
+    rig.session.removeObserver(&seen);
+}
+
+TEST(HandlerRunner, AnErrorTheUtilityRaisesReachesTheObserversOnce)
+{
+    SessionRig rig;
+    Appends seen;
+    rig.session.addObserver(&seen);
+    rig.server.fail("Bad", 438, "no");
+    runHandler(rig.session, [](Session&) { throw AutomationError(ErrorCode::ImageFileUnreadable, "x"); });
+    runHandler(rig.session, [](Session& s) { s.server().put("Bad", Value::string("v")); });
+    runHandler(rig.session, [](Session&) { throw std::runtime_error("broken"); });
+    // The server's error is reported by the call itself, not a second time.
+    EXPECT_EQ(seen.errors, (std::vector<int>{1601, 9001}));
+    EXPECT_EQ(rig.prompter.messages().size(), 3u);
+    rig.session.removeObserver(&seen);
+}
