@@ -147,8 +147,8 @@ void ForecourtServer::put(std::string_view member, const Value& value)
         if (value.type() != Value::Type::String)
             throw AutomationError(ErrorCode::WrongValueType,
                                   std::string(e.info.name) + " takes a text record, not " + typeName(value.type()));
-        if (e.info.shape == Shape::Record && (value.asString().empty() || value.asString().back() != '\0'))
-            throw AutomationError(ErrorCode::MissingTerminator, std::string(e.info.name) + " record");
+        // Where the record ends is checked here, the same way for every member.
+        (void)recordBody(value.asString(), e.info.shape == Shape::Record);
         break;
     }
     e.act(*this, value, position);

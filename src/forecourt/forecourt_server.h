@@ -22,8 +22,8 @@ namespace vantrel::forecourt {
 
 // What a member accepts.
 enum class Shape {
-    Record,            // put: a string record ended by NUL
-    Message,           // put: a string record, NUL optional (display messages)
+    Record,            // put: a string record ended by its first NUL (see record_parser.h)
+    Message,           // put: as Record, but the NUL is optional (display messages)
     PositionText,      // put: "01".."32"
     PositionTextOrAll, // put: "01".."32" or "0"
     Int16,             // put: a 16-bit integer

@@ -1,6 +1,7 @@
 #include "fueling_positions.h"
 
 #include "server/automation_error.h"
+#include "server/conversions.h"
 
 #include <algorithm>
 #include <cctype>
@@ -23,13 +24,6 @@ const char* saleStateName(SaleState state)
 }
 
 namespace {
-
-std::string fixed(double value, int decimals)
-{
-    char buffer[64];
-    const auto res = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    return std::string(buffer, res.ptr);
-}
 
 std::string positionName(int position)
 {
@@ -286,7 +280,12 @@ void FuelingPositions::payOut(int position)
 
 void FuelingPositions::setPrices(const ParsedRecord& record)
 {
+    // No lines at all: what the utility sends for no hoses. It names no
+    // position and changes nothing.
+    if (record.lines.empty())
+        return;
     refuseUnknownLines(record, {"FuelingPosition", "SlowdownPoint", "Hose", "Tier1", "Tier2", "Blend"}, "price");
+    record.refuseRepeatedKeys({"Hose", "Tier1", "Tier2", "Blend"});
     const int position = parsePosition(record.require("FuelingPosition"));
     Position& pos = at(position);
 
@@ -306,7 +305,10 @@ void FuelingPositions::setPrices(const ParsedRecord& record)
         if (!v || *v <= 0)
             invalid(key + " of hose " + std::to_string(hose) + " must be a price above 0 (1.999, or 1999 in thousandths), not \"" +
                     trim(value) + "\"");
-        return value.find('.') == std::string::npos ? *v / 1000.0 : *v;
+        const double perLitre = value.find('.') == std::string::npos ? *v / 1000.0 : *v;
+        if (perLitre > kHighestPrice)
+            invalid(key + " of hose " + std::to_string(hose) + " is above the highest price a sale can be counted at");
+        return perLitre;
     };
 
     for (const auto& line : record.lines) {
@@ -359,8 +361,8 @@ std::string FuelingPositions::positionInformation(int position) const
     if (!pos.sale) {
         line("State", "Idle");
         if (pos.lastSale) {
-            line("LastSaleVolume", fixed(pos.lastSale->litres, 3));
-            line("LastSaleAmount", fixed(pos.lastSale->amount, 2));
+            line("LastSaleVolume", fixedNumber(pos.lastSale->litres, 3));
+            line("LastSaleAmount", fixedNumber(pos.lastSale->amount, 2));
         }
         return text;
     }
@@ -370,10 +372,10 @@ std::string FuelingPositions::positionInformation(int position) const
     line("Hose", sale.hose.empty() ? "any" : sale.hose);
     line("HoseInUse", std::to_string(sale.hoseInUse));
     line("MOP", std::string(1, sale.mop));
-    line("Limit", sale.limitHundredths >= kNoLimit ? "fill-up" : fixed(hundredthsToMoney(static_cast<double>(sale.limitHundredths)), 2));
-    line("UnitPrice", fixed(sale.unitPrice, 3));
-    line("Volume", fixed(p.litres, 3));
-    line("Amount", fixed(p.amount, 2));
+    line("Limit", sale.limitHundredths >= kNoLimit ? "fill-up" : fixedNumber(hundredthsToMoney(static_cast<double>(sale.limitHundredths)), 2));
+    line("UnitPrice", fixedNumber(sale.unitPrice, 3));
+    line("Volume", fixedNumber(p.litres, 3));
+    line("Amount", fixedNumber(p.amount, 2));
     return text;
 }
 
@@ -383,22 +385,20 @@ std::string FuelingPositions::dispenserInformation(int position) const
     std::string text = "Dispenser=" + std::to_string(position);
     auto line = [&text](const std::string& key, const std::string& value) { text += "\r\n" + key + "=" + value; };
     line("State", saleStateName(progress(position).state));
-    char slowdown[64];
-    const auto res = std::to_chars(slowdown, slowdown + sizeof slowdown, pos.slowdownPoint);
-    line("SlowdownPoint", std::string(slowdown, res.ptr));
+    line("SlowdownPoint", plainNumber(pos.slowdownPoint));
     for (int k = 1; k <= kHoses; ++k) {
         const HosePrice& price = pos.prices[static_cast<std::size_t>(k)];
         const std::string hose = "Hose" + std::to_string(k);
-        line(hose + "Tier1", fixed(price.tier1, 3));
-        line(hose + "Tier2", fixed(price.tier2, 3));
+        line(hose + "Tier1", fixedNumber(price.tier1, 3));
+        line(hose + "Tier2", fixedNumber(price.tier2, 3));
         if (price.blend) {
             const std::string blend = std::to_string(*price.blend);
             line(hose + "Blend", std::string(3 - blend.size(), '0') + blend);
         }
     }
     line("SalesPaid", std::to_string(pos.salesPaid));
-    line("TotalVolume", fixed(pos.paidLitres, 3));
-    line("TotalAmount", fixed(pos.paidAmount, 2));
+    line("TotalVolume", fixedNumber(pos.paidLitres, 3));
+    line("TotalAmount", fixedNumber(pos.paidAmount, 2));
     return text;
 }
 

@@ -24,7 +24,9 @@
 //   15.00). 999999 and above mean no limit: a fill-up.
 // - Tier prices: price per litre. A value with a decimal point is in
 //   currency units ("1.999"); a whole number is in thousandths ("1111" is
-//   1.111), as dispensers keep their four-digit prices.
+//   1.111), as dispensers keep their four-digit prices. A price above
+//   kHighestPrice is refused, so that a sale's amount, even of a full tank,
+//   stays a finite number.
 // - SlowdownPoint: a money amount in hundredths, like the limit.
 // - Hose: "0" (or no hose line) lets the customer use any hose; the
 //   simulated customer takes hose 1. "1".."8" is that hose. "M" and eight
@@ -35,7 +37,8 @@
 //
 // Every position starts with 1.000 on both tiers of hoses 1 to 8 and a
 // slow-down point of 0. A price record changes the hoses it lists and
-// leaves the others as they were. Refused records change nothing.
+// leaves the others as they were; a record without any line (the NUL
+// alone) changes nothing. Refused records change nothing.
 #pragma once
 
 #include "clock.h"
@@ -59,6 +62,7 @@ public:
     static constexpr double kSlowFlow = 0.1;  // litres per second near the limit
     static constexpr double kTankLitres = 42.5;
     static constexpr long long kNoLimit = 999999; // hundredths; this and above: fill-up
+    static constexpr double kHighestPrice = 1e300; // per litre
 
     explicit FuelingPositions(const Clock& clock);
 

@@ -31,6 +31,7 @@ int lineIndex(const std::string& key)
 void PriceSign::send(const std::string& record)
 {
     const auto parsed = parseRecord(record, true);
+    parsed.refuseRepeatedKeys(); // a price line given twice, too
     const auto command = parsed.find("Command");
     if (!command)
         malformed("no \"Command=\" line");

@@ -8,13 +8,6 @@ namespace vantrel::forecourt {
 
 namespace {
 
-std::string_view withoutNul(std::string_view record)
-{
-    if (!record.empty() && record.back() == '\0')
-        record.remove_suffix(1);
-    return record;
-}
-
 // If the line starting at `at` begins with `key` and "=" (blanks allowed
 // before and after the key), the offset just after "="; otherwise npos.
 std::size_t afterKey(std::string_view text, std::size_t at, std::string_view key)
@@ -52,7 +45,7 @@ std::size_t lineWithKey(std::string_view text, std::string_view key, std::size_t
 
 std::optional<std::string> valueToEnd(std::string_view record, std::string_view key)
 {
-    record = withoutNul(record);
+    record = recordBody(record, false);
     std::size_t valueAt = 0;
     if (lineWithKey(record, key, valueAt) == std::string_view::npos)
         return std::nullopt;
@@ -61,6 +54,7 @@ std::optional<std::string> valueToEnd(std::string_view record, std::string_view 
 
 std::string_view linesBefore(std::string_view record, std::string_view key)
 {
+    record = recordBody(record, false);
     std::size_t valueAt = 0;
     const auto line = lineWithKey(record, key, valueAt);
     return line == std::string_view::npos ? record : record.substr(0, line);
@@ -78,7 +72,7 @@ std::string_view withoutFinalLineEnd(std::string_view text)
 
 OutputPacket readOutputPacket(std::string_view record)
 {
-    const std::string_view body = withoutNul(record);
+    const std::string_view body = recordBody(record, false);
     OutputPacket packet;
     bool havePosition = false, haveCount = false;
     std::size_t at = 0;
@@ -88,14 +82,18 @@ OutputPacket readOutputPacket(std::string_view record)
         const std::size_t next = lf == std::string_view::npos ? body.size() : lf + 1;
         const std::string_view line = withoutFinalLineEnd(body.substr(at, next - at));
         std::size_t valueAt = afterKey(line, 0, "ReaderPosition");
-        if (!havePosition && valueAt != std::string_view::npos) {
+        const bool position = valueAt != std::string_view::npos;
+        if (!position && (valueAt = afterKey(line, 0, "PacketCount")) == std::string_view::npos)
+            break;
+        if (position ? havePosition : haveCount)
+            throw AutomationError(ErrorCode::MalformedRecord, std::string(position ? "\"ReaderPosition=\"" : "\"PacketCount=\"") +
+                                                                  " stands twice before the packet data");
+        if (position) {
             packet.position = parsePosition(line.substr(valueAt));
             havePosition = true;
-        } else if (!haveCount && (valueAt = afterKey(line, 0, "PacketCount")) != std::string_view::npos) {
+        } else {
             packet.count = trim(line.substr(valueAt));
             haveCount = true;
-        } else {
-            break;
         }
         at = next;
     }

@@ -12,8 +12,9 @@ namespace vantrel::forecourt {
 
 // Everything after "=" of the first line whose key is `key` (blanks around
 // the key and before "=" allowed, case ignored), up to the end of the
-// record with the terminating NUL left out; continuation lines, control
-// characters and the final line end stay as they are.
+// record's body (recordBody: the NUL left out, bytes after it refused);
+// continuation lines, control characters and the final line end stay as
+// they are.
 std::optional<std::string> valueToEnd(std::string_view record, std::string_view key);
 
 // The record up to the line that starts with `key=`, for the keyed lines
@@ -34,7 +35,8 @@ struct OutputPacket {
 // after "PacketData=" (or, without that key, everything after the count
 // line) up to the final CR LF before the NUL. The count is not checked
 // against the data; canned records carry counts of their own. A record
-// without a position raises MissingKey; a bad position PositionOutOfRange.
+// without a position raises MissingKey; a bad position PositionOutOfRange;
+// a second position or count line before the data MalformedRecord.
 OutputPacket readOutputPacket(std::string_view record);
 
 } // namespace vantrel::forecourt

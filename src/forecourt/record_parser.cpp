@@ -25,10 +25,15 @@ std::string trim(std::string_view text)
 
 std::optional<std::string> ParsedRecord::find(std::string_view key) const
 {
-    for (const auto& line : lines)
-        if (line.hasKey && equalsIgnoreCase(line.key, key))
-            return line.value;
-    return std::nullopt;
+    const RecordLine* found = nullptr;
+    for (const auto& line : lines) {
+        if (!line.hasKey || !equalsIgnoreCase(line.key, key))
+            continue;
+        if (found)
+            throw AutomationError(ErrorCode::MalformedRecord, "\"" + line.key + "=\" stands twice in the record");
+        found = &line;
+    }
+    return found ? std::optional<std::string>(found->value) : std::nullopt;
 }
 
 std::string ParsedRecord::require(std::string_view key) const
@@ -41,18 +46,36 @@ std::string ParsedRecord::require(std::string_view key) const
 
 std::string ParsedRecord::firstLine() const { return lines.empty() ? std::string() : lines.front().value; }
 
+void ParsedRecord::refuseRepeatedKeys(std::initializer_list<std::string_view> groupKeys) const
+{
+    for (const auto& line : lines) {
+        const bool inGroup = std::any_of(groupKeys.begin(), groupKeys.end(),
+                                         [&](std::string_view k) { return equalsIgnoreCase(k, line.key); });
+        if (line.hasKey && !inGroup)
+            (void)find(line.key);
+    }
+}
+
+std::string_view recordBody(std::string_view record, bool requireNul)
+{
+    const auto nul = record.find('\0');
+    if (nul == std::string_view::npos) {
+        if (requireNul)
+            throw AutomationError(ErrorCode::MissingTerminator);
+        return record;
+    }
+    if (nul + 1 != record.size())
+        throw AutomationError(ErrorCode::MalformedRecord, "bytes follow the NUL that ends the record at byte " +
+                                                              std::to_string(nul + 1) + " of " + std::to_string(record.size()));
+    return record.substr(0, nul);
+}
+
 ParsedRecord parseRecord(std::string_view record, bool requireNul)
 {
     ParsedRecord parsed;
-    const auto nul = record.find('\0');
-    if (nul != std::string_view::npos) {
-        if (nul + 1 != record.size())
-            throw AutomationError(ErrorCode::MalformedRecord, "bytes follow the NUL terminator");
-        parsed.terminated = true;
-        record = record.substr(0, nul);
-    } else if (requireNul) {
-        throw AutomationError(ErrorCode::MissingTerminator);
-    }
+    const std::size_t size = record.size();
+    record = recordBody(record, requireNul);
+    parsed.terminated = record.size() != size;
     std::size_t start = 0;
     while (start < record.size()) {
         auto end = record.find('\n', start);

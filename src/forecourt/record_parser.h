@@ -1,9 +1,24 @@
-// Tolerant reading of command records: CR LF or LF line ends, blanks around
-// "=", a bare first word (car wash requests) and continuation lines without
-// a key (display and print messages) are all understood. What cannot be
-// read raises a numbered error.
+// Tolerant reading of command records, and the one rule for where a record
+// ends. CR LF or LF line ends, blanks around "=", a bare first word (car
+// wash requests) and continuation lines without a key (display and print
+// messages) are all understood. What cannot be read raises a numbered error.
+//
+// Where a record ends, the same for every member that takes one:
+// - A record ends at its first NUL. Members that take a command record
+//   need that NUL (MissingTerminator, 1002, without it); display messages
+//   may also end without one, after CR LF, after CR LF and a bare LF, or
+//   after their last character.
+// - Nothing may follow that NUL: not a second NUL, not any other byte.
+//   Since the first NUL ends the record, a NUL inside a value is the same
+//   fault. Both are refused with MalformedRecord (1004).
+// - A key that may stand only once in a record (the position keys, and
+//   every key read with find or require) is refused with MalformedRecord
+//   when it stands twice, rather than one of the two being used.
+// recordBody applies the first two points; parseRecord and the reader
+// field functions read only what recordBody leaves.
 #pragma once
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,16 +36,24 @@ struct ParsedRecord {
     std::vector<RecordLine> lines;
     bool terminated = false; // ended by NUL
 
-    // The value of the first line with this key (keys compare case-insensitively).
+    // The value of the line with this key (keys compare case-insensitively).
+    // A key that stands on two lines raises MalformedRecord.
     std::optional<std::string> find(std::string_view key) const;
     // As find, but a missing key raises MissingKey.
     std::string require(std::string_view key) const;
     // The first line, whatever it is (the request word of car wash records).
     std::string firstLine() const;
+    // Refuses, with MalformedRecord, any key that stands twice, except the
+    // keys of groups that a record may repeat (a price record's hose groups).
+    void refuseRepeatedKeys(std::initializer_list<std::string_view> groupKeys = {}) const;
 };
 
-// Splits a record into lines. With requireNul, a record that does not end
-// in NUL raises MissingTerminator. Bytes after the first NUL are refused.
+// The record up to its first NUL, the NUL left out. Bytes after that NUL
+// raise MalformedRecord; with requireNul, a record without NUL raises
+// MissingTerminator.
+std::string_view recordBody(std::string_view record, bool requireNul);
+
+// Splits the body of a record (see recordBody) into lines.
 ParsedRecord parseRecord(std::string_view record, bool requireNul);
 
 // Reads "01".."32" (blanks allowed around it); anything else raises

@@ -1,6 +1,7 @@
 #include "site_devices.h"
 
-#include <charconv>
+#include "server/conversions.h"
+
 #include <cmath>
 
 namespace vantrel::forecourt::devicetext {
@@ -26,13 +27,12 @@ bool allDigits(std::string_view text)
 
 std::string oneDecimal(double value)
 {
-    char buffer[64];
-    // Round first so that -0.04 does not come out as "-0.0".
-    double rounded = std::round(value * 10.0) / 10.0;
+    // Round first so that -0.04 does not come out as "-0.0"; a value too
+    // large to be scaled by ten is whole already.
+    double rounded = std::fabs(value) < 1e300 ? std::round(value * 10.0) / 10.0 : value;
     if (rounded == 0)
         rounded = 0;
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed, 1);
-    return std::string(buffer, result.ptr);
+    return fixedNumber(rounded, 1);
 }
 
 } // namespace vantrel::forecourt::devicetext

@@ -17,6 +17,7 @@ void addLine(std::string& text, std::string_view key, std::string_view value);
 // True for one or more ASCII digits and nothing else.
 bool allDigits(std::string_view text);
 // A number with exactly one decimal, independent of the locale: "21500.0".
+// Infinity and NaN raise Overflow.
 std::string oneDecimal(double value);
 
 } // namespace vantrel::forecourt::devicetext

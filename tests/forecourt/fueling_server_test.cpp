@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <functional>
+#include <optional>
 
 using namespace vantrel;
 using namespace vantrel::forecourt;
@@ -268,6 +270,73 @@ TEST(Prices, RunningSaleKeepsItsPrice)
     EXPECT_DOUBLE_EQ(f.progress(9).amount, 1.0);
 }
 
+// ---------------------------------------------------------------- prices of any size
+
+std::string price(const std::string& body) { return "FuelingPosition=04\r\n" + body + std::string(1, '\0'); }
+
+
+// The digits of a fixed-form number with `decimals` places, read back.
+std::optional<double> fixedValue(const std::string& text, std::size_t decimals)
+{
+    const auto point = text.find('.');
+    if (point == std::string::npos || text.size() - point - 1 != decimals ||
+        text.find_first_not_of("0123456789.") != std::string::npos)
+        return std::nullopt;
+    double value = 0;
+    const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
+    return res.ec == std::errc() && res.ptr == text.data() + text.size() ? std::optional<double>(value) : std::nullopt;
+}
+
+std::string lineValue(const std::string& text, const std::string& key)
+{
+    const auto at = text.find("\r\n" + key + "=");
+    if (at == std::string::npos)
+        return "(no " + key + " line)";
+    const auto from = at + key.size() + 3;
+    return text.substr(from, text.find("\r\n", from) - from);
+}
+
+struct BigPriceCase {
+    std::string name;
+    std::string tier1; // as typed into the price prompt
+    double perLitre;
+};
+void PrintTo(const BigPriceCase& c, std::ostream* os) { *os << c.name; }
+class BigPriceTest : public ::testing::TestWithParam<BigPriceCase> {};
+TEST_P(BigPriceTest, AnswersCarryTheWholeNumber)
+{
+    Forecourt f;
+    f.put("Price", price("SlowdownPoint= 15\r\nHose=1\r\nTier1=" + GetParam().tier1 + "\r\nTier2=2.099\r\n"));
+    const std::string dispenser = f.dispenser(4);
+    EXPECT_EQ(fixedValue(lineValue(dispenser, "Hose1Tier1"), 3), GetParam().perLitre) << dispenser;
+    EXPECT_EQ(lineValue(dispenser, "Hose1Tier2"), "2.099");
+    EXPECT_EQ(lineValue(dispenser, "Hose2Tier1"), "1.000");
+
+    f.authorise("04", "1", "1", "999999");
+    f.advance(200000); // a full tank
+    const std::string info = f.info(4);
+    EXPECT_EQ(fixedValue(lineValue(info, "UnitPrice"), 3), GetParam().perLitre) << info;
+    const double amount = f.progress(4).amount;
+    EXPECT_EQ(fixedValue(lineValue(info, "Amount"), 2), amount) << info;
+    f.put("PayOutSale", "04");
+    EXPECT_EQ(fixedValue(lineValue(f.dispenser(4), "TotalAmount"), 2), amount);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, BigPriceTest,
+    ::testing::Values(BigPriceCase{"SixtyFourDigitsOfThousandths", "1" + std::string(63, '0'), 1e63 / 1000},
+                      BigPriceCase{"SixtyOneWholeDigits", "9" + std::string(60, '9') + ".5", 1e61},
+                      BigPriceCase{"HighestPrice", "1" + std::string(300, '0') + ".", FP::kHighestPrice},
+                      BigPriceCase{"EveryDigitCounts", "123456789012345678901234567890.123", 123456789012345678901234567890.123}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(BigPrices, IssueRecordAnswersExactDigits)
+{
+    Forecourt f;
+    f.put("Price", price("SlowdownPoint= 15\r\nHose=1\r\nTier1=1" + std::string(63, '0') + "\r\nTier2=2.099\r\n"));
+    EXPECT_EQ(lineValue(f.dispenser(4), "Hose1Tier1"), "1000000000000000127793096885319003999249391192200302120927232.000");
+    EXPECT_EQ(lineValue(f.dispenser(4), "SlowdownPoint"), "15");
+}
+
 // ---------------------------------------------------------------- refused records and commands
 
 struct RefusedCase {
@@ -295,7 +364,6 @@ TEST_P(RefusedTest, RaisesNumberedErrorAndChangesNothing)
     EXPECT_EQ(f.dispenser(4) + f.info(4), before);
 }
 
-std::string price(const std::string& body) { return "FuelingPosition=04\r\n" + body + std::string(1, '\0'); }
 std::string auth(const std::string& body) { return "FuelingPosition=04\r\n" + body + std::string(1, '\0'); }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -313,7 +381,10 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"AuthoriseLimitZero", "Authorize", auth("Hose=1\r\nMOP=1\r\nLimit=000000\r\n"), 1006},
         RefusedCase{"AuthoriseLimitNegative", "Authorize", auth("Hose=1\r\nMOP=1\r\nLimit=-000005\r\n"), 1006},
         RefusedCase{"AuthoriseUnknownLine", "Authorize", auth("Hose=1\r\nMOP=1\r\nLimit=000100\r\nColour=red\r\n"), 1004},
-        RefusedCase{"PriceOneNul", "Price", lit("\0"), 1005},
+        RefusedCase{"PriceAboveHighest", "Price", price("Hose=1\r\nTier1=2" + std::string(300, '0') + ".\r\nTier2=1\r\n"), 1006},
+        RefusedCase{"PricePositionAgainInHoseGroup", "Price", price("SlowdownPoint=15\r\nHose=1\r\nTier1=5\r\nFuelingPosition=99\r\nTier2=5\r\n"), 1004},
+        RefusedCase{"PriceSlowdownTwice", "Price", price("SlowdownPoint=15\r\nSlowdownPoint=20\r\nHose=1\r\nTier1=5\r\nTier2=5\r\n"), 1004},
+        RefusedCase{"AuthoriseLimitTwice", "Authorize", auth("Hose=1\r\nMOP=1\r\nLimit=000100\r\nLimit=000900\r\n"), 1004},
         RefusedCase{"PricePosition33", "Price", lit("FuelingPosition=33\r\nSlowdownPoint=15\r\n\0"), 1003},
         RefusedCase{"PriceHoseWithoutTiers", "Price", price("SlowdownPoint=15\r\nHose=1\r\nHose=2\r\nTier1=1\r\nTier2=1\r\n"), 1104},
         RefusedCase{"PriceLastHoseWithoutTier2", "Price", price("SlowdownPoint=15\r\nHose=1\r\nTier1=1\r\n"), 1104},
@@ -368,6 +439,15 @@ INSTANTIATE_TEST_SUITE_P(
                       StateErrorCase{"AuthoriseCompleted", 60000, false, "Authorize", 1101},
                       StateErrorCase{"DeauthoriseCompleted", 60000, false, "Deauthorize", 1101}),
     [](const auto& info) { return info.param.name; });
+
+TEST(Prices, RecordOfTheNulAloneChangesNothing)
+{
+    Forecourt f;
+    f.put("Price", kPrices04);
+    const std::string before = f.dispenser(4);
+    EXPECT_EQ(errorOf([&] { f.put("Price", lit("\0")); }), 0);
+    EXPECT_EQ(f.dispenser(4), before);
+}
 
 TEST(Stop, IdlePositionIsLeftAlone)
 {

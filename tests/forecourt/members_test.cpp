@@ -1,5 +1,7 @@
 // Every member of the server's interface accepts its documented shape and
 // refuses the others with a numbered error.
+#include "member_records.h"
+
 #include "forecourt/forecourt_server.h"
 #include "server/automation_error.h"
 
@@ -35,23 +37,8 @@ Value goodValue(const MemberInfo& m)
     case Shape::Int16: return Value::int16(1);
     default: break;
     }
-    static const std::map<std::string, std::string> records = {
-        {"Authorize", lit("FuelingPosition=05\r\nHose=0\r\nMOP=F\r\nLimit=999999\r\n\0")},
-        {"Price", lit("FuelingPosition=05\r\nSlowdownPoint=15\r\nHose=1\r\nTier1=1111\r\nTier2=1111\r\n\0")},
-        {"DisplayData", lit("ReaderPosition=05\r\nMessage=Display Msg 1\r\nLine 2 Displayed\r\n\0")},
-        {"PreloadDisplayMessage", lit("Section=1\r\nMessageType=Card\r\nMessageNumber=1\r\nMessage=Get it Out\r\n\0")},
-        {"PrintOutput", lit("ReaderPosition=05\r\nJob=Header\r\nMessage=-----Header 1-----\r\n\0")},
-        {"KeyPadConfiguration", lit("ReaderPosition=05\r\nKeyData=123@R456A@789NYL0EHCe\n\0")},
-        {"KeyEntryType", lit("ReaderPosition=05\r\nEntryMode=AnyKey\r\n\0")},
-        {"BeeperControl", lit("ReaderPosition=05\nBeepCounts=03\n\0")},
-        {"PacketQueOutput", lit("ReaderPosition=05\r\nPacketCount=003\r\nPacketData=C\x10\x07\r\n\0")},
-        {"CarWashInformationRequest", lit("ReturnCardData\r\n\0")},
-        {"PriceSignDataSend", lit("Command=DisplayControl\r\nIntensity=M08\r\n\0")},
-        {"ReaderControl", lit("ReaderPosition=05\r\nChipReaderControl=Enable\r\n\0")},
-        {"WindowControl", lit("Visible\r\n\0")},
-    };
-    const auto it = records.find(name);
-    return it == records.end() ? Value() : Value::string(it->second);
+    const auto record = test::acceptedRecord(name);
+    return record ? Value::string(*record) : Value();
 }
 
 class MemberTest : public ::testing::TestWithParam<MemberInfo> {};

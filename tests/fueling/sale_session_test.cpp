@@ -123,15 +123,17 @@ TEST(PresetSale, StopAllFromAnyPositionHaltsEverySale)
     }
 }
 
-TEST(PresetSale, PriceWithNoHosesIsRefusedByTheServer)
+TEST(PresetSale, PriceWithNoHosesIsAcceptedAndChangesNothing)
 {
     ForecourtRig rig;
     rig.session.setInBox("old");
+    const std::string before = rig.server.fueling().dispenserInformation(1);
     for (const char* a : {"15", "0"})
         rig.prompter.queueAnswer(a);
-    EXPECT_FALSE(press(rig.session, "Price"));
-    EXPECT_EQ(rig.prompter.messages().back().rfind("Error 1005: ", 0), 0u);
-    EXPECT_EQ(rig.session.inBox(), "old");
+    EXPECT_TRUE(press(rig.session, "Price"));
+    EXPECT_TRUE(rig.prompter.messages().empty());
+    EXPECT_EQ(rig.session.inBox(), std::string(1, '\0'));
+    EXPECT_EQ(rig.server.fueling().dispenserInformation(1), before);
 }
 
 } // namespace

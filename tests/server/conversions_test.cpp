@@ -1,9 +1,15 @@
 #include "server/automation_error.h"
 #include "server/conversions.h"
+#include "server/records.h"
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
+#include <functional>
+#include <limits>
 #include <set>
+#include <vector>
 
 using namespace vantrel;
 
@@ -72,3 +78,66 @@ TEST(ErrorTable, DescriptionCarriesDetail)
     EXPECT_EQ(e.number(), 438);
     EXPECT_EQ(e.description(), "The server has no such property or method: 'Foo'");
 }
+
+// ---------------------------------------------------------------- number forms of any size
+
+struct FormCase {
+    double value;
+    int decimals; // -1: plainNumber
+    std::string text;
+};
+class NumberFormTest : public ::testing::TestWithParam<FormCase> {};
+TEST_P(NumberFormTest, WritesExactDigits)
+{
+    const auto& c = GetParam();
+    EXPECT_EQ(c.decimals < 0 ? plainNumber(c.value) : fixedNumber(c.value, c.decimals), c.text);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Values, NumberFormTest,
+    ::testing::Values(FormCase{1.9999, 3, "2.000"}, FormCase{0, 2, "0.00"}, FormCase{-2.5, 1, "-2.5"},
+                      FormCase{1e20, 1, "100000000000000000000.0"}, FormCase{5e-324, 0, "0"},
+                      FormCase{1e60, 3, "999999999999999949387135297074018866963645011013410073083904.000"},
+                      FormCase{1e60, -1, "999999999999999949387135297074018866963645011013410073083904"},
+                      FormCase{-0.0, -1, "0"}, FormCase{0.1, -1, "0.1"}));
+
+// The longest texts a double has: they must come out whole, so that they
+// read back as the same number.
+class ExtremeNumberTest : public ::testing::TestWithParam<double> {};
+TEST_P(ExtremeNumberTest, ReadsBackAsTheSameNumber)
+{
+    const double value = GetParam();
+    const auto readBack = [](const std::string& text) {
+        double back = 0;
+        const auto res = std::from_chars(text.data(), text.data() + text.size(), back);
+        return res.ec == std::errc() && res.ptr == text.data() + text.size() ? back : std::nan("");
+    };
+    EXPECT_EQ(readBack(plainNumber(value)), value) << plainNumber(value);
+    // Twenty places hold every digit of a number of one or more.
+    const std::string fixed = fixedNumber(value, 20);
+    EXPECT_EQ(fixed.substr(fixed.find('.')).size(), 21u) << fixed;
+    if (std::fabs(value) >= 1)
+        EXPECT_EQ(readBack(fixed), value) << fixed;
+}
+INSTANTIATE_TEST_SUITE_P(Values, ExtremeNumberTest,
+                         ::testing::Values(std::numeric_limits<double>::max(), -std::numeric_limits<double>::max(),
+                                           std::numeric_limits<double>::denorm_min(), -std::numeric_limits<double>::min(),
+                                           1.2345678901234567e-300, 9.87654321e300));
+
+class NonFiniteTest : public ::testing::TestWithParam<double> {};
+TEST_P(NonFiniteTest, IsRefusedWhereARecordWouldCarryIt)
+{
+    const double value = GetParam();
+    for (const auto& form : std::vector<std::function<std::string()>>{
+             [&] { return plainNumber(value); }, [&] { return fixedNumber(value, 3); },
+             [&] { return rec::signedNumber(value); }, [&] { return rec::zeroFilled(value, 6); }}) {
+        try {
+            const std::string text = form();
+            ADD_FAILURE() << "written as \"" << text << "\"";
+        } catch (const AutomationError& e) {
+            EXPECT_EQ(e.number(), static_cast<int>(ErrorCode::Overflow));
+        }
+    }
+    EXPECT_FALSE(toText(Value::real(value)).empty()) << "a returned value is still shown";
+}
+INSTANTIATE_TEST_SUITE_P(Values, NonFiniteTest,
+                         ::testing::Values(HUGE_VAL, -HUGE_VAL, std::numeric_limits<double>::quiet_NaN()));
