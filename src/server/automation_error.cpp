@@ -6,11 +6,14 @@ namespace vantrel {
 
 namespace {
 constexpr std::array kErrors = {
+    ErrorInfo{ErrorCode::PermissionDenied, "Permission denied"},
     ErrorInfo{ErrorCode::Overflow, "Overflow"},
     ErrorInfo{ErrorCode::TypeMismatch, "Type mismatch"},
     ErrorInfo{ErrorCode::CannotCreateObject, "Cannot create the automation server"},
     ErrorInfo{ErrorCode::UnknownMember, "The server has no such property or method"},
+    ErrorInfo{ErrorCode::ServerError, "The server reported an error"},
     ErrorInfo{ErrorCode::WrongAccess, "Wrong kind of access or wrong number of arguments for this member"},
+    ErrorInfo{ErrorCode::ServerUnavailable, "The server is not available: it went away or does not answer"},
     ErrorInfo{ErrorCode::WrongValueType, "The value has the wrong type for this member"},
     ErrorInfo{ErrorCode::MissingTerminator, "The record does not end with its NUL terminator"},
     ErrorInfo{ErrorCode::PositionOutOfRange, "Position outside 01 to 32"},

@@ -13,10 +13,14 @@ enum class ErrorCode : int {
     // Conversions of returned values.
     Overflow = 6,
     TypeMismatch = 13,
+    // The caller may not use the server (a bus policy refuses it).
+    PermissionDenied = 70,
     // Reaching the server.
     CannotCreateObject = 429,
     UnknownMember = 438,
+    ServerError = 440,
     WrongAccess = 450,
+    ServerUnavailable = 462,
     // Records and values the embedded server refuses.
     WrongValueType = 1001,
     MissingTerminator = 1002,

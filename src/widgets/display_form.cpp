@@ -1,5 +1,7 @@
 #include "display_form.h"
 
+#include "server/control_pictures.h"
+
 namespace vantrel {
 
 QString toDisplayForm(std::string_view bytes, bool breakAfterLf)
@@ -8,12 +10,10 @@ QString toDisplayForm(std::string_view bytes, bool breakAfterLf)
     out.reserve(static_cast<qsizetype>(bytes.size() + bytes.size() / 16));
     for (const char ch : bytes) {
         const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x20) {
-            out += QChar(0x2400 + c);
+        if (const char16_t picture = controlPicture(c)) {
+            out += QChar(picture);
             if (c == '\n' && breakAfterLf)
                 out += QChar('\n');
-        } else if (c == 0x7F) {
-            out += QChar(0x2421);
         } else {
             out += QChar(c);
         }

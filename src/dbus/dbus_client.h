@@ -1,0 +1,87 @@
+// An automation server reached over D-Bus, behind the same AutomationObject
+// interface as the embedded one. Each put, get and call is one message to
+// the server's well-known name (so a server that restarted under the same
+// name is reached by the next call), sent asynchronously; while it is out a
+// local event loop runs, so the window keeps repainting, user input waits,
+// and the wait hook tells the window that the call is taking a while. Every
+// call has a timeout; a timeout or a vanished server raises
+// ServerUnavailable (462), and the client stays usable for the next call.
+//
+//   handler -> put/get/call -> message -> bus -> vantrel-forecourt (or any server)
+//                              <- reply variant / D-Bus error -> Value / AutomationError
+#pragma once
+
+#include "endpoint.h"
+#include "wire_contract.h"
+
+#include "server/automation_object.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace vantrel {
+class AutomationRegistry;
+}
+
+namespace vantrel::dbus {
+
+inline constexpr std::chrono::milliseconds kDefaultTimeout{5000};
+
+class DBusClient : public AutomationObject {
+public:
+    // Connects to the bus and checks that the name has an owner or can be
+    // activated; raises CannotCreateObject (429) when not.
+    explicit DBusClient(Endpoint endpoint, std::chrono::milliseconds timeout = kDefaultTimeout);
+    ~DBusClient() override;
+
+    DBusClient(const DBusClient&) = delete;
+    DBusClient& operator=(const DBusClient&) = delete;
+
+    void put(std::string_view member, const Value& value) override;
+    Value get(std::string_view member, const std::optional<Value>& argument) override;
+    Value call(std::string_view member, const std::optional<Value>& argument) override;
+
+    // Told (true, member) when a call has been out for a while, and
+    // (false, member) when that call ends.
+    using WaitHook = std::function<void(bool waiting, std::string_view member)>;
+    void setWaitHook(WaitHook hook) { m_waitHook = std::move(hook); }
+    // True while a call is out: nothing else may start one then.
+    bool isWaiting() const { return m_waiting; }
+
+    // The server's virtual clock (the Vantrel.Simulator interface).
+    bool hasSimulator();
+    void advance(std::chrono::milliseconds by);
+    void reset();
+
+    const Endpoint& endpoint() const { return m_endpoint; }
+    std::chrono::milliseconds timeout() const { return m_timeout; }
+
+private:
+    void connect();
+    void checkServerPresent();
+    QDBusMessage methodCall(const char* interface, std::string_view member) const;
+    Value invoke(std::string_view member, const std::optional<Value>& argument, bool needResult);
+    // Sends and waits; raises the mapped AutomationError for an error reply.
+    QDBusMessage send(const QDBusMessage& message, std::string_view member, Phase phase);
+
+    Endpoint m_endpoint;
+    std::chrono::milliseconds m_timeout;
+    QString m_connectionName;
+    QDBusConnection m_connection;
+    WaitHook m_waitHook;
+    bool m_waiting = false;
+    std::optional<bool> m_hasSimulator;
+};
+
+// Registers the server at `spec` ("dbus", "dbus:NAME@ADDRESS"...) under that
+// spec as its identifier. Returns false, registering nothing, when the spec
+// is not a D-Bus server.
+bool registerDBusServer(AutomationRegistry& registry, const std::string& spec,
+                        std::chrono::milliseconds timeout = kDefaultTimeout);
+
+} // namespace vantrel::dbus

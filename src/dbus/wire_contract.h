@@ -1,0 +1,66 @@
+// The D-Bus wire contract of the automation server, in one place: where the
+// server lives (bus name, object path, interfaces), how a Value travels
+// (strings as byte arrays "ay", never as D-Bus strings, so NUL and every
+// control byte arrive unchanged), and the one table that turns a D-Bus
+// error into a numbered AutomationError. The client and the service both
+// use it; docs/dbus.md describes the same contract for third parties.
+//
+//   put  member = value   ->  org.freedesktop.DBus.Properties.Set(kInterface, member, v)
+//   get  member(arg?)     ->  kInterface.member() or kInterface.member(v), returns v
+//   call member(arg?)     ->  the same method call, its result dropped
+#pragma once
+
+#include "server/automation_error.h"
+#include "server/value.h"
+
+#include <QDBusVariant>
+#include <QString>
+
+#include <span>
+#include <string>
+
+namespace vantrel::dbus {
+
+inline constexpr const char* kDefaultBusName = "Vantrel.Application";
+inline constexpr const char* kObjectPath = "/Vantrel/Application";
+inline constexpr const char* kInterface = "Vantrel.Application";
+inline constexpr const char* kSimulatorInterface = "Vantrel.Simulator";
+inline constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Properties";
+inline constexpr const char* kIntrospectableInterface = "org.freedesktop.DBus.Introspectable";
+// Errors raised by the server: kErrorPrefix + number, the description as message.
+inline constexpr const char* kErrorPrefix = "Vantrel.Error.E";
+
+// Value -> variant: String as "ay" (Latin-1 bytes), Int16 "n", Int32 "i",
+// Double "d", Bool "b". Empty has no D-Bus form and travels as an empty "ay".
+QDBusVariant toVariant(const Value& value);
+
+// Variant -> Value, accepting "ay", "s" (characters above 255 are a type
+// mismatch), "n", "i", "d" and "b". Anything else raises TypeMismatch (13)
+// naming the signature that arrived.
+Value fromVariant(const QVariant& variant);
+
+// The D-Bus signature of a demarshalled argument ("ay", "as", "u", "(ii)"...).
+QString signatureOf(const QVariant& argument);
+
+// When an error arrives: while the server is created, or during a call.
+enum class Phase { Create, Call, Any };
+
+struct ErrorMapping {
+    const char* name; // the D-Bus error name
+    Phase phase;      // Any: the same number in both phases
+    ErrorCode code;
+};
+
+// The one mapping table. Names not in it give CannotCreateObject while the
+// server is created and ServerError during a call; the bus's own message
+// always stays in the description.
+std::span<const ErrorMapping> errorMappings();
+
+// A D-Bus error as the automation layer raises it. "Vantrel.Error.E<n>"
+// gives number n with the message as its description.
+AutomationError toAutomationError(const QString& errorName, const QString& message, Phase phase);
+
+// What the service replies for an AutomationError: the error name and message.
+QString errorNameFor(const AutomationError& error);
+
+} // namespace vantrel::dbus

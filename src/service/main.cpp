@@ -1,0 +1,101 @@
+// vantrel-forecourt: the embedded simulated forecourt served on D-Bus as
+// Vantrel.Application, for other programs (a point-of-sale, a script,
+// busctl) and for vantrel-test --server dbus. Ends cleanly on SIGINT and
+// SIGTERM.
+#include "forecourt_service.h"
+#include "service_options.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace vantrel::service;
+
+namespace {
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+void printLine(const std::string& line)
+{
+    const std::string stamped =
+        QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")).toStdString() + " " + line + "\n";
+    std::fwrite(stamped.data(), 1, stamped.size(), stderr);
+}
+
+// SIGINT and SIGTERM end the event loop from the loop itself.
+bool catchTerminationSignals()
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
+        return false;
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, [] {
+        char byte;
+        [[maybe_unused]] const auto read = ::read(g_signalPipe[0], &byte, 1);
+        QCoreApplication::exit(0);
+    });
+    return true;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const auto parsed = parseServiceOptions(args);
+    if (const auto* error = std::get_if<std::string>(&parsed)) {
+        std::cerr << "vantrel-forecourt: " << *error << "\n\n" << usageText();
+        return 2;
+    }
+    const ServiceOptions options = std::get<ServiceOptions>(parsed);
+    if (options.help) {
+        std::cout << usageText();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "vantrel-forecourt " << VANTREL_VERSION << "\n";
+        return 0;
+    }
+
+    QCoreApplication app(argc, argv);
+    if (!catchTerminationSignals()) {
+        std::cerr << "vantrel-forecourt: cannot catch SIGINT and SIGTERM\n";
+        return 1;
+    }
+    ForecourtService::LogSink log;
+    if (!options.quiet)
+        log = printLine;
+    const auto notify = [quiet = options.quiet](const std::string& line) {
+        if (!quiet)
+            printLine(line);
+    };
+    ForecourtService service(options, log, notify);
+    if (const std::string refused = service.start(); !refused.empty()) {
+        std::cerr << "vantrel-forecourt: " << refused << "\n";
+        return 1;
+    }
+    notify(std::string("serving Vantrel.Application at /Vantrel/Application on ") + service.busDescription() +
+           (options.virtualClock ? " (virtual clock)" : ""));
+    const int status = app.exec();
+    notify("ended");
+    return status;
+}

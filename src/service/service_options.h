@@ -1,0 +1,30 @@
+// The command line of vantrel-forecourt: which bus to serve on, whether to
+// take the name over, whether the forecourt runs on a virtual clock, and
+// how much it logs. Parsing is plain C++, so it can be checked on its own.
+#pragma once
+
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace vantrel::service {
+
+struct ServiceOptions {
+    enum class Bus { Default, Session, System, Address };
+
+    Bus bus = Bus::Default; // Default: the bus that started us, else the session bus
+    std::string address;
+    bool replace = false;
+    bool virtualClock = false;
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+};
+
+// The options, or the reason the command line cannot be used.
+std::variant<ServiceOptions, std::string> parseServiceOptions(const std::vector<std::string>& args);
+
+// Every option on one line, then the exit statuses.
+std::string usageText();
+
+} // namespace vantrel::service

@@ -1,0 +1,57 @@
+// Private buses and service processes for the D-Bus tests: every test
+// starts its own dbus-daemon (never the machine's buses) and, where it
+// needs one, its own vantrel-forecourt; both are killed when the test ends.
+#pragma once
+
+#include "dbus/endpoint.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace vantrel::dbus::test {
+
+class PrivateBus {
+public:
+    // Without a config file: a session-type bus. With one: that config.
+    explicit PrivateBus(const QString& configFile = {});
+    ~PrivateBus();
+    const QString& address() const { return m_address; }
+    void stop();
+    // A connection of the test's own to this bus (one per name).
+    QDBusConnection connect(const QString& name) const;
+    Endpoint endpoint(const char* busName = "Vantrel.Application") const;
+    bool hasOwner(const QString& name) const;
+
+private:
+    QProcess m_daemon;
+    QString m_address;
+};
+
+class ServiceProcess {
+public:
+    ServiceProcess(const PrivateBus& bus, QStringList args = {"--virtual-clock"}, const QStringList& prefix = {});
+    ~ServiceProcess();
+    bool waitUntilServing();
+    // Waits for the end; the exit status, or -1 when it did not end.
+    int waitForExit(int ms = 10000);
+    void kill();
+    bool isRunning() const { return m_process.state() == QProcess::Running; }
+    qint64 pid() const { return m_process.processId(); }
+    QString log() const; // what it wrote to standard error
+    long residentKiB() const;
+
+private:
+    const PrivateBus& m_bus;
+    QTemporaryDir m_dir;
+    QProcess m_process;
+};
+
+QString forecourtExe();
+QDBusMessage methodCall(const char* interface, const char* member, const char* service = "Vantrel.Application");
+
+} // namespace vantrel::dbus::test

@@ -1,0 +1,256 @@
+// The utility's client against vantrel-forecourt on a private bus: the
+// same calls give the same answers as the embedded server, busctl drives
+// it, and a server that goes away and comes back is reached again.
+#include "bus_fixture.h"
+
+#include "dbus/dbus_client.h"
+#include "forecourt/forecourt_server.h"
+
+#include "server/automation_error.h"
+#include "server/conversions.h"
+
+#include <QFile>
+#include <QStandardPaths>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using namespace vantrel;
+using namespace vantrel::dbus;
+using std::chrono::milliseconds;
+
+namespace {
+const std::string kAuthorize7 = std::string("FuelingPosition=07\r\nHose=1\r\nMOP=1\r\nLimit=001500\r\n") + '\0';
+
+struct Step {
+    Access access;
+    const char* member;
+    std::optional<Value> value;
+    long long advanceMs = 0;
+};
+
+// What a step gave, in a form two servers can be compared by.
+std::string runStep(AutomationObject& server, const Step& s)
+{
+    try {
+        switch (s.access) {
+        case Access::Put: server.put(s.member, *s.value); return "ok";
+        case Access::Call: server.call(s.member, s.value); return "ok";
+        case Access::Get: {
+            const Value v = server.get(s.member, s.value);
+            return std::string(typeName(v.type())) + ":" + toText(v);
+        }
+        }
+    } catch (const AutomationError& e) {
+        return "error " + std::to_string(e.number()) + ": " + e.description();
+    }
+    return "?";
+}
+
+const std::vector<Step>& steps()
+{
+    using A = Access;
+    static const std::vector<Step> s = {
+        {A::Put, "Authorize", Value::string(kAuthorize7)},
+        {A::Get, "FuelingPositionInformation", Value::int16(7), 4000},
+        {A::Get, "DispenserInformation", Value::real(7)},
+        {A::Put, "Stop", Value::string("07")},
+        {A::Put, "Resume", Value::string("07"), 2500},
+        {A::Get, "FuelingPositionInformation", Value::int16(7)},
+        {A::Put, "TankMonitorStartReport", Value::int16(1)},
+        {A::Put, "TankMonitorStartReport", Value::int32(1)},
+        {A::Get, "TankMonitorReportStatus", std::nullopt, 10000},
+        {A::Put, "DisplayData", Value::string(std::string("ReaderPosition=05\r\nMessage=\x1b[2J\x10\x07 AB\r\n") + '\0')},
+        {A::Call, "SelfDiagnosticsReportStart", std::nullopt},
+        {A::Get, "SelfDiagnosticsReportStatus", std::nullopt},
+        {A::Get, "ClearTopCardQue", std::nullopt},
+        {A::Get, "DispenserInformation", Value::int16(40)},
+        {A::Put, "Authorize", Value::int16(1)},
+        {A::Get, "NoSuchMember", std::nullopt},
+        {A::Get, "CardQue", Value::int16(1)},
+        {A::Put, "CardQue", Value::string("07")},
+    };
+    return s;
+}
+
+class ForecourtOverBus : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(service.waitUntilServing()) << service.log().toStdString(); }
+
+    test::PrivateBus bus;
+    test::ServiceProcess service{bus};
+};
+
+TEST_F(ForecourtOverBus, SameAnswersAsEmbedded)
+{
+    auto clock = std::make_shared<forecourt::ManualClock>();
+    forecourt::ForecourtServer embedded(clock);
+    DBusClient remote(bus.endpoint());
+    ASSERT_TRUE(remote.hasSimulator());
+    for (const Step& s : steps()) {
+        clock->advance(milliseconds(s.advanceMs));
+        remote.advance(milliseconds(s.advanceMs));
+        EXPECT_EQ(runStep(remote, s), runStep(embedded, s)) << s.member;
+    }
+    // Reset puts the forecourt and its clock back to the start.
+    remote.reset();
+    forecourt::ForecourtServer fresh(std::make_shared<forecourt::ManualClock>());
+    const Step info{Access::Get, "FuelingPositionInformation", Value::int16(7)};
+    EXPECT_EQ(runStep(remote, info), runStep(fresh, info));
+    EXPECT_NE(runStep(remote, info), runStep(embedded, info));
+}
+
+TEST_F(ForecourtOverBus, LogShowsEveryByte)
+{
+    DBusClient remote(bus.endpoint());
+    remote.put("Authorize", Value::string(kAuthorize7));
+    EXPECT_THROW(remote.get("NoSuchMember", std::nullopt), AutomationError);
+    const QString log = service.log();
+    EXPECT_TRUE(log.contains(QString::fromUtf8("put Authorize = \"FuelingPosition=07\u240D\u240AHose=1\u240D\u240AMOP=1"
+                                               "\u240D\u240ALimit=001500\u240D\u240A\u2400\" -> ok\n")))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains("get NoSuchMember -> error 438: ")) << log.toStdString();
+}
+
+TEST_F(ForecourtOverBus, BusctlDrivesIt)
+{
+    if (QStandardPaths::findExecutable("busctl").isEmpty())
+        GTEST_SKIP() << "busctl (package systemd) is not installed";
+    QStringList bytes;
+    for (const char c : kAuthorize7)
+        bytes << QString::number(static_cast<unsigned char>(c));
+    const QStringList where{"--address", bus.address(), "Vantrel.Application", "/Vantrel/Application", "Vantrel.Application"};
+    QProcess set;
+    set.start("busctl", QStringList{"--address", bus.address(), "set-property"} + where.mid(2) +
+                            QStringList{"Authorize", "ay", QString::number(bytes.size())} + bytes);
+    ASSERT_TRUE(set.waitForFinished(10000));
+    EXPECT_EQ(set.exitCode(), 0) << set.readAllStandardError().toStdString();
+
+    QProcess call;
+    call.start("busctl", QStringList{"--address", bus.address(), "call"} + where.mid(2) +
+                             QStringList{"DispenserInformation", "v", "n", "7"});
+    ASSERT_TRUE(call.waitForFinished(10000));
+    EXPECT_EQ(call.exitCode(), 0) << call.readAllStandardError().toStdString();
+
+    forecourt::ForecourtServer embedded(std::make_shared<forecourt::ManualClock>());
+    embedded.put("Authorize", Value::string(kAuthorize7));
+    const std::string answer = embedded.get("DispenserInformation", Value::int16(7)).asString();
+    QString expected = QStringLiteral("v ay %1").arg(answer.size());
+    for (const char c : answer)
+        expected += " " + QString::number(static_cast<unsigned char>(c));
+    EXPECT_EQ(QString::fromLatin1(call.readAllStandardOutput()).trimmed(), expected);
+}
+
+TEST_F(ForecourtOverBus, KilledServerIsUnavailableThenReachedAgain)
+{
+    DBusClient remote(bus.endpoint(), milliseconds(2000));
+    remote.put("Stop", Value::string("07"));
+    service.kill();
+    for (int i = 0; i < 2; ++i) {
+        try {
+            remote.put("Stop", Value::string("07"));
+            FAIL() << "a killed server took a put";
+        } catch (const AutomationError& e) {
+            EXPECT_EQ(e.number(), 462) << e.description();
+        }
+    }
+    test::ServiceProcess again(bus);
+    ASSERT_TRUE(again.waitUntilServing());
+    EXPECT_EQ(runStep(remote, {Access::Put, "Stop", Value::string("07")}), "ok");
+    EXPECT_TRUE(again.log().contains("put Stop = \"07\" -> ok"));
+}
+
+TEST_F(ForecourtOverBus, SecondServerRefusesUnlessItReplaces)
+{
+    test::ServiceProcess second(bus);
+    EXPECT_EQ(second.waitForExit(), 1);
+    EXPECT_TRUE(second.log().contains("Vantrel.Application is already served on the bus at")) << second.log().toStdString();
+    EXPECT_TRUE(second.log().contains("--replace"));
+    EXPECT_TRUE(service.isRunning());
+
+    test::ServiceProcess replacing(bus, {"--virtual-clock", "--replace"});
+    EXPECT_EQ(service.waitForExit(), 0) << service.log().toStdString();
+    EXPECT_TRUE(service.log().contains("taken over"));
+    EXPECT_TRUE(replacing.isRunning());
+}
+
+TEST_F(ForecourtOverBus, EndsCleanlyOnSigtermAndWhenTheBusGoesAway)
+{
+    test::ServiceProcess second(bus, {"--virtual-clock", "--replace"});
+    ASSERT_EQ(service.waitForExit(), 0);
+    ASSERT_TRUE(second.waitUntilServing());
+    ::kill(static_cast<pid_t>(second.pid()), SIGTERM);
+    EXPECT_EQ(second.waitForExit(), 0);
+    EXPECT_TRUE(second.log().endsWith(" ended\n")) << second.log().toStdString();
+
+    test::ServiceProcess third(bus);
+    ASSERT_TRUE(third.waitUntilServing());
+    bus.stop();
+    EXPECT_EQ(third.waitForExit(), 0);
+    EXPECT_TRUE(third.log().contains("went away; ending")) << third.log().toStdString();
+}
+
+// The configured session activation file, pointed at the built executable.
+TEST(SessionActivation, FirstCallStartsTheServer)
+{
+    QTemporaryDir dir;
+    QFile shipped(VANTREL_SESSION_SERVICE_FILE);
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    QString service = QString::fromUtf8(shipped.readAll());
+    ASSERT_TRUE(service.contains("\nName=Vantrel.Application\n"));
+    service.replace(QRegularExpression("\nExec=[^\n]*/vantrel-forecourt\n"), "\nExec=" + test::forecourtExe() + " --virtual-clock\n");
+    QFile activated(dir.filePath("Vantrel.Application.service"));
+    ASSERT_TRUE(activated.open(QIODevice::WriteOnly));
+    activated.write(service.toUtf8());
+    activated.close();
+    QFile config(dir.filePath("session.conf"));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write(QStringLiteral("<busconfig><type>session</type><listen>unix:path=%1/bus</listen><auth>EXTERNAL</auth>"
+                                "<servicedir>%1</servicedir><policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                                "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>").arg(dir.path()).toUtf8());
+    config.close();
+    test::PrivateBus bus(config.fileName());
+    ASSERT_FALSE(bus.hasOwner("Vantrel.Application"));
+    DBusClient client(bus.endpoint());
+    EXPECT_TRUE(client.hasSimulator());
+    EXPECT_EQ(runStep(client, {Access::Put, "Stop", Value::string("07")}), "ok");
+}
+
+struct CommandLineCase {
+    QStringList args;
+    int status;
+    const char* says;
+};
+
+class ServiceCommandLine : public ::testing::TestWithParam<CommandLineCase> {};
+
+TEST_P(ServiceCommandLine, StatusAndMessage)
+{
+    QProcess p;
+    p.start(test::forecourtExe(), GetParam().args);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitCode(), GetParam().status);
+    const QString out = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+    EXPECT_TRUE(out.contains(GetParam().says)) << out.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, ServiceCommandLine,
+    ::testing::Values(CommandLineCase{{"--help"}, 0, "  2  usage error"},
+                      CommandLineCase{{"--version"}, 0, "vantrel-forecourt " VANTREL_VERSION},
+                      CommandLineCase{{"--bogus"}, 2, "unknown option '--bogus'\n\nUsage: vantrel-forecourt"},
+                      CommandLineCase{{"--system", "--session"}, 2, "choose one bus"},
+                      CommandLineCase{{"--address", "unix:path=/nonexistent/bus"}, 1, "cannot reach the bus at"}));
+
+TEST(ServiceExecutable, LinksNoWidgetsOrGui)
+{
+    QProcess ldd;
+    ldd.start("ldd", {test::forecourtExe()});
+    ASSERT_TRUE(ldd.waitForFinished(10000));
+    const QString libs = QString::fromLocal8Bit(ldd.readAllStandardOutput());
+    EXPECT_TRUE(libs.contains("libQt6DBus")) << libs.toStdString();
+    EXPECT_FALSE(libs.contains("libQt6Widgets") || libs.contains("libQt6Gui")) << libs.toStdString();
+}
+} // namespace
