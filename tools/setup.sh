@@ -6,7 +6,10 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 # fonts-freefont-ttf draws the control pictures (␀ ␍ ␊ ␛) the result boxes show.
-PACKAGES=(cmake g++ make qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-freefont-ttf)
+# dbus, systemd (busctl) and util-linux (setpriv) serve the D-Bus tests; valgrind the memory check;
+# dpkg-dev, desktop-file-utils, man-db and lintian build and check the Debian package.
+PACKAGES=(cmake g++ make qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-freefont-ttf
+          dbus dbus-daemon systemd util-linux valgrind dpkg-dev desktop-file-utils man-db lintian)
 
 source "$ROOT/tools/packages.sh"
 install_missing "${PACKAGES[@]}"
