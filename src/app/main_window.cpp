@@ -1,6 +1,9 @@
 #include "main_window.h"
 
 #include "shell_handlers.h"
+
+#include "inspector/record_inspector.h"
+#include "widgets/window_placement.h"
 #include "status_line.h"
 
 #include "fueling/fueling_controls.h"
@@ -9,6 +12,12 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QUrl>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QLabel>
@@ -17,6 +26,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTimer>
 
 namespace vantrel {
@@ -42,25 +52,34 @@ QString MainWindow::titleFor(const QDate& date)
 MainWindow::MainWindow(Session& session, const QString& title)
     : Form(session, QString::fromLatin1(shell::kMainWindow), title, {0, 0, 8655, 7860}, nullptr)
 {
-    auto* headline = makeLine(this, "Headline", {0, 0, 8535, 360});
+    // A menu bar above and a status line below the client area, which keeps
+    // its size and layout.
+    m_menuBar = new QMenuBar(this);
+    m_status = new StatusLine(session, this);
+    useClientArea(m_menuBar, m_status, kStatusLineHeight);
+    buildMenus();
+
+    QWidget* area = client();
+    auto* headline = makeLine(area, "Headline", {0, 0, 8535, 360});
     headline->setText("VantrelTest Utility Ver 1508.28");
     headline->setFont(QFont("Tahoma"));
-    m_textBox = makeLine(this, "TextBox", {1800, 480, 4935, 375});
-    m_pumpNumber = makeLine(this, "TextBoxPumpNumber", {6720, 960, 1695, 285});
+    m_textBox = makeLine(area, "TextBox", {1800, 480, 4935, 375});
+    m_pumpNumber = makeLine(area, "TextBoxPumpNumber", {6720, 960, 1695, 285});
     fitText(m_pumpNumber, "Fueling Position -> 32", m_pumpNumber->width() - 8, false);
-    m_inBox = new QPlainTextEdit(this);
+    m_inBox = new QPlainTextEdit(area);
     m_inBox->setObjectName("InBox");
     m_inBox->setGeometry(toPixels({3960, 1320, 2655, 3255}));
     m_inBox->setReadOnly(true);
     m_inBox->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_inBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_inBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_inBox->viewport()->installEventFilter(this); // a double click opens the record inspector
     addLabel({"FPLabel", "Fueling Position Select", {6720, 600, 1695, 255}, {}});
     auto* authLabel = addLabel({"STATIC_AUTH", "Authorize Options", {4200, 4680, 1935, 255}, {}});
     authLabel->setFont(QFont("MS Sans Serif"));
 
     session.setTextBox("Function Box");
-    m_bindings.push_back(std::make_unique<BoxBinding>(session, Box::TextBox, m_textBox));
+    m_bindings.push_back(std::make_unique<BoxBinding>(session, Box::TextBox, m_textBox, true));
     m_bindings.push_back(std::make_unique<BoxBinding>(session, Box::InBox, m_inBox));
     m_bindings.push_back(std::make_unique<BoxBinding>(session, Box::TextBoxPumpNumber, m_pumpNumber));
 
@@ -71,19 +90,71 @@ MainWindow::MainWindow(Session& session, const QString& title)
     buildSelector();
 
     addTimer("Timer1", 1000, reader::stressTick);
-
-    // The status line goes below the client area, which keeps its size.
-    const int clientHeight = height();
-    m_status = new StatusLine(session, this);
-    m_status->setGeometry(0, clientHeight, width(), kStatusLineHeight);
-    setFixedSize(width(), clientHeight + kStatusLineHeight);
     if (auto* first = button("PayOutSale"))
         setFocusProxy(first);
 }
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::setServerDescription(const QString& description) { m_status->setServer(description); }
+void MainWindow::buildMenus()
+{
+    QMenu* file = m_menuBar->addMenu("&File");
+    QAction* quit = file->addAction("&Quit", QKeySequence::Quit, this, &QWidget::close);
+    quit->setObjectName("actionQuit");
+
+    m_viewMenu = m_menuBar->addMenu("&View");
+    m_viewMenu->setObjectName("menuView");
+    m_viewMenu->addAction("&Record Inspector", QKeySequence(Qt::CTRL | Qt::Key_I), this, &MainWindow::showInspector)
+        ->setObjectName("actionRecordInspector");
+
+    QMenu* help = m_menuBar->addMenu("&Help");
+    auto document = [this](const char* name) {
+        const QString path = documentPath(name);
+        if (path.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+            QMessageBox::information(this, "VantrelTest", QStringLiteral("The document %1 is not installed here.").arg(name));
+    };
+    help->addAction("&Scripts", QKeySequence(Qt::Key_F1), this, [document] { document("scripts.md"); })->setObjectName("actionScripts");
+    help->addAction("&Trace format", QKeySequence(Qt::SHIFT | Qt::Key_F1), this, [document] { document("trace.md"); })
+        ->setObjectName("actionTraceFormat");
+    help->addAction("&About VantrelTest", QKeySequence(Qt::CTRL | Qt::Key_F1), this, [this] {
+        QMessageBox::about(this, "About VantrelTest",
+                           QStringLiteral("vantrel-test %1\nA test utility for the forecourt automation server "
+                                          "Vantrel.Application.\n\nServer: %2")
+                               .arg(QStringLiteral(VANTREL_VERSION), m_serverDescription));
+    })->setObjectName("actionAbout");
+}
+
+QString MainWindow::documentPath(const char* name)
+{
+    // Beside the sources when run from the build folder, else the installed documentation.
+    for (const QString& folder : {QStringLiteral(VANTREL_SOURCE_DOCS), QStringLiteral(VANTREL_INSTALLED_DOCS)}) {
+        const QString path = folder + "/" + QString::fromLatin1(name);
+        if (QFileInfo::exists(path))
+            return path;
+    }
+    return {};
+}
+
+void MainWindow::showInspector()
+{
+    if (!m_inspector) {
+        m_inspector = new RecordInspector(session(), this);
+        // Beside the main window, where it covers none of it.
+        const QRect screen = this->screen()->availableGeometry();
+        m_inspector->resize(std::min(640, screen.width() / 2), frameGeometry().height());
+        m_inspector->move(placeBeside(frameGeometry(), m_inspector->frameGeometry().size(), screen,
+                                      QRect(inBox()->mapToGlobal(QPoint(0, 0)), inBox()->size())));
+    }
+    m_inspector->show();
+    m_inspector->raise();
+    m_inspector->activateWindow();
+}
+
+void MainWindow::setServerDescription(const QString& description)
+{
+    m_serverDescription = description;
+    m_status->setServer(description);
+}
 
 void MainWindow::showWaiting(bool waiting, const QString& member)
 {
@@ -102,7 +173,7 @@ void MainWindow::buildSelector()
         const int column = n <= 16 ? 0 : 1;
         const int row = (n - 1) % 16;
         const int top = 1320 + 360 * row;
-        auto* radio = new QRadioButton(this);
+        auto* radio = new QRadioButton(client());
         radio->setObjectName(QStringLiteral("Button%1").arg(n));
         radio->setGeometry(toPixels({column ? 7800 : 6840, top, 255, 255}));
         radio->installEventFilter(this);
@@ -117,24 +188,54 @@ void MainWindow::buildSelector()
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_inBox && watched == m_inBox->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        showInspector();
+        return true;
+    }
     auto* radio = qobject_cast<QRadioButton*>(watched);
     if (radio) {
         const int n = static_cast<int>(std::find(m_selector.begin(), m_selector.end(), radio) - m_selector.begin()) + 1;
+        const auto type = event->type();
         // Focus that leaves or returns with the whole window (a dialog opening,
         // another application) is no move between controls; only real moves count.
-        if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        if (type == QEvent::FocusIn || type == QEvent::FocusOut) {
             const auto reason = static_cast<QFocusEvent*>(event)->reason();
             if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
                 return Form::eventFilter(watched, event);
         }
-        switch (event->type()) {
-        case QEvent::FocusIn: run([n](Session& s) { shell::selectorGotFocus(s, n); }); break;
-        case QEvent::FocusOut: run([n](Session& s) { shell::selectorLostFocus(s, n); }); break;
+        switch (type) {
+        case QEvent::FocusIn: selectorFocusIn(n); break;
+        case QEvent::FocusOut: selectorFocusOut(n); break;
+        case QEvent::MouseButtonPress:
+            // A click into a window that is not active gives the button the focus
+            // only once the window becomes active, with no focus move to see:
+            // the first click does its focus work here, as every later one does.
+            if (!isActiveWindow() && m_selectorFocus != n)
+                selectorFocusIn(n);
+            break;
         case QEvent::MouseButtonDblClick: run([n](Session& s) { shell::selectorDoubleClick(s, n); }); break;
         default: break;
         }
     }
     return Form::eventFilter(watched, event);
+}
+
+void MainWindow::selectorFocusIn(int n)
+{
+    if (m_selectorFocus == n)
+        return;
+    if (m_selectorFocus)
+        selectorFocusOut(m_selectorFocus);
+    m_selectorFocus = n;
+    run([n](Session& s) { shell::selectorGotFocus(s, n); });
+}
+
+void MainWindow::selectorFocusOut(int n)
+{
+    if (m_selectorFocus != n)
+        return;
+    m_selectorFocus = 0;
+    run([n](Session& s) { shell::selectorLostFocus(s, n); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

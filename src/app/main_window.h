@@ -12,11 +12,14 @@
 #include <vector>
 
 class QLineEdit;
+class QMenu;
+class QMenuBar;
 class QPlainTextEdit;
 class QRadioButton;
 
 namespace vantrel {
 
+class RecordInspector;
 class StatusLine;
 
 class MainWindow : public Form {
@@ -34,6 +37,14 @@ public:
     void setServerDescription(const QString& description);
     void showWaiting(bool waiting, const QString& member);
     StatusLine* statusLine() const { return m_status; }
+    QMenuBar* menuBar() const { return m_menuBar; }
+    // The View menu: windows beside the main window add their entries here.
+    QMenu* viewMenu() const { return m_viewMenu; }
+    // The record inspector: made at its first opening, beside the main window.
+    void showInspector();
+    RecordInspector* inspector() const { return m_inspector; }
+    // Where a document of docs/ is found: the sources, else the installed copy; empty if neither.
+    static QString documentPath(const char* name);
 
     // "Vantrel Test Utility  (" + short date + ")"
     static QString titleFor(const QDate& date);
@@ -47,6 +58,9 @@ protected:
 
 private:
     void buildSelector();
+    void buildMenus();
+    void selectorFocusIn(int n);
+    void selectorFocusOut(int n);
 
     QLineEdit* m_textBox = nullptr;
     QPlainTextEdit* m_inBox = nullptr;
@@ -54,6 +68,11 @@ private:
     std::vector<QRadioButton*> m_selector;
     std::vector<std::unique_ptr<BoxBinding>> m_bindings;
     StatusLine* m_status = nullptr;
+    QMenuBar* m_menuBar = nullptr;
+    QMenu* m_viewMenu = nullptr;
+    RecordInspector* m_inspector = nullptr;
+    QString m_serverDescription;
+    int m_selectorFocus = 0; // the selector button whose focus work ran last, 0 for none
 };
 
 } // namespace vantrel

@@ -1,6 +1,7 @@
 #include "qt_window_host.h"
 
 #include "widgets/form.h"
+#include "widgets/window_placement.h"
 
 #include "session/session.h"
 
@@ -8,6 +9,7 @@
 #include <QGuiApplication>
 #include <QEventLoop>
 #include <QPushButton>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -44,11 +46,36 @@ void QtWindowHost::showWindow(std::string_view window)
         return;
     m_order.erase(std::remove(m_order.begin(), m_order.end(), name), m_order.end());
     m_order.push_back(name);
+    // Placed once, beside its owner; afterwards it opens where the user left it.
+    if (!form->property("vantrelPlaced").toBool()) {
+        place(*form);
+        form->setProperty("vantrelPlaced", true);
+    }
     form->show();
     if (QGuiApplication::platformName() != QLatin1String("offscreen")) { // offscreen windows have no stacking
         form->raise();
         form->activateWindow();
     }
+}
+
+void QtWindowHost::place(Form& form)
+{
+    auto* owner = form.parentWidget() ? form.parentWidget()->window() : nullptr;
+    const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (!owner || !screen || !m_main)
+        return;
+    // The frame of a window not yet shown is not known: take the owner's.
+    const QMargins frame(owner->geometry().left() - owner->frameGeometry().left(),
+                         owner->geometry().top() - owner->frameGeometry().top(),
+                         owner->frameGeometry().right() - owner->geometry().right(),
+                         owner->frameGeometry().bottom() - owner->geometry().bottom());
+    QRect boxes;
+    for (const char* name : {"TextBox", "InBox"})
+        if (auto* box = m_main->findChild<QWidget*>(name))
+            boxes |= QRect(box->mapToGlobal(QPoint(0, 0)), box->size());
+    const QSize size = form.size().grownBy(frame);
+    const QPoint at = placeBeside(owner->frameGeometry(), size, screen->availableGeometry(), boxes);
+    form.move(at);
 }
 
 void QtWindowHost::hideWindow(std::string_view window)

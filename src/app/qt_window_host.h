@@ -38,6 +38,7 @@ public:
 
 private:
     Form* ensure(const std::string& name);
+    void place(Form& form);
 
     const WindowCatalog& m_catalog;
     Session* m_session = nullptr;

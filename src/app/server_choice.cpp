@@ -1,8 +1,6 @@
 #include "server_choice.h"
 
-#ifdef TEMP_DBUS
 #include "dbus/dbus_client.h"
-#endif
 #include "forecourt/forecourt_server.h"
 #include "server/automation_registry.h"
 
@@ -29,7 +27,6 @@ ServerChoice embedded(AutomationRegistry& registry, bool virtualTime)
     return choice;
 }
 
-#ifdef TEMP_DBUS
 std::optional<ServerChoice> overDBus(AutomationRegistry& registry, const std::string& spec,
                                      std::chrono::milliseconds timeout, bool virtualTime, std::string& reason)
 {
@@ -60,7 +57,6 @@ std::optional<ServerChoice> overDBus(AutomationRegistry& registry, const std::st
         };
     return choice;
 }
-#endif
 
 } // namespace
 
@@ -69,11 +65,7 @@ std::optional<ServerChoice> chooseServer(AutomationRegistry& registry, const std
 {
     forecourt::registerForecourtServer(registry);
     if (spec == "dbus" || spec.rfind("dbus:", 0) == 0)
-#ifdef TEMP_DBUS
         return overDBus(registry, spec, timeout, virtualTime, reason);
-#else
-        return (void)timeout, std::nullopt;
-#endif
     if (spec == forecourt::kProgId)
         return embedded(registry, virtualTime);
     // Another registered identifier: created by name; start-up reports it if there is none.

@@ -1,6 +1,9 @@
 #include "box_binding.h"
 
 #include "display_form.h"
+#include "form.h"
+
+#include "inspector/marked_text.h"
 
 #include "session/session.h"
 
@@ -12,7 +15,8 @@
 
 namespace vantrel {
 
-BoxBinding::BoxBinding(Session& session, Box box, QLineEdit* line) : m_session(session), m_box(box), m_line(line)
+BoxBinding::BoxBinding(Session& session, Box box, QLineEdit* line, bool fitWidth)
+    : m_session(session), m_box(box), m_line(line), m_fitWidth(fitWidth), m_baseFont(line->font())
 {
     m_session.addObserver(this);
     boxChanged(box, session.box(box));
@@ -35,14 +39,20 @@ void BoxBinding::boxChanged(Box box, std::string_view text)
     if (box != m_box)
         return;
     if (m_line) {
-        m_line->setText(toDisplayForm(text, false));
+        const QString shown = toDisplayForm(text, false);
+        if (m_fitWidth) {
+            m_line->setFont(m_baseFont);
+            const int margins = m_line->textMargins().left() + m_line->textMargins().right() + 8;
+            fitText(m_line, shown, m_line->width() - margins, false);
+            m_line->setToolTip(shown);
+        }
+        m_line->setText(shown);
         m_line->setCursorPosition(0); // show the start of a long description
     }
     if (m_text) {
-        QString shown = toDisplayForm(text, true);
-        if (const std::size_t dropped = m_session.droppedBytes(box))
-            shown.prepend(droppedNote(dropped));
-        m_text->setPlainText(shown);
+        // Control bytes as short coloured marks; the session keeps the bytes.
+        const std::size_t dropped = m_session.droppedBytes(box);
+        showMarked(m_text, text, dropped ? droppedNote(dropped) : QString());
     }
 }
 
@@ -55,9 +65,7 @@ void BoxBinding::boxAppended(Box box, std::string_view appended, std::string_vie
         return;
     }
     // Only the new text goes into the document, so an append costs what it adds.
-    QTextCursor end(m_text->document());
-    end.movePosition(QTextCursor::End);
-    end.insertText(toDisplayForm(appended, true));
+    appendMarked(m_text, appended);
 }
 
 QString droppedNote(std::size_t dropped)

@@ -1,9 +1,11 @@
-// Keeps a widget showing one of the session's boxes in display form. The
-// session holds the exact bytes; the widget only shows them.
+// Keeps a widget showing one of the session's boxes: a line in display form
+// (control pictures), a multi-line box with each control byte as a short
+// coloured mark. The session holds the exact bytes; the widget only shows them.
 #pragma once
 
 #include "session/session_observer.h"
 
+#include <QFont>
 #include <QString>
 
 class QLineEdit;
@@ -18,7 +20,9 @@ QString droppedNote(std::size_t dropped);
 
 class BoxBinding : public SessionObserver {
 public:
-    BoxBinding(Session& session, Box box, QLineEdit* line);
+    // With `fitWidth` the line's face shrinks for a long text so that the whole
+    // text shows, and the whole text is its tooltip as well.
+    BoxBinding(Session& session, Box box, QLineEdit* line, bool fitWidth = false);
     BoxBinding(Session& session, Box box, QPlainTextEdit* text);
     ~BoxBinding() override;
     BoxBinding(const BoxBinding&) = delete;
@@ -32,6 +36,8 @@ private:
     Box m_box;
     QLineEdit* m_line = nullptr;
     QPlainTextEdit* m_text = nullptr;
+    bool m_fitWidth = false;
+    QFont m_baseFont;
 };
 
 } // namespace vantrel

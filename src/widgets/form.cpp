@@ -70,7 +70,7 @@ QPushButton* Form::button(const std::string& name) const
 
 QLabel* Form::addLabel(const LabelSpec& spec)
 {
-    auto* label = new QLabel(fromBytes(spec.caption), this);
+    auto* label = new QLabel(fromBytes(spec.caption), m_client);
     label->setObjectName(QString::fromStdString(spec.name));
     label->setGeometry(toPixels(spec.geometry));
     label->setWordWrap(true);
@@ -89,7 +89,7 @@ QLabel* Form::addLabel(const LabelSpec& spec)
 void Form::addButtons(std::vector<ButtonSpec> specs)
 {
     for (auto& spec : specs) {
-        auto* b = new QPushButton(this);
+        auto* b = new QPushButton(m_client);
         b->setObjectName(QString::fromStdString(spec.name));
         b->setGeometry(toPixels(spec.geometry));
         // Long captions with runs of blanks wrap on narrow buttons; a label
@@ -163,6 +163,20 @@ void Form::run(const Handler& handler)
         return;
     }
     runHandler(m_session, handler);
+}
+
+void Form::useClientArea(QWidget* above, QWidget* below, int belowHeight)
+{
+    const QSize clientSize = size();
+    m_client = new QWidget(this);
+    m_client->setObjectName(objectName() + "_client");
+    const int top = above ? above->sizeHint().height() : 0;
+    if (above)
+        above->setGeometry(0, 0, clientSize.width(), top);
+    m_client->setGeometry(0, top, clientSize.width(), clientSize.height());
+    if (below)
+        below->setGeometry(0, top + clientSize.height(), clientSize.width(), belowHeight);
+    setFixedSize(clientSize.width(), top + clientSize.height() + (below ? belowHeight : 0));
 }
 
 void Form::showEvent(QShowEvent* event)

@@ -51,7 +51,16 @@ public:
     // Runs a handler of this window as a click would.
     void run(const Handler& handler);
 
+    // The widget the controls of the control tables are placed on: the form
+    // itself, or a client area below a menu bar.
+    QWidget* client() const { return m_client; }
+
 protected:
+    // Puts the controls on a client area of the table's size, with `above`
+    // (a menu bar) over it and `below` (a status line) under it; the window
+    // grows by their heights. Call before adding controls.
+    void useClientArea(QWidget* above, QWidget* below, int belowHeight);
+
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
@@ -61,6 +70,7 @@ private:
     std::map<std::string, QPushButton*> m_buttons;
     std::map<std::string, std::pair<QTimer*, Handler>> m_timers;
     bool m_reportedShown = false;
+    QWidget* m_client = this;
 };
 
 } // namespace vantrel

@@ -2,17 +2,39 @@
 
 #include "display_form.h"
 
+#include <QApplication>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 
 namespace vantrel {
 
+int titleWidth(const QString& title)
+{
+    // The title bar holds the title, the window's icon and its buttons: a
+    // dialog narrower than that gets its title cut by the window manager.
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    return QFontMetrics(bold).horizontalAdvance(title) + 160;
+}
+
+namespace {
+// A message box sizes itself to its text; a spacer row keeps it as wide as its title needs.
+void keepTitleWhole(QMessageBox& box)
+{
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(titleWidth(box.windowTitle()), 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+}
+} // namespace
+
 QtPrompter::QtPrompter(std::function<QWidget*()> parent) : m_parent(std::move(parent)) {}
 
 void QtPrompter::message(std::string_view text, std::string_view title)
 {
     QMessageBox box(QMessageBox::NoIcon, fromBytes(title), toDisplayForm(text), QMessageBox::Ok, m_parent());
+    keepTitleWhole(box);
     box.exec();
 }
 
@@ -20,6 +42,7 @@ bool QtPrompter::question(std::string_view text, std::string_view title)
 {
     QMessageBox box(QMessageBox::Question, fromBytes(title), toDisplayForm(text), QMessageBox::Yes | QMessageBox::No,
                     m_parent());
+    keepTitleWhole(box);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -31,6 +54,7 @@ std::string QtPrompter::input(std::string_view prompt, std::string_view title)
         dialog.setWindowTitle(fromBytes(title));
         dialog.setLabelText(fromBytes(prompt));
         dialog.setTextValue(typed);
+        dialog.setMinimumWidth(titleWidth(dialog.windowTitle()));
         // One character past the limit still goes in, so that an entry too
         // long is refused with a message instead of being cut without a word.
         if (auto* line = dialog.findChild<QLineEdit*>())

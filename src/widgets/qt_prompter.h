@@ -6,9 +6,13 @@
 
 #include <functional>
 
+class QString;
 class QWidget;
 
 namespace vantrel {
+
+// The width a dialog needs so that the window manager shows its title whole.
+int titleWidth(const QString& title);
 
 class QtPrompter : public Prompter {
 public:

@@ -5,7 +5,7 @@
 #include "app/application.h"
 #include "app/status_line.h"
 #include "widgets/box_binding.h"
-#include "widgets/display_form.h"
+#include "inspector/marked_text.h"
 #include "forecourt/forecourt_server.h"
 #include "server/automation_registry.h"
 
@@ -107,11 +107,12 @@ TEST(MainWindowControls, ButtonsWithoutHandlerAreDisabled)
     EXPECT_TRUE(s.app->mainWindow().button("HELP_BUTTON")->isEnabled());
 }
 
-TEST(MainWindowView, InBoxShowsControlPictures)
+TEST(MainWindowView, InBoxShowsControlBytesAsMarks)
 {
     Started s;
     s.app->session().setInBox(std::string("A\r\nB\n\0", 6));
-    EXPECT_EQ(s.app->mainWindow().inBox()->toPlainText(), QString::fromUtf8("A\u240D\u240A\nB\u240A\n\u2400"));
+    // Each control byte its own short mark; two marks in a row kept apart by a thin space.
+    EXPECT_EQ(s.app->mainWindow().inBox()->toPlainText(), QString::fromUtf8("ACR\u2009LF\nBLF\nNUL"));
     EXPECT_EQ(s.app->session().inBox(), std::string("A\r\nB\n\0", 6));
 }
 
@@ -148,7 +149,9 @@ TEST(Startup, AppendsToInBoxShowTheWholeTextAndSayWhatWasDropped)
     MainWindow& w = s.app->mainWindow();
     s.app->session().setInBox("A\r\n");
     s.app->session().appendInBox(std::string("B\0\x1b\n", 4));
-    EXPECT_EQ(w.inBox()->toPlainText(), toDisplayForm(std::string("A\r\nB\0\x1b\n", 7), true));
+    QPlainTextEdit whole;
+    showMarked(&whole, std::string("A\r\nB\0\x1b\n", 7));
+    EXPECT_EQ(w.inBox()->toPlainText(), whole.toPlainText());
     const std::string line(4000, 'x');
     while (s.app->session().droppedBytes(Box::InBox) == 0)
         s.app->session().appendInBox(line + "\n");

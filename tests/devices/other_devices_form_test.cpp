@@ -127,7 +127,7 @@ TEST(OtherDevicesWindow, StateSurvivesExitAndReopening)
     const std::string tableA = s.deviceData();
     EXPECT_TRUE(tableA.starts_with("ProgramCount=03\r\nProgramNumber=01\r\nFullPrice=00500\r\n"));
     const QString shown = form->deviceData()->toPlainText();
-    EXPECT_TRUE(shown.startsWith(QString::fromUtf8("ProgramCount=03\u240D\u240A\nProgramNumber=01")));
+    EXPECT_TRUE(shown.startsWith(QString::fromUtf8("ProgramCount=03CR\u2009LF\nProgramNumber=01")));
 
     s.press(form, "EXIT_CMD");
     EXPECT_FALSE(form->isVisible());

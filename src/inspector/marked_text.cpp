@@ -1,0 +1,104 @@
+#include "marked_text.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <array>
+
+namespace vantrel {
+
+namespace {
+
+struct MarkColours {
+    QColor text;
+    QColor ground;
+};
+
+// Dark text on a light ground of the same hue, one hue per role.
+MarkColours coloursOf(inspector::MarkRole role)
+{
+    switch (role) {
+    case inspector::MarkRole::LineEnd: return {QColor(0x0B, 0x4F, 0x9C), QColor(0xDC, 0xEB, 0xFF)};
+    case inspector::MarkRole::Nul: return {QColor(0xB0, 0x00, 0x20), QColor(0xFF, 0xE0, 0xE0)};
+    case inspector::MarkRole::Escape: return {QColor(0x6A, 0x1B, 0x9A), QColor(0xF0, 0xE0, 0xFF)};
+    case inspector::MarkRole::Control: break;
+    }
+    return {QColor(0x7A, 0x4A, 0x00), QColor(0xFF, 0xEE, 0xC2)};
+}
+
+// Set on the format of every mark, so an append can tell that the box ends in one.
+constexpr int kMarkProperty = QTextFormat::UserProperty + 1;
+
+void insertSegments(QTextCursor& cursor, std::string_view bytes, bool afterMark);
+
+} // namespace
+
+QTextCharFormat markFormat(inspector::MarkRole role)
+{
+    const MarkColours colours = coloursOf(role);
+    QTextCharFormat format;
+    format.setFontWeight(QFont::Bold);
+    format.setForeground(QBrush(colours.text));
+    format.setBackground(QBrush(colours.ground));
+    format.setProperty(kMarkProperty, true);
+    return format;
+}
+
+void insertMarked(QTextCursor& cursor, std::string_view bytes)
+{
+    insertSegments(cursor, bytes, cursor.charFormat().boolProperty(kMarkProperty));
+}
+
+namespace {
+
+void insertSegments(QTextCursor& cursor, std::string_view bytes, bool afterMark)
+{
+    static const std::array<QTextCharFormat, 4> marks = {
+        markFormat(inspector::MarkRole::LineEnd), markFormat(inspector::MarkRole::Nul),
+        markFormat(inspector::MarkRole::Escape), markFormat(inspector::MarkRole::Control)};
+    // An empty format takes the document's own font: plain text looks as the box always did.
+    const QTextCharFormat plain;
+    const QString gap{QChar(kMarkGap)};
+    cursor.beginEditBlock();
+    // afterMark: right after a mark on the same line, where the next mark needs a gap.
+    for (const inspector::Segment& segment : inspector::splitMarked(bytes)) {
+        const QString text = QString::fromLatin1(segment.text.data(), static_cast<qsizetype>(segment.text.size()));
+        if (segment.kind == inspector::Segment::Kind::Text) {
+            cursor.insertText(text, plain);
+            afterMark = false;
+            continue;
+        }
+        if (afterMark)
+            cursor.insertText(gap, plain);
+        cursor.insertText(text, marks[static_cast<std::size_t>(segment.role)]);
+        afterMark = !segment.breakAfter;
+        if (segment.breakAfter)
+            cursor.insertBlock(cursor.blockFormat(), plain);
+    }
+    cursor.endEditBlock();
+}
+
+} // namespace
+
+void showMarked(QPlainTextEdit* edit, std::string_view bytes, const QString& note)
+{
+    edit->document()->setUndoRedoEnabled(false);
+    edit->clear();
+    QTextCursor cursor(edit->document());
+    if (!note.isEmpty())
+        cursor.insertText(note, QTextCharFormat());
+    insertMarked(cursor, bytes);
+}
+
+void appendMarked(QPlainTextEdit* edit, std::string_view bytes)
+{
+    QTextCursor end(edit->document());
+    end.movePosition(QTextCursor::End);
+    insertMarked(end, bytes);
+}
+
+} // namespace vantrel

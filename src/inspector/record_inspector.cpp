@@ -1,0 +1,206 @@
+#include "record_inspector.h"
+
+#include "call_summary.h"
+#include "copy_forms.h"
+#include "hex_dump.h"
+#include "marked_text.h"
+#include "record_table_model.h"
+
+#include "session/session.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace vantrel {
+
+namespace {
+
+constexpr int kPointSize = 13;
+
+QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+QFont largeFixedFont()
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSize(kPointSize);
+    return font;
+}
+
+QPlainTextEdit* makeView(const char* name, const QFont& font)
+{
+    auto* view = new QPlainTextEdit;
+    view->setObjectName(name);
+    view->setReadOnly(true);
+    view->setUndoRedoEnabled(false);
+    view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    view->setFont(font);
+    return view;
+}
+
+QPushButton* makeCopyButton(const char* name, const QString& caption, const char* keys)
+{
+    auto* button = new QPushButton(caption);
+    button->setObjectName(name);
+    button->setShortcut(QKeySequence(QString::fromLatin1(keys)));
+    button->setToolTip(QStringLiteral("%1 (%2)").arg(caption, button->shortcut().toString(QKeySequence::NativeText)));
+    return button;
+}
+
+} // namespace
+
+RecordInspector::RecordInspector(Session& session, QWidget* parent) : QWidget(parent, Qt::Window), m_session(session)
+{
+    setObjectName("RecordInspector");
+    setWindowTitle(QStringLiteral("Record Inspector"));
+    resize(900, 600);
+    const QFont font = largeFixedFont();
+
+    m_header = new QLabel(QStringLiteral("No call yet"));
+    m_header->setObjectName("header");
+    m_header->setTextFormat(Qt::PlainText);
+    m_header->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QFont headerFont = font;
+    headerFont.setBold(true);
+    m_header->setFont(headerFont);
+
+    m_text = makeView("textView", font);
+    m_hex = makeView("hexView", font);
+
+    m_model = new RecordTableModel(this);
+    m_table = new QTableView;
+    m_table->setObjectName("tableView");
+    m_table->setModel(m_model);
+    m_table->setFont(font);
+    m_table->setWordWrap(false);
+    QHeaderView* columns = m_table->horizontalHeader();
+    columns->setSectionResizeMode(RecordTableModel::Value, QHeaderView::Stretch);
+    columns->setSectionResizeMode(RecordTableModel::LineEnd, QHeaderView::ResizeToContents);
+    columns->setSectionResizeMode(RecordTableModel::Odd, QHeaderView::ResizeToContents);
+    m_findings = new QLabel;
+    m_findings->setObjectName("findings");
+    m_findings->setTextFormat(Qt::PlainText);
+    m_findings->setFont(font);
+    m_findings->setStyleSheet(QStringLiteral("color: #B00020"));
+    auto* tablePage = new QWidget;
+    auto* tableLayout = new QVBoxLayout(tablePage);
+    tableLayout->setContentsMargins(0, 0, 0, 0);
+    tableLayout->addWidget(m_findings);
+    tableLayout->addWidget(m_table);
+
+    m_tabs = new QTabWidget;
+    m_tabs->setObjectName("views");
+    m_tabs->addTab(m_text, QStringLiteral("Text"));
+    m_tabs->addTab(m_hex, QStringLiteral("Hex"));
+    m_tabs->addTab(tablePage, QStringLiteral("Table"));
+
+    auto* asText = makeCopyButton("copyText", QStringLiteral("Copy as text"), "Ctrl+Shift+T");
+    auto* asHex = makeCopyButton("copyHex", QStringLiteral("Copy as hex"), "Ctrl+Shift+H");
+    auto* asC = makeCopyButton("copyCString", QStringLiteral("Copy as C string"), "Ctrl+Shift+C");
+    connect(asText, &QPushButton::clicked, this, &RecordInspector::copyAsText);
+    connect(asHex, &QPushButton::clicked, this, &RecordInspector::copyAsHex);
+    connect(asC, &QPushButton::clicked, this, &RecordInspector::copyAsCString);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(asText);
+    buttons->addWidget(asHex);
+    buttons->addWidget(asC);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_header);
+    layout->addWidget(m_tabs, 1);
+    layout->addLayout(buttons);
+
+    m_renderTimer.setSingleShot(true);
+    m_renderTimer.setInterval(0);
+    connect(&m_renderTimer, &QTimer::timeout, this, &RecordInspector::render);
+
+    m_session.addObserver(this);
+}
+
+RecordInspector::~RecordInspector() { m_session.removeObserver(this); }
+
+void RecordInspector::callMade(const CallEvent& event)
+{
+    m_event = event;
+    m_failure.reset();
+    m_stale = true;
+    scheduleRender();
+}
+
+void RecordInspector::callFailed(std::string_view, int number, std::string_view description)
+{
+    // The session reports the failing call through callMade just before.
+    m_failure = Failure{number, std::string(description)};
+    m_stale = true;
+    scheduleRender();
+}
+
+std::string RecordInspector::bytes() const { return m_event ? inspector::shownBytes(*m_event) : std::string(); }
+
+QString RecordInspector::header() const
+{
+    if (!m_event)
+        return QStringLiteral("No call yet");
+    return fromUtf8(m_failure ? inspector::describeFailure(*m_event, m_failure->number, m_failure->description)
+                              : inspector::describeCall(*m_event));
+}
+
+void RecordInspector::scheduleRender()
+{
+    if (isVisible())
+        m_renderTimer.start();
+}
+
+void RecordInspector::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_stale)
+        render();
+}
+
+void RecordInspector::render()
+{
+    m_renderTimer.stop();
+    m_stale = false;
+    m_header->setText(header());
+    const std::string shown = bytes();
+    showMarked(m_text, shown);
+    std::string hex = inspector::hexDumpText(shown);
+    if (!hex.empty())
+        hex.pop_back(); // the view's last line needs no line break after it
+    m_hex->setPlainText(QString::fromLatin1(hex.data(), static_cast<qsizetype>(hex.size())));
+    inspector::RecordTable table = inspector::readRecordTable(shown);
+    QStringList findings;
+    for (const std::string& finding : table.findings)
+        findings << fromUtf8(finding);
+    m_findings->setText(findings.join(QStringLiteral(" · ")));
+    m_findings->setVisible(!findings.isEmpty());
+    m_model->setTable(std::move(table));
+    m_table->resizeColumnToContents(RecordTableModel::Key);
+    // A key of binary bytes must not push the value out of sight.
+    const int widest = width() / 3;
+    if (m_table->columnWidth(RecordTableModel::Key) > widest)
+        m_table->setColumnWidth(RecordTableModel::Key, widest);
+}
+
+void RecordInspector::copyAsText() { copy(inspector::copyAsText(bytes())); }
+void RecordInspector::copyAsHex() { copy(inspector::copyAsHex(bytes())); }
+void RecordInspector::copyAsCString() { copy(inspector::copyAsCString(bytes())); }
+
+void RecordInspector::copy(const std::string& text)
+{
+    // Every form is Latin-1 text (the C string and hex forms plain ASCII).
+    QApplication::clipboard()->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+} // namespace vantrel
