@@ -3,6 +3,7 @@
 #include "shell_handlers.h"
 
 #include "inspector/record_inspector.h"
+#include "widgets/progress_window.h"
 #include "widgets/window_placement.h"
 #include "status_line.h"
 
@@ -90,6 +91,9 @@ MainWindow::MainWindow(Session& session, const QString& title)
     buildSelector();
 
     addTimer("Timer1", 1000, reader::stressTick);
+    // Long runs show their progress in a window of their own.
+    if (!session.virtualTime)
+        m_progress = std::make_unique<ProgressWindow>(session);
     if (auto* first = button("PayOutSale"))
         setFocusProxy(first);
 }

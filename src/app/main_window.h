@@ -19,6 +19,7 @@ class QRadioButton;
 
 namespace vantrel {
 
+class ProgressWindow;
 class RecordInspector;
 class StatusLine;
 
@@ -43,6 +44,7 @@ public:
     // The record inspector: made at its first opening, beside the main window.
     void showInspector();
     RecordInspector* inspector() const { return m_inspector; }
+    ProgressWindow* progressWindow() const { return m_progress.get(); }
     // Where a document of docs/ is found: the sources, else the installed copy; empty if neither.
     static QString documentPath(const char* name);
 
@@ -71,6 +73,7 @@ private:
     QMenuBar* m_menuBar = nullptr;
     QMenu* m_viewMenu = nullptr;
     RecordInspector* m_inspector = nullptr;
+    std::unique_ptr<ProgressWindow> m_progress;
     QString m_serverDescription;
     int m_selectorFocus = 0; // the selector button whose focus work ran last, 0 for none
 };

@@ -25,6 +25,7 @@ public:
     void errorRaised(int n, std::string_view d) override { each([&](SessionObserver* o) { o->errorRaised(n, d); }); }
     void windowShown(std::string_view w, bool s) override { each([&](SessionObserver* o) { o->windowShown(w, s); }); }
     void waitStarted(int t) override { each([&](SessionObserver* o) { o->waitStarted(t); }); }
+    void progressed(const Progress& p) override { each([&](SessionObserver* o) { o->progressed(p); }); }
 
 private:
     template <typename F>

@@ -28,9 +28,12 @@ bool runHandler(Session& session, const Handler& handler)
     if (!handler)
         return false;
     session.takeReportedFailure();
+    const Session::HandlerScope running(session);
     try {
         handler(session);
         return true;
+    } catch (const RunStopped& stopped) {
+        session.prompter().message(stopped.message);
     } catch (const AutomationError& e) {
         report(session, e);
     } catch (const SessionClosing&) {

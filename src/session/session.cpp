@@ -168,6 +168,12 @@ void Session::appendBox(Box which, std::string_view text)
         o->boxChanged(which, box);
 }
 
+void Session::reportProgress(const Progress& progress)
+{
+    for (auto* o : m_observers)
+        o->progressed(progress);
+}
+
 void Session::notifyError(int number, std::string_view description)
 {
     for (auto* o : m_observers)

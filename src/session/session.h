@@ -78,6 +78,22 @@ public:
     // reported once.
     bool takeReportedFailure();
 
+    // A handler is running: one that waits (a sequence) lets events in, and
+    // no other press may start then, so that commands never interleave.
+    bool handlerRunning() const { return m_handlerDepth > 0; }
+    struct HandlerScope {
+        explicit HandlerScope(Session& s) : session(s) { ++session.m_handlerDepth; }
+        ~HandlerScope() { --session.m_handlerDepth; }
+        Session& session;
+    };
+
+    // Long runs report where they stand; a stop asked for (a Stop button, the
+    // run's window closed) ends the run once the step in progress is done.
+    void reportProgress(const Progress& progress);
+    void requestStop() { m_stopRequested = true; }
+    bool stopRequested() const { return m_stopRequested; }
+    void clearStop() { m_stopRequested = false; }
+
     // A wait step of `ticks` ticks of the timer that counts `counter` down.
     void waitTicks(std::int16_t& counter, int ticks);
 
@@ -98,6 +114,8 @@ private:
     std::array<std::string, 4> m_boxes;
     std::array<std::size_t, 4> m_dropped{};
     int m_callDepth = 0;
+    int m_handlerDepth = 0;
+    bool m_stopRequested = false;
     bool m_failureReported = false;
     std::int16_t m_fp = 1;
     std::string m_fpText = "01";

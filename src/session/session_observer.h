@@ -21,6 +21,17 @@ struct CallEvent {
     std::optional<Value> result;   // get and call, when the call returned
 };
 
+// Where a long run (a multi-packet sequence, a 1K display test) stands.
+struct Progress {
+    std::string run;     // the run's name, as its button says
+    int step = 0;        // 1..steps while it runs
+    int steps = 0;
+    std::string label;   // what the step does
+    long msLeft = 0;     // the waits still ahead, in milliseconds
+    bool running = true; // false once: the run ended (or stopped)
+    std::string outcome; // when it ended: "done", or where it stopped
+};
+
 class SessionObserver {
 public:
     virtual ~SessionObserver() = default;
@@ -38,6 +49,7 @@ public:
     virtual void errorRaised(int /*number*/, std::string_view /*description*/) {}
     virtual void windowShown(std::string_view /*window*/, bool /*shown*/) {}
     virtual void waitStarted(int /*ticks*/) {}
+    virtual void progressed(const Progress&) {}
 };
 
 } // namespace vantrel

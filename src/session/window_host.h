@@ -5,6 +5,7 @@
 
 #include "button_spec.h"
 
+#include <string>
 #include <string_view>
 
 namespace vantrel {
@@ -27,6 +28,12 @@ class Waiter {
 public:
     virtual ~Waiter() = default;
     virtual void wait(std::int16_t& counter, int ticks) = 0;
+};
+
+// Thrown by a long run at a step's end when a stop was asked for: the
+// handler runner says where the run stopped.
+struct RunStopped {
+    std::string message;
 };
 
 // Thrown out of a wait when the main window is closing: the running handler

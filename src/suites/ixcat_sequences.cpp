@@ -2,6 +2,7 @@
 
 #include "graphics_display.h"
 #include "ixcat_packets.h"
+#include "long_run.h"
 #include "run_guards.h"
 
 #include "reader/reader_records.h"
@@ -18,14 +19,16 @@ const std::vector<std::string> kRunButtons = {"IXCAT_TEST_BUTTON", "SPECIAL_TEST
 // One run of a sequence: the labels it has written and its waits.
 class Run {
 public:
-    Run(Session& s, IxCatState& state)
-        : m_s(s), m_state(state), m_disabled(s.windows(), kIxCatTestForm, kRunButtons)
+    Run(Session& s, IxCatState& state, const char* name, int steps, long totalMs)
+        : m_s(s), m_state(state), m_disabled(s.windows(), kIxCatTestForm, kRunButtons), m_run(s, name, steps, totalMs)
     {
     }
+    void finish() { m_run.finish(); }
 
-    // The first label replaces the text of InBox; each later one is appended.
+    // Each label starts a step. The first replaces the text of InBox; each later one is appended.
     void label(const char* text)
     {
+        m_run.step(text);
         std::string line = text;
         line += rec::CRLF;
         if (m_first)
@@ -35,7 +38,11 @@ public:
         m_first = false;
     }
 
-    void wait(int ticks) { m_s.waitTicks(m_state.waitCounter, ticks); }
+    void wait(int ticks)
+    {
+        m_s.waitTicks(m_state.waitCounter, ticks);
+        m_run.waited(ticks);
+    }
 
     void put(const char* member, const std::string& record) { m_s.server().put(member, Value::string(record)); }
     const std::string& position() const { return m_s.fpText(); }
@@ -44,6 +51,7 @@ public:
     void poll(int times)
     {
         for (int i = 0; i < times; ++i) {
+            m_run.step("Status queries " + std::to_string(i + 1) + " of " + std::to_string(times));
             m_s.server().call("FuelingPositionInformation", Value::real(rec::readPromptNumber(m_s.fpText())));
             wait(kSpecialTestWait);
             m_s.server().call("QueCountQuery", std::nullopt);
@@ -55,6 +63,7 @@ private:
     Session& m_s;
     IxCatState& m_state;
     DisabledButtons m_disabled;
+    LongRun m_run;
     bool m_first = true;
 };
 
@@ -75,7 +84,8 @@ void ixCatTimerTick(IxCatState& state)
 
 void runMultiCommands(Session& s, IxCatState& state)
 {
-    Run run(s, state);
+    // Seven steps, each but the last followed by one wait.
+    Run run(s, state, "MULTI COMMANDS", 7, 6L * kMultiCommandWait);
     run.label("Initialize Trans");
     sendEmvInitiate(run);
     run.wait(kMultiCommandWait);
@@ -96,11 +106,15 @@ void runMultiCommands(Session& s, IxCatState& state)
     run.wait(kMultiCommandWait);
     run.label("Initialize Trans");
     sendEmvInitiate(run);
+    run.finish();
 }
 
 void runSpecialTest(Session& s, IxCatState& state)
 {
-    Run run(s, state);
+    // Each status query step waits twice, each of the five packet steps once.
+    constexpr int kSteps = kFirstPolls + 5 + 1 + kLaterPolls + 1;
+    constexpr long kTotalMs = (2L * (kFirstPolls + kLaterPolls) + 5) * kSpecialTestWait;
+    Run run(s, state, "Special Test Multi Packets", kSteps, kTotalMs);
     run.poll(kFirstPolls);
     run.label("Packet 1 Display");
     sendSpecialPacket(run, messageWindowPacket());
@@ -122,6 +136,7 @@ void runSpecialTest(Session& s, IxCatState& state)
     run.poll(kLaterPolls);
     run.label("Packet 7 Get Versions");
     sendSpecialPacket(run, packageVersionPacket());
+    run.finish();
 }
 
 std::vector<ButtonSpec> ixCatTestButtons(IxCatState& state)

@@ -27,7 +27,7 @@ IxCatTestForm::IxCatTestForm(Session& session, QWidget* owner)
     : Form(session, kIxCatTestForm, kIxCatTestCaption, kIxCatTestSize, owner)
 {
     addButtons(ixCatTestButtons(m_state));
-    addTimer("Timer1", kIxCatTimerMs, [this](Session&) { ixCatTimerTick(m_state); });
+    addTimer("Timer1", kIxCatTimerMs, [this](Session&) { ixCatTimerTick(m_state); }, true);
 }
 
 } // namespace vantrel::suites

@@ -1,6 +1,7 @@
 #include "test_functions.h"
 
 #include "ixcat_sequences.h"
+#include "long_run.h"
 #include "run_guards.h"
 
 #include "server/automation_error.h"
@@ -259,14 +260,17 @@ void specialTests(Session& s) { put(s, "DisplayData", specialTestRecord(s.fpText
 void displayLoadTest(Session& s, bool chopped)
 {
     BusyCursor busy(s.windows());
+    LongRun run(s, chopped ? "Chopped 1K msg" : "1K Display Msgs", kLoadTestMessages, 0);
     int items = 1;
     for (int message = 1; message <= kLoadTestMessages; ++message) {
+        run.step("Display Msg " + std::to_string(message));
         s.setInBox("Message=Display Msg " + std::to_string(message));
         const std::string record = loadTestRecord(s.fpText(), message, items, chopped);
         if (++items > kLoadTestMaxItems)
             items = 1;
         put(s, "DisplayData", record);
     }
+    run.finish();
     s.setInBox("1K Message Test Done");
 }
 

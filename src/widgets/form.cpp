@@ -6,6 +6,8 @@
 #include "session/session.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -114,18 +116,13 @@ void Form::addButtons(std::vector<ButtonSpec> specs)
     }
 }
 
-QTimer* Form::addTimer(const std::string& name, int intervalMs, Handler handler)
+QTimer* Form::addTimer(const std::string& name, int intervalMs, Handler handler, bool countsWaits)
 {
     auto* timer = new QTimer(this);
     timer->setObjectName(QString::fromStdString(name));
     timer->setInterval(intervalMs);
-    connect(timer, &QTimer::timeout, this, [this, name] {
-        // A tick that comes while a handler waits for the server is skipped:
-        // no tick starts a second call.
-        if (!m_session.callInProgress())
-            fireTimer(name);
-    });
-    m_timers[name] = {timer, std::move(handler)};
+    connect(timer, &QTimer::timeout, this, [this, name] { fireTimer(name); });
+    m_timers[name] = {timer, std::move(handler), countsWaits};
     if (!m_session.virtualTime)
         timer->start();
     return timer;
@@ -142,7 +139,7 @@ std::vector<std::string> Form::timerNames() const
 int Form::timerInterval(const std::string& name) const
 {
     const auto it = m_timers.find(name);
-    return it == m_timers.end() ? 0 : it->second.first->interval();
+    return it == m_timers.end() ? 0 : it->second.timer->interval();
 }
 
 bool Form::fireTimer(const std::string& name)
@@ -150,15 +147,20 @@ bool Form::fireTimer(const std::string& name)
     const auto it = m_timers.find(name);
     if (it == m_timers.end())
         return false;
-    run(it->second.second);
+    // A tick that comes while a handler runs (a sequence waits, a call is
+    // out) is skipped: no tick starts a second command in the middle. A timer
+    // that counts down the running handler's wait ticks on.
+    if (m_session.callInProgress() || (m_session.handlerRunning() && !it->second.countsWaits))
+        return true;
+    runHandler(m_session, it->second.handler);
     return true;
 }
 
 void Form::run(const Handler& handler)
 {
-    // While a call is out (the window keeps processing events meanwhile), a
-    // click starts nothing: commands never interleave.
-    if (m_session.callInProgress()) {
+    // While a call is out or a sequence waits (the window keeps processing
+    // events meanwhile), a click starts nothing: commands never interleave.
+    if (m_session.callInProgress() || m_session.handlerRunning()) {
         QApplication::beep();
         return;
     }
@@ -177,6 +179,23 @@ void Form::useClientArea(QWidget* above, QWidget* below, int belowHeight)
     if (below)
         below->setGeometry(0, top + clientSize.height(), clientSize.width(), belowHeight);
     setFixedSize(clientSize.width(), top + clientSize.height() + (below ? belowHeight : 0));
+}
+
+void Form::closeEvent(QCloseEvent* event)
+{
+    if (parentWidget() && m_session.handlerRunning())
+        m_session.requestStop();
+    QWidget::closeEvent(event);
+}
+
+void Form::keyPressEvent(QKeyEvent* event)
+{
+    // Esc closes a secondary window, as it closes a dialog.
+    if (parentWidget() && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void Form::showEvent(QShowEvent* event)

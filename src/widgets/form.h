@@ -40,8 +40,10 @@ public:
 
     // A window timer: `handler` runs through the handler runner on every tick.
     // It starts running at once, except in virtual time (a script run), where
-    // it fires only when fireTimer() is called.
-    QTimer* addTimer(const std::string& name, int intervalMs, Handler handler);
+    // it fires only when fireTimer() is called. A tick that comes while a
+    // handler runs is skipped, unless the timer only `countsWaits` (it counts
+    // down the wait the running handler is in, and calls no server).
+    QTimer* addTimer(const std::string& name, int intervalMs, Handler handler, bool countsWaits = false);
     std::vector<std::string> timerNames() const;
     // The interval of the named timer in milliseconds, 0 if there is none.
     int timerInterval(const std::string& name) const;
@@ -63,12 +65,21 @@ protected:
 
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // Closing a secondary window (its title-bar button, or Esc) while one of
+    // the session's runs is in progress stops the run after its step.
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     Session& m_session;
     std::vector<ButtonSpec> m_controls;
     std::map<std::string, QPushButton*> m_buttons;
-    std::map<std::string, std::pair<QTimer*, Handler>> m_timers;
+    struct Timer {
+        QTimer* timer;
+        Handler handler;
+        bool countsWaits;
+    };
+    std::map<std::string, Timer> m_timers;
     bool m_reportedShown = false;
     QWidget* m_client = this;
 };

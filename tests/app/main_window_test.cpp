@@ -5,6 +5,8 @@
 #include "app/application.h"
 #include "app/status_line.h"
 #include "widgets/box_binding.h"
+#include "widgets/progress_window.h"
+#include "widgets/window_placement.h"
 #include "inspector/marked_text.h"
 #include "forecourt/forecourt_server.h"
 #include "server/automation_registry.h"
@@ -157,3 +159,100 @@ TEST(Startup, AppendsToInBoxShowTheWholeTextAndSayWhatWasDropped)
         s.app->session().appendInBox(line + "\n");
     EXPECT_TRUE(w.inBox()->toPlainText().startsWith(droppedNote(s.app->session().droppedBytes(Box::InBox))));
 }
+
+// With the real windows: closing the iX CAT window in a wait stops the run
+// after its step; a press in between starts nothing; the progress window
+// shows the step from the first one.
+TEST(LongRuns, ClosingTheWindowStopsTheSequenceAndNothingInterleaves)
+{
+    AutomationRegistry registry;
+    RecordingServer* server = nullptr;
+    registry.add("Test.Recording", [&server] {
+        auto s = std::make_unique<RecordingServer>();
+        server = s.get();
+        return s;
+    });
+    QueuedPrompter prompter;
+    ActingWaiter waiter;
+    auto app = Application::start(registry, "Test.Recording", prompter, waiter);
+    ASSERT_NE(app, nullptr);
+    app->mainWindow().show();
+    app->mainWindow().button("TEST_FUNCTION_BUTTON")->click();
+    Form* tests = app->windows().window("TestFunctionForm");
+    ASSERT_NE(tests, nullptr);
+    tests->button("iXCatTest")->click();
+    Form* ixcat = app->windows().window("iXCatTestForm");
+    ASSERT_NE(ixcat, nullptr);
+    QString shownStep;
+    waiter.action = [&](int wait) {
+        if (wait != 1)
+            return;
+        shownStep = app->mainWindow().progressWindow()->findChild<QLabel*>("runStep")->text();
+        ixcat->close();
+        tests->button("GILB_EMVPrint")->click(); // refused: the run is still in its step
+    };
+    ixcat->button("SPECIAL_TEST")->click();
+    EXPECT_FALSE(ixcat->isVisible());
+    EXPECT_EQ(shownStep, QString::fromUtf8("Step 1 of 37: Status queries 1 of 25 \u00b7 about 65 s left"));
+    EXPECT_FALSE(app->mainWindow().progressWindow()->isVisible());
+    std::vector<std::string> members;
+    for (const auto& call : server->calls())
+        members.push_back(call.member);
+    EXPECT_EQ(members, (std::vector<std::string>{"FuelingPositionInformation", "QueCountQuery"}));
+    ASSERT_FALSE(prompter.messages().empty());
+    EXPECT_EQ(prompter.messages().back(),
+              "\"Special Test Multi Packets\" was stopped after step 1 of 37 (Status queries 1 of 25). Nothing more was sent.");
+}
+
+TEST(MainWindowView, TheDescriptionBoxShowsItsWholeText)
+{
+    Started s;
+    MainWindow& w = s.app->mainWindow();
+    const std::string longest = "(return data)=<Object>.DispenserInformation (passed data)";
+    s.app->session().setTextBox(longest);
+    EXPECT_LE(QFontMetrics(w.textBox()->font()).horizontalAdvance(w.textBox()->text()), w.textBox()->width());
+    EXPECT_EQ(w.textBox()->toolTip().toStdString(), longest);
+    // A short text gets the box's own face back.
+    s.app->session().setTextBox("Function Box");
+    EXPECT_GT(w.textBox()->font().pointSizeF(), 7.0);
+}
+
+TEST(MainWindowView, TheFirstClickIntoAnInactiveWindowDoesTheFocusWork)
+{
+    Started s;
+    MainWindow& w = s.app->mainWindow();
+    w.show();
+    if (w.isActiveWindow())
+        GTEST_SKIP() << "this platform activates a window as it shows it";
+    QTest::mouseClick(w.selectorButton(9), Qt::LeftButton);
+    EXPECT_EQ(s.app->session().textBox(), "<returned data>=<Object>.FuelingPositionInformation(passed data)");
+    EXPECT_EQ(s.app->session().fpText(), "09");
+    EXPECT_NE(s.app->session().inBox().find("FuelingPosition=9"), std::string::npos) << s.app->session().inBox();
+}
+
+struct PlacementCase {
+    const char* name;
+    QRect owner;
+    QSize size;
+    QRect screen;
+    QPoint expected;
+};
+void PrintTo(const PlacementCase& c, std::ostream* os) { *os << c.name; }
+class Placement : public ::testing::TestWithParam<PlacementCase> {};
+TEST_P(Placement, BesideTheOwnerOnTheScreenOffTheBoxes)
+{
+    const auto& c = GetParam();
+    const QRect boxes(c.owner.left() + 120, c.owner.top() + 60, 330, 280); // TextBox and InBox of the owner
+    const QPoint at = placeBeside(c.owner, c.size, c.screen, boxes);
+    EXPECT_EQ(at, c.expected);
+    EXPECT_TRUE(c.screen.contains(QRect(at, c.size)));
+}
+INSTANTIATE_TEST_SUITE_P(
+    Screens, Placement,
+    ::testing::Values(
+        PlacementCase{"RightOfTheOwner", {100, 100, 585, 600}, {380, 480}, {0, 0, 1280, 1024}, {689, 100}},
+        PlacementCase{"LeftWhenTheRightIsFull", {600, 100, 585, 600}, {380, 480}, {0, 0, 1280, 1024}, {216, 100}},
+        PlacementCase{"BelowWhenNeitherSideHasRoom", {200, 0, 900, 400}, {380, 480}, {0, 0, 1280, 1024}, {200, 404}},
+        // No room beside: the corner that hides least of the boxes.
+        PlacementCase{"SmallScreenTakesACorner", {0, 0, 585, 600}, {380, 480}, {0, 0, 800, 600}, {420, 120}}),
+    [](const auto& info) { return std::string(info.param.name); });

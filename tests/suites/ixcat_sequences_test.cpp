@@ -244,20 +244,6 @@ INSTANTIATE_TEST_SUITE_P(Sequences, ButtonsDuringRunTest, ::testing::Values(fals
                          [](const auto& info) { return std::string(info.param ? "Special" : "Multi"); });
 
 // A waiter that runs an action at a chosen wait, then returns as if the ticks had passed.
-class ActingWaiter : public Waiter {
-public:
-    std::function<void(int wait)> action;
-    void wait(std::int16_t& counter, int) override
-    {
-        ++m_waits;
-        if (action)
-            action(m_waits);
-        counter = 0;
-    }
-
-private:
-    int m_waits = 0;
-};
 
 TEST(Sequences, EachRecordCarriesThePositionAtTheMomentItIsSent)
 {
@@ -331,3 +317,45 @@ TEST(WaitCounter, AWaitOfZeroReturnsAtOnce)
 }
 
 } // namespace
+
+// A stop asked for in a wait ends the run at the next step, says where, and sends nothing more.
+TEST(Sequences, AStopEndsTheRunAfterTheStepInProgress)
+{
+    RecordingServer server;
+    QueuedPrompter prompter;
+    RecordingWindowHost windows;
+    ActingWaiter waiter;
+    Session session(server, prompter, windows, waiter);
+    struct Steps : SessionObserver {
+        std::vector<Progress> seen;
+        void progressed(const Progress& p) override { seen.push_back(p); }
+    } steps;
+    session.addObserver(&steps);
+    waiter.action = [&](int wait) {
+        if (wait == 2)
+            session.requestStop();
+    };
+    IxCatState state;
+    EXPECT_FALSE(runHandler(session, [&](Session& s) { runSpecialTest(s, state); }));
+    EXPECT_EQ(server.calls().size(), 2u); // the first step's two status queries
+    EXPECT_EQ(prompter.messages(), std::vector<std::string>{"\"Special Test Multi Packets\" was stopped after step 1 of 37 "
+                                                            "(Status queries 1 of 25). Nothing more was sent."});
+    ASSERT_GE(steps.seen.size(), 3u);
+    EXPECT_EQ(steps.seen.front().step, 1);
+    EXPECT_EQ(steps.seen.front().msLeft, 65000);
+    EXPECT_EQ(steps.seen[2].msLeft, 63000);
+    EXPECT_FALSE(steps.seen.back().running);
+    EXPECT_FALSE(session.stopRequested());
+    for (const char* button : {"IXCAT_TEST_BUTTON", "SPECIAL_TEST", "EXIT_BUTTON"})
+        EXPECT_TRUE(windows.isEnabled(kIxCatTestForm, button));
+
+    // A whole run reports every step, and its end.
+    steps.seen.clear();
+    waiter.action = nullptr;
+    EXPECT_TRUE(runHandler(session, [&](Session& s) { runMultiCommands(s, state); }));
+    ASSERT_FALSE(steps.seen.empty());
+    EXPECT_EQ(steps.seen[steps.seen.size() - 2].step, 7);
+    EXPECT_EQ(steps.seen[steps.seen.size() - 2].msLeft, 0);
+    EXPECT_EQ(steps.seen.back().outcome, "done");
+    session.removeObserver(&steps);
+}

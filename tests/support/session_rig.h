@@ -12,6 +12,7 @@
 #include "session/recording_window_host.h"
 #include "session/session.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,6 +22,22 @@ namespace vantrel::test {
 inline std::string bytes(const char* text, std::size_t size) { return std::string(text, size); }
 template <std::size_t N>
 std::string lit(const char (&text)[N]) { return std::string(text, N - 1); }
+
+// A waiter that returns at once and runs `action` with the number of the wait (1, 2, ...).
+class ActingWaiter : public Waiter {
+public:
+    std::function<void(int wait)> action;
+    void wait(std::int16_t& counter, int) override
+    {
+        ++m_waits;
+        if (action)
+            action(m_waits);
+        counter = 0;
+    }
+
+private:
+    int m_waits = 0;
+};
 
 struct SessionRig {
     RecordingServer server;
