@@ -56,9 +56,9 @@ MainWindow::MainWindow(Session& session, const QString& title)
     // A menu bar above and a status line below the client area, which keeps
     // its size and layout.
     m_menuBar = new QMenuBar(this);
+    buildMenus(); // before the client area is placed: the bar's height depends on its menus
     m_status = new StatusLine(session, this);
     useClientArea(m_menuBar, m_status, kStatusLineHeight);
-    buildMenus();
 
     QWidget* area = client();
     auto* headline = makeLine(area, "Headline", {0, 0, 8535, 360});
@@ -91,9 +91,12 @@ MainWindow::MainWindow(Session& session, const QString& title)
     buildSelector();
 
     addTimer("Timer1", 1000, reader::stressTick);
-    // Long runs show their progress in a window of their own.
+    // Long runs show their progress in a window of their own; the record
+    // inspector follows every call from the start, shown or not.
     if (!session.virtualTime)
         m_progress = std::make_unique<ProgressWindow>(session);
+    // It has no owner, so that the modal windows over the main window do not block it.
+    m_inspector = std::make_unique<RecordInspector>(session);
     if (auto* first = button("PayOutSale"))
         setFocusProxy(first);
 }
@@ -141,8 +144,8 @@ QString MainWindow::documentPath(const char* name)
 
 void MainWindow::showInspector()
 {
-    if (!m_inspector) {
-        m_inspector = new RecordInspector(session(), this);
+    if (!m_inspector->property("vantrelPlaced").toBool()) {
+        m_inspector->setProperty("vantrelPlaced", true);
         // Beside the main window, where it covers none of it.
         const QRect screen = this->screen()->availableGeometry();
         m_inspector->resize(std::min(640, screen.width() / 2), frameGeometry().height());

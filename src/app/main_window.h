@@ -41,9 +41,9 @@ public:
     QMenuBar* menuBar() const { return m_menuBar; }
     // The View menu: windows beside the main window add their entries here.
     QMenu* viewMenu() const { return m_viewMenu; }
-    // The record inspector: made at its first opening, beside the main window.
+    // The record inspector: it follows every call; shown beside the main window.
     void showInspector();
-    RecordInspector* inspector() const { return m_inspector; }
+    RecordInspector* inspector() const { return m_inspector.get(); }
     ProgressWindow* progressWindow() const { return m_progress.get(); }
     // Where a document of docs/ is found: the sources, else the installed copy; empty if neither.
     static QString documentPath(const char* name);
@@ -72,7 +72,7 @@ private:
     StatusLine* m_status = nullptr;
     QMenuBar* m_menuBar = nullptr;
     QMenu* m_viewMenu = nullptr;
-    RecordInspector* m_inspector = nullptr;
+    std::unique_ptr<RecordInspector> m_inspector;
     std::unique_ptr<ProgressWindow> m_progress;
     QString m_serverDescription;
     int m_selectorFocus = 0; // the selector button whose focus work ran last, 0 for none

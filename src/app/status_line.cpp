@@ -57,16 +57,20 @@ void StatusLine::setWaiting(bool waiting, const QString& member)
     refresh();
 }
 
+// Every call is numbered, so that a press that repeats the last call's
+// bytes still shows that it happened.
 void StatusLine::callMade(const CallEvent& event)
 {
+    ++m_calls;
     if (event.access == Access::Put || event.result)
-        m_last = callSummary(event);
+        m_last = QStringLiteral("#%1 ").arg(m_calls) + callSummary(event);
     refresh();
 }
 
 void StatusLine::callFailed(std::string_view name, int number, std::string_view description)
 {
-    m_last = member(name) + ": Error " + QString::number(number) + ": " + toDisplayForm(description, false);
+    m_last = QStringLiteral("#%1 ").arg(m_calls) + member(name) + ": Error " + QString::number(number) + ": " +
+             toDisplayForm(description, false);
     refresh();
 }
 

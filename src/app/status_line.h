@@ -31,6 +31,7 @@ private:
 
     Session& m_session;
     QString m_server, m_last, m_waitingFor;
+    long m_calls = 0;
 };
 
 } // namespace vantrel

@@ -12,6 +12,7 @@
 #include "server/automation_registry.h"
 
 #include <QLabel>
+#include <QMenuBar>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -48,11 +49,14 @@ TEST(Startup, TitlePositionAndBoxes)
     EXPECT_EQ(w.textBox()->text(), "Function Box");
     EXPECT_TRUE(w.inBox()->toPlainText().isEmpty());
     EXPECT_TRUE(w.selectorButton(1)->isChecked());
-    // The client area keeps its size; the status line lies below it.
-    EXPECT_EQ(w.size().width(), 577);
-    EXPECT_EQ(w.statusLine()->geometry().top(), 524);
-    EXPECT_EQ(w.size().height(), w.statusLine()->geometry().bottom() + 1);
-    EXPECT_LT(w.inBox()->geometry().bottom(), 524);
+    // The client area keeps its size, with the menu bar above it and the status line below.
+    const QRect client = w.client()->geometry();
+    EXPECT_EQ(client.size(), QSize(577, 524));
+    EXPECT_EQ(w.menuBar()->geometry().bottom() + 1, client.top());
+    EXPECT_GT(client.top(), 0);
+    EXPECT_EQ(w.statusLine()->geometry().top(), client.bottom() + 1);
+    EXPECT_EQ(w.size(), QSize(577, w.statusLine()->geometry().bottom() + 1));
+    EXPECT_EQ(w.inBox()->parentWidget(), w.client());
 }
 
 TEST(Startup, TitleCarriesTheDate)
