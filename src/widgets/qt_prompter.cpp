@@ -54,11 +54,14 @@ std::string QtPrompter::input(std::string_view prompt, std::string_view title)
         dialog.setWindowTitle(fromBytes(title));
         dialog.setLabelText(fromBytes(prompt));
         dialog.setTextValue(typed);
-        dialog.setMinimumWidth(titleWidth(dialog.windowTitle()));
         // One character past the limit still goes in, so that an entry too
         // long is refused with a message instead of being cut without a word.
-        if (auto* line = dialog.findChild<QLineEdit*>())
+        // The entry is as wide as the title needs: the dialog's layout sizes
+        // the dialog to its contents.
+        if (auto* line = dialog.findChild<QLineEdit*>()) {
             line->setMaxLength(static_cast<int>(kEntryLimit) + 1);
+            line->setMinimumWidth(titleWidth(dialog.windowTitle()));
+        }
         if (dialog.exec() != QDialog::Accepted)
             return {};
         typed = dialog.textValue();
