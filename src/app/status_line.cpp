@@ -85,6 +85,8 @@ void StatusLine::refresh()
     QStringList parts;
     if (!m_server.isEmpty())
         parts << "Server: " + m_server;
+    if (m_session.stressActive == 1)
+        parts << QStringLiteral("stress: %1 ticks, %2 records").arg(m_session.stressTicks).arg(2 * m_session.stressTicks);
     if (!m_waitingFor.isEmpty())
         parts << "waiting for " + m_waitingFor + "\u2026";
     else if (!m_last.isEmpty())

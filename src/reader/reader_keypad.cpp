@@ -66,6 +66,7 @@ void stressButton(Session& s)
 {
     if (s.stressActive == 0) {
         s.stressActive = 1;
+        s.stressTicks = 0;
         s.windows().setControlColour(kMainWindow, "STRESS_BUTTON", colours::Green);
     } else {
         s.stressActive = 0;
@@ -78,6 +79,7 @@ void stressTick(Session& s)
     if (s.stressActive != 1 || s.stressTickRunning)
         return;
     TickGuard guard(s.stressTickRunning);
+    ++s.stressTicks;
     try {
         s.server().put("KeyPadConfiguration", Value::string(keypadRecord("01", kCannedKeyData)));
         s.server().put("KeyPadConfiguration", Value::string(keypadRecord("17", kCannedKeyData)));

@@ -61,6 +61,8 @@ public:
     std::int16_t stressActive = 0;
     // True while a stress tick runs, so that no tick starts inside another.
     bool stressTickRunning = false;
+    // Stress ticks run since the test was last switched on (two records each).
+    long stressTicks = 0;
 
     // True in a script run: window timers never fire on their own, only
     // when the script ticks them, so that time is the script's alone.

@@ -260,3 +260,19 @@ INSTANTIATE_TEST_SUITE_P(
         // No room beside: the corner that hides least of the boxes.
         PlacementCase{"SmallScreenTakesACorner", {0, 0, 585, 600}, {380, 480}, {0, 0, 800, 600}, {420, 120}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(MainWindowView, TheStatusLineNumbersEveryCallAndCountsStressTicks)
+{
+    Started s;
+    MainWindow& w = s.app->mainWindow();
+    w.setServerDescription("Vantrel.Application (embedded)");
+    w.button("DispenserInfo")->click();
+    w.button("DispenserInfo")->click();
+    EXPECT_TRUE(w.statusLine()->toolTip().contains(QString::fromUtf8("#2 get DispenserInformation(1) \u2192 ")))
+        << w.statusLine()->toolTip().toStdString();
+    w.button("STRESS_BUTTON")->click();
+    for (int i = 0; i < 3; ++i)
+        w.fireTimer("Timer1");
+    EXPECT_TRUE(w.statusLine()->toolTip().contains("stress: 3 ticks, 6 records")) << w.statusLine()->toolTip().toStdString();
+    EXPECT_TRUE(w.statusLine()->toolTip().startsWith("Server: Vantrel.Application (embedded)"));
+}
