@@ -4,7 +4,7 @@
 // see the same machine; each is reported as median and 99th percentile.
 #include "dbus/dbus_client.h"
 #include "dbus/wire_contract.h"
-#include "server/records.h"
+#include "bench_records.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -87,18 +87,6 @@ struct PrivateBusWithService {
     }
 };
 
-std::string displayRecord200()
-{
-    std::string r;
-    rec::appendLine(r, "ReaderPosition=", "05");
-    std::string message = "Message=";
-    while (r.size() + message.size() + 3 < 200)
-        message += static_cast<char>('A' + message.size() % 26);
-    rec::appendLine(r, message);
-    rec::appendNul(r);
-    return r;
-}
-
 double percentile(std::vector<double> v, double p)
 {
     std::sort(v.begin(), v.end());
@@ -114,7 +102,7 @@ static void BM_DBusPutDisplayRecord200(benchmark::State& state)
         return;
     }
     NullServer floor(bus.address);
-    const Value record = Value::string(displayRecord200());
+    const Value record = Value::string(bench::displayRecord200());
     std::unique_ptr<dbus::DBusClient> client;
     for (QDeadlineTimer deadline(10000); !client && !deadline.hasExpired(); QThread::msleep(20)) {
         try {

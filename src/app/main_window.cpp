@@ -149,8 +149,7 @@ void MainWindow::showInspector()
         // Beside the main window, where it covers none of it.
         const QRect screen = this->screen()->availableGeometry();
         m_inspector->resize(std::min(640, screen.width() / 2), frameGeometry().height());
-        m_inspector->move(placeBeside(frameGeometry(), m_inspector->frameGeometry().size(), screen,
-                                      QRect(inBox()->mapToGlobal(QPoint(0, 0)), inBox()->size())));
+        m_inspector->move(placeBeside(frameGeometry(), m_inspector->frameGeometry().size(), screen, resultBoxesOnScreen(*this)));
     }
     m_inspector->show();
     m_inspector->raise();

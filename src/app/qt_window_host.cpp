@@ -69,12 +69,8 @@ void QtWindowHost::place(Form& form)
                          owner->geometry().top() - owner->frameGeometry().top(),
                          owner->frameGeometry().right() - owner->geometry().right(),
                          owner->frameGeometry().bottom() - owner->geometry().bottom());
-    QRect boxes;
-    for (const char* name : {"TextBox", "InBox"})
-        if (auto* box = m_main->findChild<QWidget*>(name))
-            boxes |= QRect(box->mapToGlobal(QPoint(0, 0)), box->size());
     const QSize size = form.size().grownBy(frame);
-    const QPoint at = placeBeside(owner->frameGeometry(), size, screen->availableGeometry(), boxes);
+    const QPoint at = placeBeside(owner->frameGeometry(), size, screen->availableGeometry(), resultBoxesOnScreen(*m_main));
     form.move(at);
 }
 

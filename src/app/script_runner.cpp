@@ -5,6 +5,7 @@
 
 #include "server/conversions.h"
 #include "session/fanout_observer.h"
+#include "session/file_reading.h"
 #include "session/script.h"
 #include "session/queued_prompter.h"
 #include "session/recording_window_host.h"
@@ -20,7 +21,6 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
-#include <fstream>
 #include <ostream>
 #include <sstream>
 
@@ -452,34 +452,16 @@ int runScript(const std::string& name, const std::string& content, const Automat
 
 std::optional<std::string> readScriptFile(const std::string& path, std::string& reason)
 {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const auto status = fs::status(path, ec);
-    if (ec || !fs::exists(status)) {
-        reason = "no such file";
-        return std::nullopt;
+    std::string content;
+    switch (readWholeFile(path, kScriptLimit, content)) {
+    case FileProblem::None: return content;
+    case FileProblem::Missing: reason = "no such file"; break;
+    case FileProblem::Folder: reason = "a folder, not a script"; break;
+    case FileProblem::NotRegular: reason = "not a regular file"; break;
+    case FileProblem::TooLarge: reason = "larger than " + std::to_string(kScriptLimit >> 20) + " MiB"; break;
+    case FileProblem::Unreadable: reason = "cannot be read whole"; break;
     }
-    if (!fs::is_regular_file(status)) {
-        reason = fs::is_directory(status) ? "a folder, not a script" : "not a regular file";
-        return std::nullopt;
-    }
-    const auto size = fs::file_size(path, ec);
-    if (ec || size > kScriptLimit) {
-        reason = ec ? "its size cannot be read" : "larger than " + std::to_string(kScriptLimit >> 20) + " MiB";
-        return std::nullopt;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        reason = "cannot be opened";
-        return std::nullopt;
-    }
-    std::string content(static_cast<std::size_t>(size), '\0');
-    in.read(content.data(), static_cast<std::streamsize>(size));
-    if (static_cast<std::uintmax_t>(in.gcount()) != size || in.bad()) {
-        reason = "cannot be read whole";
-        return std::nullopt;
-    }
-    return content;
+    return std::nullopt;
 }
 
 std::vector<std::string> expandScriptPaths(const std::vector<std::string>& names, std::string& reason)

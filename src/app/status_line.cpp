@@ -1,37 +1,15 @@
 #include "status_line.h"
 
-#include "server/conversions.h"
+#include "inspector/call_summary.h"
 #include "session/session.h"
 #include "widgets/display_form.h"
 
-#include <QApplication>
 
 namespace vantrel {
 
 namespace {
 QString member(std::string_view name) { return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())); }
-
-QString valueSummary(const Value& v)
-{
-    if (v.type() == Value::Type::String)
-        return QStringLiteral("%1 bytes").arg(v.asString().size());
-    if (v.isEmpty())
-        return QStringLiteral("nothing");
-    return QString::fromStdString(toText(v));
-}
 } // namespace
-
-QString callSummary(const CallEvent& e)
-{
-    const QString access = QString::fromLatin1(accessName(e.access));
-    if (e.access == Access::Put)
-        return access + " " + member(e.member) + " \u00b7 " + valueSummary(e.argument.value_or(Value())) + " \u00b7 ok";
-    QString text = access + " " + member(e.member) + "(" +
-                   (e.argument ? QString::fromStdString(toText(*e.argument)) : QString()) + ")";
-    if (e.result)
-        text += " \u2192 " + valueSummary(*e.result);
-    return text;
-}
 
 StatusLine::StatusLine(Session& session, QWidget* parent) : QLabel(parent), m_session(session)
 {
@@ -63,7 +41,8 @@ void StatusLine::callMade(const CallEvent& event)
 {
     ++m_calls;
     if (event.access == Access::Put || event.result)
-        m_last = QStringLiteral("#%1 ").arg(m_calls) + callSummary(event);
+        m_last = QStringLiteral("#%1 ").arg(m_calls) + QString::fromStdString(inspector::describeCall(event)) +
+                 (event.access == Access::Put ? QStringLiteral(" \u00b7 ok") : QString());
     refresh();
 }
 

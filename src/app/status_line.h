@@ -11,9 +11,6 @@ namespace vantrel {
 
 class Session;
 
-// "put Authorize · 52 bytes · ok", "get FuelingPositionInformation(7) → 210 bytes"
-QString callSummary(const CallEvent& event);
-
 class StatusLine : public QLabel, public SessionObserver {
 public:
     StatusLine(Session& session, QWidget* parent);

@@ -1,7 +1,5 @@
 #include "records.h"
 
-#include "automation_error.h"
-
 #include "conversions.h"
 
 #include <algorithm>
@@ -31,16 +29,8 @@ void appendLfLine(std::string& record, std::string_view text)
 
 void appendNul(std::string& record) { record += NUL; }
 
-// A number that no record can carry: a record never holds "Infinity" or "NaN".
-static void needFinite(double value)
-{
-    if (!std::isfinite(value))
-        throw AutomationError(ErrorCode::Overflow, "the number is too large for a record");
-}
-
 std::string zeroFilled(double value, int digits)
 {
-    needFinite(value);
     const double rounded = std::round(std::fabs(value)); // halves away from zero
     std::string number = plainNumber(rounded);
     if (static_cast<int>(number.size()) < digits)
@@ -131,7 +121,6 @@ double readPromptNumber(std::string_view text) { return readLeadingNumber(text, 
 
 std::string signedNumber(double value)
 {
-    needFinite(value);
     std::string text = plainNumber(std::fabs(value));
     if (text.size() > 1 && text[0] == '0' && text[1] == '.')
         text.erase(0, 1);

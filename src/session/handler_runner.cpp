@@ -28,7 +28,7 @@ bool runHandler(Session& session, const Handler& handler)
     if (!handler)
         return false;
     session.takeReportedFailure();
-    const Session::HandlerScope running(session);
+    const auto running = session.handlerScope();
     try {
         handler(session);
         return true;

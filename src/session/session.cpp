@@ -29,7 +29,7 @@ public:
     {
         CallEvent event{Access::Put, std::string(member), value, std::nullopt};
         try {
-            const CallOut out(m_session);
+            const DepthScope out(m_session.m_callDepth); // the session is busy while the call is out
             m_inner.put(member, value);
         } catch (const AutomationError& e) {
             failed(event, e);
@@ -55,7 +55,7 @@ private:
         CallEvent event{access, std::string(member), argument, std::nullopt};
         Value result;
         try {
-            const CallOut out(m_session);
+            const DepthScope out(m_session.m_callDepth); // the session is busy while the call is out
             result = access == Access::Get ? m_inner.get(member, argument) : m_inner.call(member, argument);
         } catch (const AutomationError& e) {
             failed(event, e);
@@ -75,13 +75,6 @@ private:
         for (auto* o : m_observers)
             o->callFailed(event.member, e.number(), e.description());
     }
-
-    // Marks the session busy while the inner call is out.
-    struct CallOut {
-        explicit CallOut(Session& s) : session(s) { ++session.m_callDepth; }
-        ~CallOut() { --session.m_callDepth; }
-        Session& session;
-    };
 
     Session& m_session;
     AutomationObject& m_inner;

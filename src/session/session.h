@@ -83,11 +83,15 @@ public:
     // A handler is running: one that waits (a sequence) lets events in, and
     // no other press may start then, so that commands never interleave.
     bool handlerRunning() const { return m_handlerDepth > 0; }
-    struct HandlerScope {
-        explicit HandlerScope(Session& s) : session(s) { ++session.m_handlerDepth; }
-        ~HandlerScope() { --session.m_handlerDepth; }
-        Session& session;
+    // Counts one level of `depth` for its lifetime.
+    struct DepthScope {
+        explicit DepthScope(int& depth) : m_depth(depth) { ++m_depth; }
+        ~DepthScope() { --m_depth; }
+        DepthScope(const DepthScope&) = delete;
+        DepthScope& operator=(const DepthScope&) = delete;
+        int& m_depth;
     };
+    DepthScope handlerScope() { return DepthScope(m_handlerDepth); }
 
     // Long runs report where they stand; a stop asked for (a Stop button, the
     // run's window closed) ends the run once the step in progress is done.

@@ -8,11 +8,9 @@
 #include "server/display_escapes.h"
 #include "server/records.h"
 #include "server/terminal_vocabulary.h"
+#include "session/file_reading.h"
 #include "session/session.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace vantrel::suites {
 
@@ -280,33 +278,21 @@ void securePromptTest(Session& s) { put(s, "PacketQueOutput", packetRecord(s.fpT
 // kImageLimit, read whole. Anything else is error 1601 naming every path tried.
 static std::string readImageFile(const std::vector<std::string>& paths)
 {
-    namespace fs = std::filesystem;
     std::string tried;
     for (const auto& path : paths) {
-        std::error_code ec;
-        const auto status = fs::status(path, ec);
-        if (!fs::exists(status)) {
+        std::string text;
+        const char* why = nullptr;
+        switch (readWholeFile(path, kImageLimit, text)) {
+        case FileProblem::None: return text;
+        case FileProblem::Missing:
             tried += (tried.empty() ? "" : "; ") + path + " (no such file)";
             continue;
+        case FileProblem::Folder: why = "a folder, not a file"; break;
+        case FileProblem::NotRegular: why = "not a regular file"; break;
+        case FileProblem::TooLarge: why = "larger than 8 MiB, the most SET IMAGE sends"; break;
+        case FileProblem::Unreadable: why = "cannot be read"; break;
         }
-        auto refuse = [&](const std::string& why) { throw AutomationError(ErrorCode::ImageFileUnreadable, path + " (" + why + ")"); };
-        if (fs::is_directory(status))
-            refuse("a folder, not a file");
-        if (!fs::is_regular_file(status))
-            refuse("not a regular file");
-        const auto size = fs::file_size(path, ec);
-        if (ec)
-            refuse("its size cannot be read");
-        if (size > kImageLimit)
-            refuse("larger than " + std::to_string(kImageLimit >> 20) + " MiB, the most SET IMAGE sends");
-        std::ifstream in(path, std::ios::binary);
-        if (!in)
-            refuse("cannot be opened");
-        std::string text(static_cast<std::size_t>(size), '\0');
-        in.read(text.data(), static_cast<std::streamsize>(size));
-        if (in.bad() || static_cast<std::uintmax_t>(in.gcount()) != size)
-            refuse("read failed");
-        return text;
+        throw AutomationError(ErrorCode::ImageFileUnreadable, path + " (" + why + ")");
     }
     throw AutomationError(ErrorCode::ImageFileUnreadable, tried.empty() ? std::string("no path to look in") : tried);
 }

@@ -1,5 +1,7 @@
 #include "window_placement.h"
 
+#include <QWidget>
+
 #include <algorithm>
 #include <vector>
 
@@ -50,6 +52,15 @@ QPoint placeBeside(const QRect& owner, const QSize& size, const QRect& screen, c
         }
     }
     return best;
+}
+
+QRect resultBoxesOnScreen(const QWidget& mainWindow)
+{
+    QRect boxes;
+    for (const char* name : {"TextBox", "InBox"})
+        if (auto* box = mainWindow.findChild<QWidget*>(name))
+            boxes |= QRect(box->mapToGlobal(QPoint(0, 0)), box->size());
+    return boxes;
 }
 
 } // namespace vantrel

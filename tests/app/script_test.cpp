@@ -207,14 +207,17 @@ TEST(ScriptText, CharactersAreTheirByteAsTypedWhateverTheLineEnds)
     EXPECT_EQ(commands[3].text, "\xFC");
 }
 
-// A script is a user's presses: what a modal window in front hides cannot be pressed.
-struct Unreachable {
+// A script and the reason its run gives.
+struct ScriptCase {
     const char* name;
     const char* script;
     const char* reason;
 };
-void PrintTo(const Unreachable& c, std::ostream* os) { *os << c.name; }
-class ScriptUnreachable : public ::testing::TestWithParam<Unreachable> {};
+void PrintTo(const ScriptCase& c, std::ostream* os) { *os << c.name; }
+std::string caseName(const ::testing::TestParamInfo<ScriptCase>& info) { return info.param.name; }
+
+// A script is a user's presses: what a modal window in front hides cannot be pressed.
+class ScriptUnreachable : public ::testing::TestWithParam<ScriptCase> {};
 TEST_P(ScriptUnreachable, StopsWithTwoAndSendsNothing)
 {
     const auto run = runText(GetParam().script);
@@ -226,21 +229,15 @@ TEST_P(ScriptUnreachable, StopsWithTwoAndSendsNothing)
 INSTANTIATE_TEST_SUITE_P(
     Controls, ScriptUnreachable,
     ::testing::Values(
-        Unreachable{"BareNameBehindModal", "press OTHERDEVICESBUTTON\npress Fillup\n", "in front of the main window"},
-        Unreachable{"QualifiedNameBehindModal", "press OTHERDEVICESBUTTON\npress VantrelTest.Fillup\n", "is in front of it"},
-        Unreachable{"SecondModalWindow", "press OTHERDEVICESBUTTON\npress TEST_FUNCTION_BUTTON\n", "in front of the main window"},
-        Unreachable{"SelectorBehindModal", "press TEST_FUNCTION_BUTTON\nselect 3\n", "selector cannot be reached"},
-        Unreachable{"TypeIntoHiddenWindow", "press OTHERDEVICESBUTTON\npress OtherDevicesForm.EXIT_CMD\ntype OtherDevicesForm.CodeBox 1\n",
+        ScriptCase{"BareNameBehindModal", "press OTHERDEVICESBUTTON\npress Fillup\n", "in front of the main window"},
+        ScriptCase{"QualifiedNameBehindModal", "press OTHERDEVICESBUTTON\npress VantrelTest.Fillup\n", "is in front of it"},
+        ScriptCase{"SecondModalWindow", "press OTHERDEVICESBUTTON\npress TEST_FUNCTION_BUTTON\n", "in front of the main window"},
+        ScriptCase{"SelectorBehindModal", "press TEST_FUNCTION_BUTTON\nselect 3\n", "selector cannot be reached"},
+        ScriptCase{"TypeIntoHiddenWindow", "press OTHERDEVICESBUTTON\npress OtherDevicesForm.EXIT_CMD\ntype OtherDevicesForm.CodeBox 1\n",
                     "is not shown"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    caseName);
 
-struct Leftover {
-    const char* name;
-    const char* script;
-    const char* reason;
-};
-void PrintTo(const Leftover& c, std::ostream* os) { *os << c.name; }
-class ScriptLeftover : public ::testing::TestWithParam<Leftover> {};
+class ScriptLeftover : public ::testing::TestWithParam<ScriptCase> {};
 TEST_P(ScriptLeftover, FailsTheRunAndSaysWhere)
 {
     const auto run = runText(GetParam().script);
@@ -249,11 +246,11 @@ TEST_P(ScriptLeftover, FailsTheRunAndSaysWhere)
 }
 INSTANTIATE_TEST_SUITE_P(
     Queues, ScriptLeftover,
-    ::testing::Values(Leftover{"Answer", "select 2\nanswer 3\n", "line 2: 1 answer queued by the script was never asked"},
-                      Leftover{"CancelAndAnswer", "cancel\nanswer 1\nselect 2\n", "line 1: 2 answers queued"},
-                      Leftover{"ReplyAfterItsQuestion", "reply no\npress WindowControl\nreply yes\n",
+    ::testing::Values(ScriptCase{"Answer", "select 2\nanswer 3\n", "line 2: 1 answer queued by the script was never asked"},
+                      ScriptCase{"CancelAndAnswer", "cancel\nanswer 1\nselect 2\n", "line 1: 2 answers queued"},
+                      ScriptCase{"ReplyAfterItsQuestion", "reply no\npress WindowControl\nreply yes\n",
                                "line 3: 1 reply queued"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    caseName);
 
 TEST(Script, AnErrorOfTheUtilityFailsTheRunUnlessExpectedAndIsTraced)
 {
