@@ -15,7 +15,7 @@ namespace vantrel {
 
 std::unique_ptr<Application> Application::start(const AutomationRegistry& registry, const std::string& progId,
                                                  Prompter& prompter, Waiter& waiter, SessionObserver* early,
-                                                 bool virtualTime)
+                                                 bool virtualTime, bool offScreen)
 {
     std::unique_ptr<Application> app(new Application);
     const QString title = MainWindow::titleFor(QDate::currentDate());
@@ -32,12 +32,17 @@ std::unique_ptr<Application> Application::start(const AutomationRegistry& regist
     devices::registerWindows(app->m_catalog);
     suites::registerWindows(app->m_catalog);
     app->m_windows = std::make_unique<QtWindowHost>(app->m_catalog);
+    app->m_windows->setOffScreen(offScreen);
     app->m_session = std::make_unique<Session>(*app->m_server, prompter, *app->m_windows, waiter);
     app->m_session->virtualTime = virtualTime;
     if (early)
         app->m_session->addObserver(early);
+    app->m_session->addObserver(&app->m_journal);
+    app->m_session->addObserver(&app->m_recorder);
     app->m_windows->setSession(app->m_session.get());
     app->m_main = std::make_unique<MainWindow>(*app->m_session, title);
+    app->m_main->setAttribute(Qt::WA_DontShowOnScreen, offScreen);
+    app->m_main->setJournal(&app->m_journal, &app->m_recorder);
     app->m_windows->setMainWindow(app->m_main.get());
     // Buttons that open a window nobody provides yet stay disabled.
     for (const auto& [button, window] : shell::kNavigation)

@@ -6,6 +6,8 @@
 #include "main_window.h"
 #include "qt_window_host.h"
 
+#include "journal/call_journal.h"
+#include "journal/session_recorder.h"
 #include "server/automation_object.h"
 #include "session/session.h"
 
@@ -25,16 +27,21 @@ public:
     // the stress flag cleared. When the server cannot be created the error
     // is reported through `prompter` (and `early`, if given) and nullptr
     // comes back; no window is left open. With `virtualTime` (a script run)
-    // no window timer runs on its own.
+    // no window timer runs on its own; with `offScreen` (a script run inside
+    // the windowed utility) no window of this run appears on the screen.
     static std::unique_ptr<Application> start(const AutomationRegistry& registry, const std::string& progId,
                                               Prompter& prompter, Waiter& waiter,
-                                              SessionObserver* early = nullptr, bool virtualTime = false);
+                                              SessionObserver* early = nullptr, bool virtualTime = false,
+                                              bool offScreen = false);
     ~Application();
 
     Session& session() { return *m_session; }
     MainWindow& mainWindow() { return *m_main; }
     QtWindowHost& windows() { return *m_windows; }
     AutomationObject& server() { return *m_server; }
+    // Every call of the run, and the run as a script that repeats it.
+    journal::CallJournal& journal() { return m_journal; }
+    journal::SessionRecorder& recorder() { return m_recorder; }
 
 private:
     Application() = default;
@@ -42,6 +49,9 @@ private:
     WindowCatalog m_catalog;
     std::unique_ptr<QtWindowHost> m_windows;
     std::unique_ptr<AutomationObject> m_server;
+    // They observe the session, so they outlive it.
+    journal::CallJournal m_journal;
+    journal::SessionRecorder m_recorder;
     std::unique_ptr<Session> m_session;
     std::unique_ptr<MainWindow> m_main;
 };

@@ -7,8 +7,9 @@ namespace vantrel {
 
 const char* usageText()
 {
-    return "usage: vantrel-test [--script FILE|FOLDER...] [--trace FILE] [--server SERVER] [--timeout MS]\n"
-           "                    [--junit FILE] [--screenshot PNG] [--quit-when-idle] [--help] [--version]\n";
+    return "usage: vantrel-test [--script FILE|FOLDER...] [--trace FILE] [--trace-unmasked] [--server SERVER]\n"
+           "                    [--timeout MS] [--junit FILE] [--save-session FILE] [--screenshot PNG]\n"
+           "                    [--quit-when-idle] [--help] [--version]\n";
 }
 
 std::string helpText()
@@ -18,10 +19,13 @@ std::string helpText()
            "\n"
            "  --script FILE|FOLDER...  run session scripts headless (a folder: its .vts files in name order)\n"
            "  --trace FILE             write the JSON Lines trace of every call, prompt and box change\n"
+           "  --trace-unmasked         write card numbers, track data and PIN blocks in the files as they came\n"
+           "                           (lab use; masked by default)\n"
            "  --server SERVER          the server: Vantrel.Application (embedded, the default), dbus, dbus:NAME,\n"
            "                           dbus:NAME@system or dbus:NAME@ADDRESS; VANTREL_SERVER sets the default\n"
            "  --timeout MS             how long one call to a D-Bus server may take (default 5000)\n"
            "  --junit FILE             with --script: write a JUnit XML report, one test case per script\n"
+           "  --save-session FILE      when the run ends, save the session as a script that repeats it\n"
            "  --screenshot PNG         save a picture of the window in front (after the scripts) and end\n"
            "  --quit-when-idle         end as soon as the shown window is idle (start-up timing)\n"
            "  --help                   show this help and end\n"
@@ -53,6 +57,8 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             c.version = true;
         } else if (arg == "--quit-when-idle") {
             c.quitWhenIdle = true;
+        } else if (arg == "--trace-unmasked") {
+            c.traceUnmasked = true;
         } else if (arg == "--script") {
             if (i + 1 >= args.size()) {
                 reason = "--script needs a file or a folder";
@@ -74,8 +80,13 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
                 return std::nullopt;
             }
             c.timeout = std::chrono::milliseconds(ms);
-        } else if (arg == "--trace" || arg == "--junit" || arg == "--screenshot" || arg == "--server") {
-            std::string& into = arg == "--trace" ? c.trace : arg == "--junit" ? c.junit : arg == "--screenshot" ? c.screenshot : c.server;
+        } else if (arg == "--trace" || arg == "--junit" || arg == "--screenshot" || arg == "--server" ||
+                   arg == "--save-session") {
+            std::string& into = arg == "--trace"          ? c.trace
+                                : arg == "--junit"        ? c.junit
+                                : arg == "--screenshot"   ? c.screenshot
+                                : arg == "--save-session" ? c.saveSession
+                                                          : c.server;
             if (!value(into))
                 return std::nullopt;
             if (into.empty()) {

@@ -15,6 +15,8 @@ struct CommandLine {
     bool scriptGiven = false;           // --script was given, even with an empty name
     std::vector<std::string> scripts;   // files and folders, as given
     std::string trace, junit, screenshot;
+    std::string saveSession;            // the session saved as a script when the run ends
+    bool traceUnmasked = false;         // cardholder data written as it came, for lab use
     std::string server;                 // empty: VANTREL_SERVER, else the embedded server
     std::chrono::milliseconds timeout{5000};
     bool quitWhenIdle = false;

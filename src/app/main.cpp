@@ -23,6 +23,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -69,9 +70,17 @@ int main(int argc, char** argv)
     // Nothing the run writes may be what it reads, nor two outputs one file.
     reason = vantrel::clashingPaths(scripts, {{"--trace", options->trace},
                                               {"--junit", options->junit},
-                                              {"--screenshot", options->screenshot}});
+                                              {"--screenshot", options->screenshot},
+                                              {"--save-session", options->saveSession}});
     if (!reason.empty())
         return usageError(reason);
+    // Each script runs against a server of its own: their sessions are not one session.
+    if (!options->saveSession.empty() && scripts.size() > 1)
+        return usageError("--save-session saves one session: give one script, not " + std::to_string(scripts.size()));
+    const bool masked = !options->traceUnmasked;
+    if (!masked)
+        std::cerr << "vantrel-test: --trace-unmasked: card numbers, track data and PIN blocks are written to the "
+                     "files of this run as they came\n";
 
     if (options->scriptGiven)
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -97,11 +106,12 @@ int main(int argc, char** argv)
 
     std::unique_ptr<vantrel::TraceWriter> trace;
     if (!options->trace.empty()) {
-        trace = std::make_unique<vantrel::TraceWriter>(options->trace);
+        trace = std::make_unique<vantrel::TraceWriter>(options->trace, masked);
         if (!trace->isOpen()) {
             std::cerr << "vantrel-test: cannot write the trace " << options->trace << ": " << trace->errorText() << "\n";
             return 2;
         }
+        trace->writeStart(vantrel::traceStart(server->description, masked));
     }
 
     if (options->scriptGiven) {
@@ -112,6 +122,12 @@ int main(int argc, char** argv)
         run.advance = server->advance;
         run.screenshot = options->screenshot;
         run.junit = options->junit;
+        run.saveSession = options->saveSession;
+        run.masked = masked;
+        run.onClock = [t = trace.get()](std::function<long long()> clock) {
+            if (t)
+                t->setClock(std::move(clock));
+        };
         const int status = vantrel::runScripts(scripts, registry, run, std::cout);
         return withTrace(status, trace.get());
     }
@@ -127,6 +143,26 @@ int main(int argc, char** argv)
     if (!app)
         return withTrace(1, trace.get());
     app->mainWindow().setServerDescription(QString::fromStdString(server->description));
+    app->mainWindow().setMasked(masked);
+    if (trace)
+        trace->setClock([s = &app->session()] { return s->elapsedMs(); });
+    // File → Run script… runs a script as --script does, its windows off the
+    // screen: the embedded forecourt afresh on virtual time, or the same bus
+    // server (never reset, since the window's session uses it too).
+    vantrel::AutomationRegistry scriptRegistry;
+    const bool embedded = serverName == vantrel::forecourt::kProgId;
+    const auto scriptServer = vantrel::chooseServer(scriptRegistry, serverName, options->timeout, embedded, reason);
+    if (scriptServer)
+        app->mainWindow().setScriptRunner([&, scriptServer](const QString& path) {
+            vantrel::ScriptRunOptions run;
+            run.progId = scriptServer->progId;
+            run.serverDescription = scriptServer->description;
+            run.advance = scriptServer->advance;
+            run.offScreen = true;
+            std::ostringstream out;
+            const int status = vantrel::runScripts({path.toStdString()}, scriptRegistry, run, out);
+            app->mainWindow().showScriptRun(path, status, QString::fromStdString(out.str()));
+        });
     *server->onWait = [&app](bool waiting, std::string_view member) {
         if (app)
             app->mainWindow().showWaiting(waiting, QString::fromLatin1(member.data(), static_cast<qsizetype>(member.size())));
@@ -147,7 +183,16 @@ int main(int argc, char** argv)
     }
     if (options->quitWhenIdle) // measures start-up: ends once the shown window has nothing left to do
         QTimer::singleShot(0, [] { QApplication::quit(); });
-    const int status = qapp.exec();
+    int status = qapp.exec();
     *server->onWait = nullptr;
+    if (!options->saveSession.empty()) {
+        QString why;
+        if (!app->mainWindow().saveSessionAs(QString::fromStdString(options->saveSession), why)) {
+            std::cerr << "vantrel-test: cannot save the session " << options->saveSession << ": " << why.toStdString() << "\n";
+            status = status ? status : 1;
+        } else if (app->recorder().typedCardNumber()) {
+            std::cerr << "vantrel-test: the saved session keeps typed text that looks like a card number as it was typed\n";
+        }
+    }
     return withTrace(status, trace.get());
 }

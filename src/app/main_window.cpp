@@ -3,6 +3,11 @@
 #include "shell_handlers.h"
 
 #include "inspector/record_inspector.h"
+#include "journal/call_journal.h"
+#include "journal/journal_window.h"
+#include "journal/session_recorder.h"
+#include "session_files.h"
+#include "trace_writer.h"
 #include "widgets/progress_window.h"
 #include "widgets/window_placement.h"
 #include "status_line.h"
@@ -14,7 +19,9 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -106,6 +113,16 @@ MainWindow::~MainWindow() = default;
 void MainWindow::buildMenus()
 {
     QMenu* file = m_menuBar->addMenu("&File");
+    m_runScriptAction = file->addAction("&Run script\u2026", QKeySequence(Qt::CTRL | Qt::Key_R), this,
+                                        &MainWindow::chooseAndRunScript);
+    m_runScriptAction->setObjectName("actionRunScript");
+    m_runScriptAction->setEnabled(false);
+    file->addAction("&Save session as script\u2026", QKeySequence::Save, this, &MainWindow::chooseAndSaveSession)
+        ->setObjectName("actionSaveSession");
+    file->addAction("Save &journal as trace\u2026", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this,
+                    &MainWindow::chooseAndSaveJournal)
+        ->setObjectName("actionSaveJournal");
+    file->addSeparator();
     QAction* quit = file->addAction("&Quit", QKeySequence::Quit, this, &QWidget::close);
     quit->setObjectName("actionQuit");
 
@@ -113,6 +130,8 @@ void MainWindow::buildMenus()
     m_viewMenu->setObjectName("menuView");
     m_viewMenu->addAction("&Record Inspector", QKeySequence(Qt::CTRL | Qt::Key_I), this, &MainWindow::showInspector)
         ->setObjectName("actionRecordInspector");
+    m_viewMenu->addAction("Call &Journal", QKeySequence(Qt::CTRL | Qt::Key_J), this, &MainWindow::showJournal)
+        ->setObjectName("actionJournal");
 
     QMenu* help = m_menuBar->addMenu("&Help");
     auto document = [this](const char* name) {
@@ -142,18 +161,142 @@ QString MainWindow::documentPath(const char* name)
     return {};
 }
 
+// Beside the main window, where it covers none of it; once, then where the user leaves it.
+void MainWindow::placeBesideMe(QWidget& window)
+{
+    if (window.property("vantrelPlaced").toBool())
+        return;
+    window.setProperty("vantrelPlaced", true);
+    const QRect screen = this->screen()->availableGeometry();
+    window.resize(std::min(window.width(), std::max(screen.width() - frameGeometry().width() - 16, 480)),
+                  frameGeometry().height());
+    window.move(placeBeside(frameGeometry(), window.frameGeometry().size(), screen, resultBoxesOnScreen(*this)));
+}
+
 void MainWindow::showInspector()
 {
     if (!m_inspector->property("vantrelPlaced").toBool()) {
-        m_inspector->setProperty("vantrelPlaced", true);
-        // Beside the main window, where it covers none of it.
         const QRect screen = this->screen()->availableGeometry();
         m_inspector->resize(std::min(640, screen.width() / 2), frameGeometry().height());
-        m_inspector->move(placeBeside(frameGeometry(), m_inspector->frameGeometry().size(), screen, resultBoxesOnScreen(*this)));
     }
+    placeBesideMe(*m_inspector);
     m_inspector->show();
     m_inspector->raise();
     m_inspector->activateWindow();
+}
+
+void MainWindow::setJournal(journal::CallJournal* journal, journal::SessionRecorder* recorder)
+{
+    m_journal = journal;
+    m_recorder = recorder;
+}
+
+void MainWindow::showJournal()
+{
+    if (!m_journal)
+        return;
+    // Made when first asked for: a closed journal costs only its rows.
+    if (!m_journalWindow)
+        m_journalWindow = std::make_unique<journal::JournalWindow>(*m_journal, [this](const journal::JournalEntry& e) {
+            m_inspector->inspect(e.call, e.errorNumber, e.errorDescription);
+            if (!m_inspector->isVisible())
+                showInspector();
+        });
+    placeBesideMe(*m_journalWindow);
+    m_journalWindow->show();
+    m_journalWindow->raise();
+    m_journalWindow->activateWindow();
+}
+
+void MainWindow::setScriptRunner(std::function<void(const QString&)> run)
+{
+    m_runScript = std::move(run);
+    m_runScriptAction->setEnabled(static_cast<bool>(m_runScript));
+}
+
+bool MainWindow::saveSessionAs(const QString& path, QString& reason) const
+{
+    std::string why;
+    if (!m_recorder || !saveSessionScript(path.toStdString(), *m_recorder,
+                                          sessionHeader(m_serverDescription.toStdString()), m_masked, why)) {
+        reason = QString::fromStdString(m_recorder ? why : "no session is recorded");
+        return false;
+    }
+    return true;
+}
+
+bool MainWindow::saveJournalAs(const QString& path, QString& reason) const
+{
+    std::string why;
+    if (!m_journal ||
+        !writeJournalTrace(path.toStdString(), *m_journal, traceStart(m_serverDescription.toStdString(), m_masked), why)) {
+        reason = QString::fromStdString(m_journal ? why : "no journal is kept");
+        return false;
+    }
+    return true;
+}
+
+void MainWindow::chooseAndSaveSession()
+{
+    const QString path = QFileDialog::getSaveFileName(this, "Save session as script", "session.vts",
+                                                      "Session scripts (*.vts);;All files (*)");
+    if (path.isEmpty())
+        return;
+    if (m_recorder && m_recorder->typedCardNumber() &&
+        QMessageBox::warning(this, "Save session as script",
+                             "Text typed in this session holds digits that look like a card number.\n\n"
+                             "The script keeps what was typed as it was typed, so that it sends the same again; "
+                             "what the server returned is masked.\n\nSave the script with the typed text?",
+                             QMessageBox::Save | QMessageBox::Cancel) != QMessageBox::Save)
+        return;
+    QString reason;
+    if (!saveSessionAs(path, reason)) {
+        QMessageBox::warning(this, "Save session as script", "The script cannot be saved to " + path + ": " + reason);
+        return;
+    }
+    m_status->setNote("session saved as " + QFileInfo(path).fileName());
+}
+
+void MainWindow::chooseAndSaveJournal()
+{
+    const QString path = QFileDialog::getSaveFileName(this, "Save journal as trace", "journal.jsonl",
+                                                      "Traces (*.jsonl);;All files (*)");
+    if (path.isEmpty())
+        return;
+    QString reason;
+    if (!saveJournalAs(path, reason)) {
+        QMessageBox::warning(this, "Save journal as trace", "The trace cannot be saved to " + path + ": " + reason);
+        return;
+    }
+    m_status->setNote(QStringLiteral("journal saved as %1 (%2 calls)").arg(QFileInfo(path).fileName()).arg(m_journal->size()));
+}
+
+void MainWindow::showScriptRun(const QString& path, int status, const QString& output)
+{
+    if (!m_scriptOutput) {
+        m_scriptOutput = std::make_unique<QPlainTextEdit>();
+        m_scriptOutput->setWindowFlag(Qt::Window);
+        m_scriptOutput->setObjectName("ScriptRun");
+        m_scriptOutput->setReadOnly(true);
+        m_scriptOutput->setLineWrapMode(QPlainTextEdit::NoWrap);
+        m_scriptOutput->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        m_scriptOutput->resize(760, frameGeometry().height());
+    }
+    const QString verdict = status == 0 ? "passed" : status == 1 ? "failed" : "stopped";
+    m_scriptOutput->setWindowTitle(QStringLiteral("Script run: %1 (%2)").arg(QFileInfo(path).fileName(), verdict));
+    m_scriptOutput->setPlainText(output);
+    placeBesideMe(*m_scriptOutput);
+    m_scriptOutput->show();
+    m_scriptOutput->raise();
+    m_scriptOutput->activateWindow();
+    m_status->setNote("script " + QFileInfo(path).fileName() + " " + verdict);
+}
+
+void MainWindow::chooseAndRunScript()
+{
+    const QString path = QFileDialog::getOpenFileName(this, "Run script", {}, "Session scripts (*.vts);;All files (*)");
+    if (!path.isEmpty() && m_runScript)
+        m_runScript(path);
 }
 
 void MainWindow::setServerDescription(const QString& description)
@@ -184,7 +327,7 @@ void MainWindow::buildSelector()
         radio->setGeometry(toPixels({column ? 7800 : 6840, top, 255, 255}));
         radio->installEventFilter(this);
         group->addButton(radio, n);
-        connect(radio, &QRadioButton::clicked, this, [this, n] { run([n](Session& s) { shell::selectorClick(s, n); }); });
+        connect(radio, &QRadioButton::clicked, this, [this, n] { selectorClicked(n); });
         m_selector.push_back(radio);
         addLabel({"ButtLab" + std::to_string(n), std::to_string(n), {column ? 8160 : 7200, top, 255, 255}, colours::White})
             ->setAlignment(Qt::AlignCenter);
@@ -219,11 +362,26 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
             if (!isActiveWindow() && m_selectorFocus != n)
                 selectorFocusIn(n);
             break;
-        case QEvent::MouseButtonDblClick: run([n](Session& s) { shell::selectorDoubleClick(s, n); }); break;
+        case QEvent::MouseButtonDblClick: selectorDoubleClicked(n); break;
         default: break;
         }
     }
     return Form::eventFilter(watched, event);
+}
+
+UserAction MainWindow::selectorAction(UserAction::Kind kind, int n) const
+{
+    return {kind, objectName().toStdString(), "Button" + std::to_string(n), n, {}};
+}
+
+void MainWindow::selectorClicked(int n)
+{
+    run([n](Session& s) { shell::selectorClick(s, n); }, selectorAction(UserAction::Kind::Click, n));
+}
+
+void MainWindow::selectorDoubleClicked(int n)
+{
+    run([n](Session& s) { shell::selectorDoubleClick(s, n); }, selectorAction(UserAction::Kind::DoubleClick, n));
 }
 
 void MainWindow::selectorFocusIn(int n)
@@ -233,7 +391,7 @@ void MainWindow::selectorFocusIn(int n)
     if (m_selectorFocus)
         selectorFocusOut(m_selectorFocus);
     m_selectorFocus = n;
-    run([n](Session& s) { shell::selectorGotFocus(s, n); });
+    run([n](Session& s) { shell::selectorGotFocus(s, n); }, selectorAction(UserAction::Kind::Focus, n));
 }
 
 void MainWindow::selectorFocusOut(int n)
@@ -241,7 +399,7 @@ void MainWindow::selectorFocusOut(int n)
     if (m_selectorFocus != n)
         return;
     m_selectorFocus = 0;
-    run([n](Session& s) { shell::selectorLostFocus(s, n); });
+    run([n](Session& s) { shell::selectorLostFocus(s, n); }, selectorAction(UserAction::Kind::LostFocus, n));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

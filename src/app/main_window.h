@@ -8,8 +8,11 @@
 
 #include <QDate>
 
+#include <functional>
 #include <memory>
 #include <vector>
+
+class QAction;
 
 class QLineEdit;
 class QMenu;
@@ -18,6 +21,12 @@ class QPlainTextEdit;
 class QRadioButton;
 
 namespace vantrel {
+
+namespace journal {
+class CallJournal;
+class JournalWindow;
+class SessionRecorder;
+} // namespace journal
 
 class ProgressWindow;
 class RecordInspector;
@@ -43,10 +52,34 @@ public:
     QMenu* viewMenu() const { return m_viewMenu; }
     // The record inspector: it follows every call; shown beside the main window.
     void showInspector();
+    // The call journal of the run and the recorder of the session: the View
+    // menu shows the journal beside the main window, the File menu saves the
+    // session as a script and the journal as a trace.
+    void setJournal(journal::CallJournal* journal, journal::SessionRecorder* recorder);
+    void showJournal();
+    journal::JournalWindow* journalWindow() const { return m_journalWindow.get(); }
+    // Whether saved files mask cardholder data (not with --trace-unmasked).
+    void setMasked(bool masked) { m_masked = masked; }
+    // File → Run script… hands the chosen script here; without it the action is disabled.
+    void setScriptRunner(std::function<void(const QString& path)> run);
+    // What a script run from the File menu printed, in a window of its own, and its verdict in the status line.
+    void showScriptRun(const QString& path, int status, const QString& output);
+    // Saving without dialogs: false, with the reason, when the file cannot be written.
+    bool saveSessionAs(const QString& path, QString& reason) const;
+    bool saveJournalAs(const QString& path, QString& reason) const;
     RecordInspector* inspector() const { return m_inspector.get(); }
     ProgressWindow* progressWindow() const { return m_progress.get(); }
     // Where a document of docs/ is found: the sources, else the installed copy; empty if neither.
     static QString documentPath(const char* name);
+
+    // The selector's events, as the mouse and the keyboard give them (and a
+    // script, by the same way): each runs its handler as an action.
+    void selectorClicked(int n);
+    void selectorDoubleClicked(int n);
+    void selectorFocusIn(int n);
+    void selectorFocusOut(int n);
+    // The selector button whose focus work ran last, 0 for none.
+    int selectorFocus() const { return m_selectorFocus; }
 
     // "Vantrel Test Utility  (" + short date + ")"
     static QString titleFor(const QDate& date);
@@ -61,8 +94,11 @@ protected:
 private:
     void buildSelector();
     void buildMenus();
-    void selectorFocusIn(int n);
-    void selectorFocusOut(int n);
+    void placeBesideMe(QWidget& window);
+    void chooseAndSaveSession();
+    void chooseAndSaveJournal();
+    void chooseAndRunScript();
+    UserAction selectorAction(UserAction::Kind kind, int n) const;
 
     QLineEdit* m_textBox = nullptr;
     QPlainTextEdit* m_inBox = nullptr;
@@ -73,6 +109,13 @@ private:
     QMenuBar* m_menuBar = nullptr;
     QMenu* m_viewMenu = nullptr;
     std::unique_ptr<RecordInspector> m_inspector;
+    journal::CallJournal* m_journal = nullptr;
+    journal::SessionRecorder* m_recorder = nullptr;
+    std::unique_ptr<journal::JournalWindow> m_journalWindow;
+    std::unique_ptr<QPlainTextEdit> m_scriptOutput;
+    std::function<void(const QString&)> m_runScript;
+    QAction* m_runScriptAction = nullptr;
+    bool m_masked = true;
     std::unique_ptr<ProgressWindow> m_progress;
     QString m_serverDescription;
     int m_selectorFocus = 0; // the selector button whose focus work ran last, 0 for none

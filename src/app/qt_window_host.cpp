@@ -34,6 +34,7 @@ Form* QtWindowHost::ensure(const std::string& name)
         return nullptr;
     Form* owner = factory->owner.empty() ? m_main : ensure(factory->owner);
     Form* created = factory->create(*m_session, owner);
+    created->setAttribute(Qt::WA_DontShowOnScreen, m_offScreen);
     m_windows[name] = created;
     return created;
 }
@@ -52,7 +53,7 @@ void QtWindowHost::showWindow(std::string_view window)
         form->setProperty("vantrelPlaced", true);
     }
     form->show();
-    if (QGuiApplication::platformName() != QLatin1String("offscreen")) { // offscreen windows have no stacking
+    if (!m_offScreen && QGuiApplication::platformName() != QLatin1String("offscreen")) { // offscreen windows have no stacking
         form->raise();
         form->activateWindow();
     }

@@ -22,6 +22,9 @@ public:
 
     void setSession(Session* session) { m_session = session; }
     void setMainWindow(Form* main) { m_main = main; }
+    // Windows that are shown to the program only, never on the screen (a
+    // script run inside the windowed utility).
+    void setOffScreen(bool offScreen) { m_offScreen = offScreen; }
 
     void showWindow(std::string_view window) override;
     void hideWindow(std::string_view window) override;
@@ -46,6 +49,7 @@ private:
     std::map<std::string, Form*> m_windows;
     std::vector<std::string> m_order; // shown secondary windows, front last
     bool m_busy = false;
+    bool m_offScreen = false;
 };
 
 // Waits by processing window events until the window timer has counted the

@@ -1,7 +1,7 @@
 #include "script_runner.h"
 
 #include "application.h"
-#include "shell_handlers.h"
+#include "session_files.h"
 
 #include "server/conversions.h"
 #include "session/fanout_observer.h"
@@ -165,7 +165,12 @@ public:
             break;
         case K::DoubleClick:
             needMainInFront("doubleclick");
-            main().run([n = static_cast<int>(c.number)](Session& s) { shell::selectorDoubleClick(s, n); });
+            main().selectorDoubleClicked(static_cast<int>(c.number));
+            break;
+        case K::Unfocus:
+            needMainInFront("unfocus");
+            if (main().selectorFocus())
+                main().selectorFocusOut(main().selectorFocus());
             break;
         case K::Press: press(c.target); break;
         case K::Type: type(c.target, c.text); break;
@@ -237,20 +242,13 @@ private:
                    front->objectName().toStdString() + " is in front of the main window (modal)");
     }
 
-    void focusSelector(int n)
-    {
-        if (m_focused == n)
-            return;
-        if (m_focused)
-            main().run([old = m_focused](Session& s) { shell::selectorLostFocus(s, old); });
-        m_focused = n;
-        main().run([n](Session& s) { shell::selectorGotFocus(s, n); });
-    }
+    // The focus moves as it does with the mouse: the button that had it loses it first.
+    void focusSelector(int n) { main().selectorFocusIn(n); }
 
     void clickSelector(int n)
     {
         main().selectorButton(n)->setChecked(true);
-        main().run([n](Session& s) { shell::selectorClick(s, n); });
+        main().selectorClicked(n);
     }
 
     void press(const std::string& target)
@@ -265,11 +263,9 @@ private:
         if (!b || !b->isEnabled())
             cannot("the button " + name + " is disabled");
         // A click moves the focus to the button: a selector button loses it.
-        if (form == &main() && m_focused) {
-            main().run([old = m_focused](Session& s) { shell::selectorLostFocus(s, old); });
-            m_focused = 0;
-        }
-        form->run(spec->handler);
+        if (form == &main() && main().selectorFocus())
+            main().selectorFocusOut(main().selectorFocus());
+        b->click(); // the way a mouse click takes
     }
 
     void type(const std::string& target, const std::string& text)
@@ -279,9 +275,8 @@ private:
         auto* line = form->findChild<QLineEdit*>(QString::fromStdString(name));
         if (!line)
             notInFront(name, "text box", false);
-        if (line->isReadOnly() || !line->isEnabled())
+        if (!form->typeInto(name, fromBytes(text)))
             cannot("the text box " + name + " does not take typing");
-        line->setText(fromBytes(text));
     }
 
     // Timers tick whatever window is in front: the named window's, or the
@@ -344,7 +339,6 @@ private:
     FailureWatch& m_watch;
     std::ostream& m_out;
     AdvanceClock m_advance;
-    int m_focused = 0; // the selector button that has the focus, 0 for none
 };
 
 } // namespace
@@ -369,8 +363,19 @@ ScriptResult runScriptText(const std::string& name, const std::string& content, 
         return finish(2, "script stopped");
     }
 
+    // The script's own clock: it moves with the virtual time it gives the server.
+    auto virtualMs = std::make_shared<long long>(0);
+    const AdvanceClock advance = [virtualMs, inner = options.advance](std::chrono::milliseconds by) {
+        *virtualMs += by.count();
+        if (inner)
+            inner(by);
+    };
+    const std::function<long long()> clock = [virtualMs] { return *virtualMs; };
+    if (options.onClock)
+        options.onClock(clock);
+
     QueuedPrompter prompter;
-    ScriptWaiter waiter(options.advance);
+    ScriptWaiter waiter(advance);
     Printer printer(out);
     FailureWatch watch;
     FanoutObserver observers;
@@ -378,15 +383,16 @@ ScriptResult runScriptText(const std::string& name, const std::string& content, 
     observers.add(&printer);
     observers.add(&watch);
 
-    auto app = Application::start(registry, options.progId, prompter, waiter, &observers, true);
+    auto app = Application::start(registry, options.progId, prompter, waiter, &observers, true, options.offScreen);
     if (!app) {
         result.failures.push_back("the server " + options.progId + " cannot be created");
         return finish(1, "script failed");
     }
     Session& session = app->session();
+    session.setClock(clock);
     app->mainWindow().show();
 
-    Runner runner(*app, prompter, watch, out, options.advance);
+    Runner runner(*app, prompter, watch, out, advance);
     int status = 0;
     for (const auto& c : commands) {
         try {
@@ -427,6 +433,15 @@ ScriptResult runScriptText(const std::string& name, const std::string& content, 
         result.failures.insert(result.failures.end(), watch.problems.begin(), watch.problems.end());
     }
     session.removeObserver(&observers);
+    if (!options.saveSession.empty()) {
+        std::string reason;
+        if (!saveSessionScript(options.saveSession, app->recorder(), sessionHeader(options.serverDescription),
+                               options.masked, reason)) {
+            out << "cannot save the session " << options.saveSession << ": " << reason << "\n";
+            result.failures.push_back("cannot save the session " + options.saveSession + ": " + reason);
+            status = status ? status : 1;
+        }
+    }
     if (!options.screenshot.empty()) {
         Form* front = app->windows().front();
         if (!front || !front->grab().save(QString::fromStdString(options.screenshot))) {

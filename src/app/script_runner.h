@@ -43,6 +43,13 @@ struct ScriptRunOptions {
     AdvanceClock advance;
     std::string screenshot; // a picture of the window in front when the (last) script ends
     std::string junit;      // a JUnit XML report of the run
+    // The session saved as a script when the (one) script ends, masked unless told otherwise.
+    std::string saveSession;
+    bool masked = true;
+    // Told the clock of each script's session (its virtual time), for the trace's times.
+    std::function<void(std::function<long long()>)> onClock;
+    // The script's windows never appear on the screen (a run inside the windowed utility).
+    bool offScreen = false;
 };
 
 // Reads one script file: a regular file of at most kScriptLimit bytes, read

@@ -35,11 +35,18 @@ void StatusLine::setWaiting(bool waiting, const QString& member)
     refresh();
 }
 
+void StatusLine::setNote(const QString& note)
+{
+    m_note = note;
+    refresh();
+}
+
 // Every call is numbered, so that a press that repeats the last call's
 // bytes still shows that it happened.
 void StatusLine::callMade(const CallEvent& event)
 {
     ++m_calls;
+    m_note.clear();
     if (event.access == Access::Put || event.result)
         m_last = QStringLiteral("#%1 ").arg(m_calls) + QString::fromStdString(inspector::describeCall(event)) +
                  (event.access == Access::Put ? QStringLiteral(" \u00b7 ok") : QString());
@@ -70,6 +77,8 @@ void StatusLine::refresh()
         parts << "waiting for " + m_waitingFor + "\u2026";
     else if (!m_last.isEmpty())
         parts << m_last;
+    if (!m_note.isEmpty())
+        parts << m_note;
     const QString text = parts.join("   |   ");
     setText(fontMetrics().elidedText(text, Qt::ElideRight, width() - 10));
     setToolTip(text);

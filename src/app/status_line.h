@@ -18,6 +18,8 @@ public:
 
     void setServer(const QString& description);
     void setWaiting(bool waiting, const QString& member);
+    // A note on what the technician just did (a file saved), shown until the next call.
+    void setNote(const QString& note);
 
     void callMade(const CallEvent& event) override;
     void callFailed(std::string_view member, int number, std::string_view description) override;
@@ -27,7 +29,7 @@ private:
     void refresh();
 
     Session& m_session;
-    QString m_server, m_last, m_waitingFor;
+    QString m_server, m_last, m_waitingFor, m_note;
     long m_calls = 0;
 };
 

@@ -9,6 +9,7 @@
 #include <QJsonObject>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,15 +17,30 @@ class QFile;
 
 namespace vantrel {
 
-QJsonObject encodeValue(const Value& value);
+namespace journal {
+class CallJournal;
+}
+
+QJsonObject encodeValue(const Value& value, bool masked = false);
 // Bytes as a JSON string value (Latin-1 code points).
 QString encodeBytes(std::string_view bytes);
 std::string decodeBytes(const QString& text);
 
+// The trace's first line: when the run started, against which server, by
+// which version, and whether cardholder data is masked.
+struct TraceStart {
+    std::string date;   // ISO 8601, UTC
+    std::string server; // as the status line names it
+    bool masked = true;
+};
+// The start of now.
+TraceStart traceStart(const std::string& server, bool masked);
+
 class TraceWriter : public SessionObserver {
 public:
-    // Opens (truncates) the file; isOpen() tells whether that worked.
-    explicit TraceWriter(const std::string& path);
+    // Opens (truncates) the file; isOpen() tells whether that worked. A
+    // masked trace masks cardholder data in every text it writes.
+    explicit TraceWriter(const std::string& path, bool masked = true);
     ~TraceWriter() override;
 
     bool isOpen() const;
@@ -32,6 +48,11 @@ public:
     // False once a line could not be written whole; the first failure is
     // also said on standard error, naming the file.
     bool ok() const { return !m_failed; }
+
+    // The first line; then every event carries "time_ms" from `clock`
+    // (the session's), and every call its own time and duration.
+    void writeStart(const TraceStart& start);
+    void setClock(std::function<long long()> clock) { m_clock = std::move(clock); }
 
     void callMade(const CallEvent& event) override;
     void callFailed(std::string_view member, int number, std::string_view description) override;
@@ -45,10 +66,18 @@ public:
     void waitStarted(int ticks) override;
 
 private:
-    void write(const QJsonObject& object);
+    void write(QJsonObject object);
+    QString shownText(std::string_view bytes) const;
     std::unique_ptr<QFile> m_file;
     std::string m_path;
+    bool m_masked;
+    std::function<long long()> m_clock;
     bool m_failed = false;
 };
+
+// Writes the calls of the journal as a trace (its first line, then each call
+// and its error). False, with the reason, when the file cannot be written whole.
+bool writeJournalTrace(const std::string& path, const journal::CallJournal& journal, const TraceStart& start,
+                       std::string& reason);
 
 } // namespace vantrel

@@ -145,6 +145,16 @@ void RecordInspector::callFailed(std::string_view, int number, std::string_view 
     scheduleRender();
 }
 
+void RecordInspector::inspect(const CallEvent& event, std::optional<int> errorNumber, const std::string& errorDescription)
+{
+    m_event = event;
+    m_failure.reset();
+    if (errorNumber)
+        m_failure = Failure{*errorNumber, errorDescription};
+    m_stale = true;
+    scheduleRender();
+}
+
 std::string RecordInspector::bytes() const { return m_event ? inspector::shownBytes(*m_event) : std::string(); }
 
 QString RecordInspector::header() const

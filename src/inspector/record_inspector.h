@@ -46,6 +46,9 @@ public:
     std::string bytes() const;
     QString header() const;
 
+    // Shows an earlier call (a row of the journal) until the next call comes.
+    void inspect(const CallEvent& event, std::optional<int> errorNumber, const std::string& errorDescription);
+
     void copyAsText();
     void copyAsHex();
     void copyAsCString();

@@ -26,6 +26,8 @@ public:
     void windowShown(std::string_view w, bool s) override { each([&](SessionObserver* o) { o->windowShown(w, s); }); }
     void waitStarted(int t) override { each([&](SessionObserver* o) { o->waitStarted(t); }); }
     void progressed(const Progress& p) override { each([&](SessionObserver* o) { o->progressed(p); }); }
+    void actionStarted(const UserAction& a) override { each([&](SessionObserver* o) { o->actionStarted(a); }); }
+    void actionEnded(const UserAction& a) override { each([&](SessionObserver* o) { o->actionEnded(a); }); }
 
 private:
     template <typename F>

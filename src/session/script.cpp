@@ -161,6 +161,10 @@ std::vector<ScriptCommand> parseScript(std::string_view content)
                 position(ScriptCommand::Kind::Focus);
             } else if (verb == "doubleclick") {
                 position(ScriptCommand::Kind::DoubleClick);
+            } else if (verb == "unfocus") {
+                c.kind = ScriptCommand::Kind::Unfocus;
+                if (!rest.empty())
+                    throw ScriptError{0, "unfocus takes nothing after it"};
             } else if (verb == "press") {
                 c.kind = ScriptCommand::Kind::Press;
                 needTarget("a control name");

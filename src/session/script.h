@@ -18,6 +18,7 @@ struct ScriptCommand {
         Select,      // select N
         Focus,       // focus N
         DoubleClick, // doubleclick N
+        Unfocus,     // unfocus
         Press,       // press CONTROL
         Type,        // type CONTROL TEXT
         Answer,      // answer TEXT / answer

@@ -1,8 +1,11 @@
 #include "session.h"
 
+#include "handler_runner.h"
+
 #include "server/automation_error.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 namespace vantrel {
@@ -27,7 +30,7 @@ public:
 
     void put(std::string_view member, const Value& value) override
     {
-        CallEvent event{Access::Put, std::string(member), value, std::nullopt};
+        CallEvent event = begun(Access::Put, member, value);
         try {
             const DepthScope out(m_session.m_callDepth); // the session is busy while the call is out
             m_inner.put(member, value);
@@ -35,6 +38,7 @@ public:
             failed(event, e);
             throw;
         }
+        ended(event);
         for (auto* o : m_observers)
             o->callMade(event);
     }
@@ -52,7 +56,7 @@ public:
 private:
     Value read(Access access, std::string_view member, const std::optional<Value>& argument)
     {
-        CallEvent event{access, std::string(member), argument, std::nullopt};
+        CallEvent event = begun(access, member, argument);
         Value result;
         try {
             const DepthScope out(m_session.m_callDepth); // the session is busy while the call is out
@@ -61,14 +65,28 @@ private:
             failed(event, e);
             throw;
         }
+        ended(event);
         event.result = result;
         for (auto* o : m_observers)
             o->callMade(event);
         return result;
     }
 
-    void failed(const CallEvent& event, const AutomationError& e)
+    CallEvent begun(Access access, std::string_view member, const std::optional<Value>& argument)
     {
+        CallEvent event{access, std::string(member), argument, std::nullopt, {}, {}, m_session.elapsedMs(), 0};
+        if (const UserAction* action = m_session.currentAction()) {
+            event.window = action->window;
+            event.control = action->control;
+        }
+        return event;
+    }
+
+    void ended(CallEvent& event) { event.durationMs = std::max(0LL, m_session.elapsedMs() - event.atMs); }
+
+    void failed(CallEvent& event, const AutomationError& e)
+    {
+        ended(event);
         m_session.m_failureReported = true;
         for (auto* o : m_observers)
             o->callMade(event);
@@ -118,7 +136,12 @@ private:
 };
 
 Session::Session(AutomationObject& server, Prompter& prompter, WindowHost& windows, Waiter& waiter)
-    : m_server(std::make_unique<ObservedServer>(*this, server, m_observers)),
+    : m_clock([start = std::chrono::steady_clock::now()] {
+          return static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                            std::chrono::steady_clock::now() - start)
+                                            .count());
+      }),
+      m_server(std::make_unique<ObservedServer>(*this, server, m_observers)),
       m_prompter(std::make_unique<ObservedPrompter>(prompter, m_observers)),
       m_windows(windows),
       m_waiter(waiter)
@@ -180,6 +203,33 @@ void Session::waitTicks(std::int16_t& counter, int ticks)
     for (auto* o : m_observers)
         o->waitStarted(ticks);
     m_waiter.wait(counter, ticks);
+}
+
+void Session::beginAction(const UserAction& action)
+{
+    m_actions.push_back(action);
+    for (auto* o : m_observers)
+        o->actionStarted(action);
+}
+
+void Session::endAction()
+{
+    if (m_actions.empty())
+        return;
+    const UserAction action = std::move(m_actions.back());
+    m_actions.pop_back();
+    for (auto* o : m_observers)
+        o->actionEnded(action);
+}
+
+bool Session::runAction(const UserAction& action, const Handler& handler)
+{
+    beginAction(action);
+    struct End {
+        Session& s;
+        ~End() { s.endAction(); }
+    } end{*this};
+    return runHandler(*this, handler);
 }
 
 void Session::addObserver(SessionObserver* observer) { m_observers.push_back(observer); }

@@ -10,13 +10,15 @@
 
 #include "prompter.h"
 #include "session_observer.h"
+#include "button_spec.h"
 #include "window_host.h"
 
 #include "server/automation_object.h"
 
 #include <array>
-#include <memory>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -103,6 +105,20 @@ public:
     // A wait step of `ticks` ticks of the timer that counts `counter` down.
     void waitTicks(std::int16_t& counter, int ticks);
 
+    // The session's clock: milliseconds since the start of the run. The
+    // steady clock by default; a script run sets its virtual clock, so that
+    // the times it reports are the same on every run.
+    long long elapsedMs() const { return m_clock(); }
+    void setClock(std::function<long long()> clock) { m_clock = std::move(clock); }
+
+    // The technician's action that is running: calls made meanwhile carry
+    // its window and control. Observers see it start and end.
+    void beginAction(const UserAction& action);
+    void endAction();
+    const UserAction* currentAction() const { return m_actions.empty() ? nullptr : &m_actions.back(); }
+    // Runs `handler` through the handler runner as the doing of `action`.
+    bool runAction(const UserAction& action, const Handler& handler);
+
     void addObserver(SessionObserver* observer);
     void removeObserver(SessionObserver* observer);
     // For the shell: a window was shown or hidden.
@@ -113,6 +129,8 @@ private:
     class ObservedPrompter;
 
     std::vector<SessionObserver*> m_observers;
+    std::function<long long()> m_clock;
+    std::vector<UserAction> m_actions;
     std::unique_ptr<ObservedServer> m_server;
     std::unique_ptr<ObservedPrompter> m_prompter;
     WindowHost& m_windows;

@@ -19,6 +19,32 @@ struct CallEvent {
     std::string member;
     std::optional<Value> argument; // put: the value; get and call: the argument, if any
     std::optional<Value> result;   // get and call, when the call returned
+    // Where and when: the window and control whose action made the call
+    // (empty when none), the time since the start of the run and how long
+    // the call took, in milliseconds of the session's clock.
+    std::string window;
+    std::string control;
+    long long atMs = 0;
+    long long durationMs = 0;
+};
+
+// What the technician did: the input that ran a handler (or, for typing,
+// changed a text box). A script of these repeats the session.
+struct UserAction {
+    enum class Kind {
+        Press,       // a button of `window` named `control`
+        Click,       // selector button `number` clicked
+        Focus,       // selector button `number` got the focus
+        LostFocus,   // selector button `number` lost the focus
+        DoubleClick, // selector button `number` double-clicked
+        Type,        // `text` typed into the text box `control` of `window`
+        Tick,        // the timer `control` of `window` fired
+    };
+    Kind kind = Kind::Press;
+    std::string window;
+    std::string control;
+    int number = 0;   // the selector button; for Type, 1 when the text cannot be sent as bytes
+    std::string text;
 };
 
 // Where a long run (a multi-packet sequence, a 1K display test) stands.
@@ -50,6 +76,9 @@ public:
     virtual void windowShown(std::string_view /*window*/, bool /*shown*/) {}
     virtual void waitStarted(int /*ticks*/) {}
     virtual void progressed(const Progress&) {}
+    // An action starts and ends; the events between them are its doing.
+    virtual void actionStarted(const UserAction&) {}
+    virtual void actionEnded(const UserAction&) {}
 };
 
 } // namespace vantrel

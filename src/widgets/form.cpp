@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -109,7 +110,8 @@ void Form::addButtons(std::vector<ButtonSpec> specs)
         b->setEnabled(static_cast<bool>(spec.handler));
         if (spec.handler) {
             Handler handler = spec.handler;
-            connect(b, &QPushButton::clicked, this, [this, handler] { run(handler); });
+            UserAction press{UserAction::Kind::Press, objectName().toStdString(), spec.name, 0, {}};
+            connect(b, &QPushButton::clicked, this, [this, handler, press] { run(handler, press); });
         }
         m_buttons[spec.name] = b;
         m_controls.push_back(std::move(spec));
@@ -152,7 +154,11 @@ bool Form::fireTimer(const std::string& name)
     // that counts down the running handler's wait ticks on.
     if (m_session.callInProgress() || (m_session.handlerRunning() && !it->second.countsWaits))
         return true;
-    runHandler(m_session, it->second.handler);
+    if (it->second.countsWaits) { // part of the running handler's wait, not an action of its own
+        runHandler(m_session, it->second.handler);
+        return true;
+    }
+    m_session.runAction({UserAction::Kind::Tick, objectName().toStdString(), name, 0, {}}, it->second.handler);
     return true;
 }
 
@@ -165,6 +171,48 @@ void Form::run(const Handler& handler)
         return;
     }
     runHandler(m_session, handler);
+}
+
+void Form::run(const Handler& handler, const UserAction& action)
+{
+    if (m_session.callInProgress() || m_session.handlerRunning()) {
+        QApplication::beep();
+        return;
+    }
+    m_session.runAction(action, handler);
+}
+
+bool Form::typeInto(const std::string& name, const QString& text)
+{
+    auto* line = findChild<QLineEdit*>(QString::fromStdString(name));
+    if (!line || line->isReadOnly() || !line->isEnabled())
+        return false;
+    line->setText(text);
+    typed(name, text);
+    return true;
+}
+
+void Form::typed(const std::string& box, const QString& text)
+{
+    // Text that holds characters above 255 cannot be sent, nor written to a script.
+    const auto bytes = toBytes(text);
+    m_session.beginAction({UserAction::Kind::Type, objectName().toStdString(), box, bytes ? 0 : 1, bytes.value_or("")});
+    m_session.endAction();
+}
+
+// Typing into an editable text box is an action of its own, so that a saved
+// session types what the technician typed.
+void Form::watchTyping()
+{
+    if (m_watchingTyping)
+        return;
+    m_watchingTyping = true;
+    for (auto* line : findChildren<QLineEdit*>()) {
+        if (line->isReadOnly())
+            continue;
+        connect(line, &QLineEdit::textEdited, this,
+                [this, line](const QString& text) { typed(line->objectName().toStdString(), text); });
+    }
 }
 
 void Form::useClientArea(QWidget* above, QWidget* below, int belowHeight)
@@ -201,6 +249,7 @@ void Form::keyPressEvent(QKeyEvent* event)
 void Form::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    watchTyping();
     if (!m_reportedShown) {
         m_reportedShown = true;
         m_session.notifyWindow(objectName().toStdString(), true);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "session/button_spec.h"
+#include "session/session_observer.h"
 
 #include <QWidget>
 
@@ -50,8 +51,13 @@ public:
     // Runs one tick of the named timer now; false if there is no such timer.
     bool fireTimer(const std::string& name);
 
-    // Runs a handler of this window as a click would.
+    // Runs a handler of this window as a click would; with `action`, as the
+    // doing of that action (the journal and the session recorder see it).
     void run(const Handler& handler);
+    void run(const Handler& handler, const UserAction& action);
+    // Replaces the text of the editable text box `name` as typing does; false
+    // if the window has no such box or it takes no typing.
+    bool typeInto(const std::string& name, const QString& text);
 
     // The widget the controls of the control tables are placed on: the form
     // itself, or a client area below a menu bar.
@@ -71,6 +77,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void watchTyping();
+    void typed(const std::string& box, const QString& text);
+
     Session& m_session;
     std::vector<ButtonSpec> m_controls;
     std::map<std::string, QPushButton*> m_buttons;
@@ -81,6 +90,7 @@ private:
     };
     std::map<std::string, Timer> m_timers;
     bool m_reportedShown = false;
+    bool m_watchingTyping = false;
     QWidget* m_client = this;
 };
 

@@ -1,0 +1,58 @@
+// The call journal as a table for a view: one row per call, its cells made
+// when the view asks for them (no widget per row), rows added and dropped
+// as the journal tells. The filter keeps rows of one member, or rows whose
+// text holds a given text.
+#pragma once
+
+#include "call_journal.h"
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QSortFilterProxyModel>
+
+namespace vantrel::journal {
+
+class JournalModel : public QAbstractTableModel, public CallJournal::Listener {
+public:
+    enum Column { Number, Time, Window, Control, Access, Member, Sent, Result, Duration, ColumnCount };
+
+    explicit JournalModel(CallJournal& journal, QObject* parent = nullptr);
+    ~JournalModel() override;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    const JournalEntry& entry(int row) const { return m_journal.at(static_cast<std::size_t>(row)); }
+    CallJournal& journal() { return m_journal; }
+
+    // The cell's text: what went out or came back in display form, cut to kCellLength characters.
+    static QString cellText(const JournalEntry& entry, int column);
+    static constexpr int kCellLength = 200;
+
+    void rowsAdded(std::size_t first, std::size_t count) override;
+    void rowsDropped(std::size_t count) override;
+    void rowChanged(std::size_t row) override;
+    void cleared() override;
+
+private:
+    CallJournal& m_journal;
+};
+
+class JournalFilter : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+    // An empty member or text filters nothing.
+    void setMember(const QString& member);
+    void setText(const QString& text);
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+
+private:
+    QString m_member;
+    std::string m_text; // as bytes, matched against the bytes sent and returned
+};
+
+} // namespace vantrel::journal

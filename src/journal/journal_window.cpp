@@ -1,0 +1,143 @@
+#include "journal_window.h"
+
+#include "journal_model.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace vantrel::journal {
+
+JournalWindow::JournalWindow(CallJournal& journal, std::function<void(const JournalEntry&)> inspect, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_journal(journal), m_inspect(std::move(inspect))
+{
+    setObjectName("CallJournal");
+    setWindowTitle(QStringLiteral("Call Journal"));
+    resize(900, 500);
+
+    m_model = new JournalModel(journal, this);
+    m_filter = new JournalFilter(this);
+    m_filter->setSourceModel(m_model);
+
+    m_members = new QComboBox;
+    m_members->setObjectName("memberFilter");
+    m_members->addItem(QStringLiteral("All members"));
+    m_members->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_text = new QLineEdit;
+    m_text->setObjectName("textFilter");
+    m_text->setPlaceholderText(QStringLiteral("Filter by text"));
+    m_text->setClearButtonEnabled(true);
+    auto* clear = new QPushButton(QStringLiteral("Clear"));
+    clear->setObjectName("clearJournal");
+    clear->setToolTip(QStringLiteral("Forget every call journalled so far"));
+    m_count = new QLabel;
+    m_count->setObjectName("journalCount");
+
+    m_view = new QTableView;
+    m_view->setObjectName("journalView");
+    m_view->setModel(m_filter);
+    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_view->setWordWrap(false);
+    m_view->setAlternatingRowColors(true);
+    m_view->verticalHeader()->hide();
+    // Fixed row heights and column widths: a view of 100,000 rows measures nothing per row.
+    m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
+    QHeaderView* columns = m_view->horizontalHeader();
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    const int digit = m_view->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    const int widths[] = {7, 10, 14, 16, 5, 22, 36, 36, 8};
+    for (int c = 0; c < JournalModel::ColumnCount; ++c)
+        columns->resizeSection(c, widths[c] * digit + 12);
+    columns->setStretchLastSection(true);
+
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(m_members);
+    bar->addWidget(m_text, 1);
+    bar->addWidget(clear);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(bar);
+    layout->addWidget(m_view, 1);
+    layout->addWidget(m_count);
+
+    m_textDelay.setSingleShot(true);
+    m_textDelay.setInterval(200);
+    connect(&m_textDelay, &QTimer::timeout, this, [this] { m_filter->setText(m_text->text()); });
+    connect(m_text, &QLineEdit::textChanged, this, [this] { m_textDelay.start(); });
+    connect(m_members, &QComboBox::currentIndexChanged, this,
+            [this](int i) { m_filter->setMember(i <= 0 ? QString() : m_members->itemText(i)); });
+    connect(clear, &QPushButton::clicked, this, [this] {
+        m_journal.clear();
+        refreshMembers();
+        refreshCount();
+    });
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& current) {
+        if (!current.isValid() || !m_inspect)
+            return;
+        m_inspect(m_model->entry(m_filter->mapToSource(current).row()));
+    });
+    connect(m_view->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this](int value) { m_follow = value == m_view->verticalScrollBar()->maximum(); });
+    // Counts and the member list follow the journal once per turn of the event loop at most.
+    m_countDelay.setSingleShot(true);
+    m_countDelay.setInterval(100);
+    connect(&m_countDelay, &QTimer::timeout, this, [this] {
+        refreshMembers();
+        refreshCount();
+        if (m_follow)
+            m_view->scrollToBottom();
+    });
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, [this] {
+        if (isVisible() && !m_countDelay.isActive())
+            m_countDelay.start();
+    });
+    refreshCount();
+}
+
+JournalWindow::~JournalWindow() = default;
+
+void JournalWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    refreshMembers();
+    refreshCount();
+    if (m_follow)
+        m_view->scrollToBottom();
+}
+
+void JournalWindow::refreshMembers()
+{
+    const auto& members = m_journal.members();
+    if (static_cast<std::size_t>(m_members->count() - 1) == members.size())
+        return;
+    const QString chosen = m_members->currentIndex() > 0 ? m_members->currentText() : QString();
+    const QSignalBlocker quiet(m_members);
+    m_members->clear();
+    m_members->addItem(QStringLiteral("All members"));
+    for (const auto& m : members)
+        m_members->addItem(QString::fromStdString(m));
+    m_members->setCurrentIndex(std::max(0, m_members->findText(chosen)));
+    if (!chosen.isEmpty() && m_members->currentIndex() == 0)
+        m_filter->setMember({});
+}
+
+void JournalWindow::refreshCount()
+{
+    QString text = QStringLiteral("%1 calls").arg(m_journal.size());
+    if (m_journal.dropped() > 0)
+        text += QStringLiteral(" (the oldest %1 dropped: the journal keeps the newest %2)")
+                    .arg(m_journal.dropped())
+                    .arg(CallJournal::kCallLimit);
+    if (m_filter->rowCount() != m_model->rowCount())
+        text += QStringLiteral(", %1 shown").arg(m_filter->rowCount());
+    m_count->setText(text);
+}
+
+} // namespace vantrel::journal

@@ -1,0 +1,268 @@
+#include "session_recorder.h"
+
+#include "card_mask.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace vantrel::journal {
+
+namespace {
+constexpr const char* kMainWindow = "VantrelTest";
+
+std::string target(const UserAction& a)
+{
+    // A bare name means the window in front; the main window is in front whenever it can be pressed.
+    return a.window == kMainWindow ? a.control : a.window + "." + a.control;
+}
+} // namespace
+
+std::string scriptText(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        switch (c) {
+        case '\r': out += "\\r"; continue;
+        case '\n': out += "\\n"; continue;
+        case '\t': out += "\\t"; continue;
+        case '\0': out += "\\0"; continue;
+        case '\\': out += "\\\\"; continue;
+        default: break;
+        }
+        // A blank that ends the text would be lost to an editor that trims lines.
+        if (c < 0x20 || c > 0x7E || (c == ' ' && i + 1 == bytes.size())) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+            continue;
+        }
+        out += static_cast<char>(c);
+    }
+    return out;
+}
+
+void SessionRecorder::addLine(std::string text) { m_lines.push_back({std::move(text), std::nullopt}); }
+
+void SessionRecorder::noteTyped(std::string_view text)
+{
+    if (!m_typedCard && holdsCardData(text))
+        m_typedCard = true;
+}
+
+void SessionRecorder::actionStarted(const UserAction& a)
+{
+    if (m_depth++ > 0) {
+        // Typing while a handler waits lands after the running action.
+        if (a.kind == UserAction::Kind::Type)
+            m_deferredTyping.push_back(a);
+        return;
+    }
+    using K = UserAction::Kind;
+    if (!(a.kind == K::Tick && m_ticks && m_tickTimer == a.window + "." + a.control))
+        closeTicks();
+    if (m_typing && !(a.kind == K::Type && m_typing->first == target(a))) {
+        flushPending();
+    }
+    if (m_pendingFocus && !(a.kind == K::Click && a.number == m_pendingFocus))
+        flushPending();
+    if (m_pendingLost) {
+        // The replay moves the focus off the selector itself when another
+        // selector button takes it or a main window button is pressed.
+        const bool derived = (a.kind == K::Focus && a.number != m_pendingLost) ||
+                             (a.kind == K::Press && a.window == kMainWindow);
+        if (!derived)
+            addLine("unfocus");
+        m_pendingLost = 0;
+    }
+    if (a.kind != K::Click || a.number != m_pendingFocus)
+        m_current = Group{};
+}
+
+void SessionRecorder::actionEnded(const UserAction& a)
+{
+    if (--m_depth > 0)
+        return;
+    using K = UserAction::Kind;
+    switch (a.kind) {
+    case K::Focus:
+        m_pendingFocus = a.number;
+        m_current.action = {{"focus " + std::to_string(a.number), std::nullopt}};
+        return; // written once it is known whether a click follows (then it is a "select")
+    case K::LostFocus:
+        m_pendingLost = a.number;
+        m_current = Group{};
+        return;
+    case K::Click:
+        m_pendingFocus = 0;
+        m_current.action = {{"select " + std::to_string(a.number), std::nullopt}};
+        break;
+    case K::DoubleClick: m_current.action = {{"doubleclick " + std::to_string(a.number), std::nullopt}}; break;
+    case K::Press: m_current.action = {{"press " + target(a), std::nullopt}}; break;
+    case K::Type:
+        m_typing = {target(a), a.text};
+        m_typingUnsendable = a.number != 0;
+        noteTyped(a.text);
+        return;
+    case K::Tick:
+        if (!m_ticks) {
+            m_ticks = Group{};
+            m_tickTimer = a.window + "." + a.control; // a bare timer name would tick the window in front
+            m_tickCount = 0;
+        }
+        ++m_tickCount;
+        for (auto& line : m_current.before)
+            m_ticks->before.push_back(std::move(line));
+        for (std::size_t b = 0; b < m_current.boxes.size(); ++b)
+            if (m_current.boxes[b])
+                m_ticks->boxes[b] = std::move(m_current.boxes[b]);
+        m_current = Group{};
+        return;
+    }
+    writeGroup(m_current);
+    m_current = Group{};
+    for (const auto& typing : m_deferredTyping) {
+        m_typing = {target(typing), typing.text};
+        m_typingUnsendable = typing.number != 0;
+        noteTyped(typing.text);
+    }
+    m_deferredTyping.clear();
+}
+
+void SessionRecorder::closeTicks()
+{
+    if (!m_ticks)
+        return;
+    Group ticks = std::move(*m_ticks);
+    m_ticks.reset();
+    ticks.action = {{"tick " + m_tickTimer + (m_tickCount > 1 ? " " + std::to_string(m_tickCount) : ""), std::nullopt}};
+    writeGroup(ticks);
+}
+
+// Writes what waits for the next action to decide: typing, and a focus that no click followed.
+void SessionRecorder::flushPending()
+{
+    if (m_typing) {
+        if (m_typingUnsendable)
+            addLine("# typed into " + m_typing->first + ": text with characters above 255, which cannot be sent");
+        else
+            addLine("type " + m_typing->first + " " + scriptText(m_typing->second));
+        m_typing.reset();
+    }
+    if (m_pendingFocus) {
+        m_pendingFocus = 0;
+        writeGroup(m_current);
+        m_current = Group{};
+    }
+}
+
+SessionRecorder::Line SessionRecorder::expectLine(Box box, const std::string& text)
+{
+    const std::string masked = maskCardData(text);
+    const std::string name = boxName(box);
+    auto tail = [](std::string_view t) { return t.size() > kContainsLength ? t.substr(t.size() - kContainsLength) : t; };
+    auto plain = [&](std::string_view t) {
+        if (t.size() <= kExpectLimit)
+            return "expect " + name + " is " + scriptText(t);
+        return "expect " + name + " contains " + scriptText(tail(t));
+    };
+    if (masked == text)
+        return {plain(text), std::nullopt};
+    // Card data in the box: checked up to where it begins.
+    const auto differ = std::mismatch(text.begin(), text.end(), masked.begin(), masked.end());
+    const std::string_view before(text.data(), static_cast<std::size_t>(differ.first - text.begin()));
+    Line line{"# " + name + " holds card data from here on: checked up to it", plain(text)};
+    if (!before.empty())
+        line.text = "expect " + name + " contains " + scriptText(tail(before));
+    return line;
+}
+
+void SessionRecorder::writeGroup(Group& group)
+{
+    for (auto& line : group.before)
+        m_lines.push_back(std::move(line));
+    for (auto& line : group.action)
+        m_lines.push_back(std::move(line));
+    if (!group.stopped.empty())
+        addLine("# " + group.stopped + " (by the technician); the script runs it to its end");
+    for (std::size_t b = 0; b < group.boxes.size(); ++b)
+        if (group.boxes[b])
+            m_lines.push_back(expectLine(static_cast<Box>(b), *group.boxes[b]));
+}
+
+void SessionRecorder::inputAnswered(std::string_view, std::string_view, std::string_view answer)
+{
+    if (m_depth == 0)
+        return;
+    noteTyped(answer);
+    // Cancel and an empty entry are the same to a handler.
+    m_current.before.push_back({answer.empty() ? "answer" : "answer " + scriptText(answer), std::nullopt});
+}
+
+void SessionRecorder::questionAnswered(std::string_view, std::string_view, bool yes)
+{
+    if (m_depth > 0)
+        m_current.before.push_back({yes ? "reply yes" : "reply no", std::nullopt});
+}
+
+void SessionRecorder::callFailed(std::string_view, int number, std::string_view)
+{
+    if (m_depth > 0)
+        m_current.before.push_back({"expect error " + std::to_string(number), std::nullopt});
+}
+
+void SessionRecorder::errorRaised(int number, std::string_view description) { callFailed({}, number, description); }
+
+void SessionRecorder::boxChanged(Box box, std::string_view text)
+{
+    if (m_depth > 0)
+        m_current.boxes[static_cast<std::size_t>(box)] = std::string(text);
+}
+
+void SessionRecorder::boxAppended(Box box, std::string_view appended, std::string_view whole)
+{
+    if (m_depth == 0)
+        return;
+    // A box that grows by many appends in one action is copied once per
+    // append at most of what was added.
+    auto& kept = m_current.boxes[static_cast<std::size_t>(box)];
+    if (kept && kept->size() + appended.size() == whole.size())
+        kept->append(appended);
+    else
+        kept = std::string(whole);
+}
+
+void SessionRecorder::progressed(const Progress& progress)
+{
+    if (m_depth > 0 && !progress.running && progress.outcome != "done")
+        m_current.stopped = progress.run + " stopped: " + progress.outcome;
+}
+
+std::string SessionRecorder::script(const std::string& header, bool masked) const
+{
+    SessionRecorder rest = *this;
+    rest.closeTicks();
+    rest.flushPending();
+    if (rest.m_pendingLost)
+        rest.addLine("unfocus");
+    std::string out;
+    std::size_t start = 0;
+    while (start < header.size()) {
+        auto end = header.find('\n', start);
+        if (end == std::string::npos)
+            end = header.size();
+        out += "# " + header.substr(start, end - start) + "\n";
+        start = end + 1;
+    }
+    for (const auto& line : rest.m_lines)
+        out += (!masked && line.unmasked ? *line.unmasked : line.text) + "\n";
+    return out;
+}
+
+void SessionRecorder::clear()
+{
+    *this = SessionRecorder();
+}
+
+} // namespace vantrel::journal

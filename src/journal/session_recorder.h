@@ -1,0 +1,90 @@
+// Records a session as a session script that repeats it: selections, focus
+// and double clicks, presses, the answers, cancels and replies each press
+// was given (queued before it, as a script does), typing in text boxes,
+// timer ticks (one line per run of ticks), the errors that came (as
+// "expect error"), and an "expect" of each box the action changed. Run
+// against the same server state, the script makes the same calls.
+//
+// What the server returned is masked in the expectations (a box that holds
+// card data is checked up to where the card data begins); what the
+// technician typed stays as typed, since the script must send it again.
+#pragma once
+
+#include "session/session_observer.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantrel::journal {
+
+// TEXT of a script line for the bytes: escapes for control bytes, the
+// backslash, bytes above 126 and a blank at the end, so that the line reads
+// back as the same bytes whatever an editor does to it.
+std::string scriptText(std::string_view bytes);
+
+class SessionRecorder : public SessionObserver {
+public:
+    // The longest box text an "expect BOX is" is written for; a longer one
+    // is checked by "contains" with its last kContainsLength bytes.
+    static constexpr std::size_t kExpectLimit = 4096;
+    static constexpr std::size_t kContainsLength = 512;
+
+    SessionRecorder() = default;
+
+    void actionStarted(const UserAction& action) override;
+    void actionEnded(const UserAction& action) override;
+    void inputAnswered(std::string_view title, std::string_view prompt, std::string_view answer) override;
+    void questionAnswered(std::string_view title, std::string_view text, bool yes) override;
+    void callFailed(std::string_view member, int number, std::string_view description) override;
+    void errorRaised(int number, std::string_view description) override;
+    void boxChanged(Box box, std::string_view text) override;
+    void boxAppended(Box box, std::string_view appended, std::string_view whole) override;
+    void progressed(const Progress& progress) override;
+
+    // The script so far, ready to save, after the `header` lines written as
+    // comments; expectations unmasked too when `masked` is false.
+    std::string script(const std::string& header = {}, bool masked = true) const;
+    // True when an answer or typed text holds digits that look like a card number.
+    bool typedCardNumber() const { return m_typedCard; }
+    void clear();
+
+private:
+    struct Line {
+        std::string text;           // the line as written
+        std::optional<std::string> unmasked; // the same line without masking, where it differs
+    };
+    struct Group {
+        std::vector<Line> before;   // answers, replies and expected errors, queued before the action
+        std::vector<Line> action;   // the action's own line(s)
+        std::array<std::optional<std::string>, 4> boxes; // each box's text after the action, if it changed
+        std::string stopped;        // where a run was stopped by the user
+    };
+
+    void flushPending();
+    void closeTicks();
+    void writeGroup(Group& group);
+    void addLine(std::string text);
+    void noteTyped(std::string_view text);
+    static Line expectLine(Box box, const std::string& text);
+
+    std::vector<Line> m_lines;
+    int m_depth = 0;
+    Group m_current;
+    // The focus, as a replay will have it: a focus that came without a click
+    // yet, and a focus lost without a reason the replay sees.
+    int m_pendingFocus = 0;
+    int m_pendingLost = 0;
+    // A run of ticks of one timer, written as one line when something else comes.
+    std::optional<Group> m_ticks;
+    std::string m_tickTimer;
+    long m_tickCount = 0;
+    // Typing, written when something else comes: the box's last text is what counts.
+    std::optional<std::pair<std::string, std::string>> m_typing; // target, text
+    bool m_typingUnsendable = false;
+    std::vector<UserAction> m_deferredTyping; // typing during a running action
+    bool m_typedCard = false;
+};
+
+} // namespace vantrel::journal
