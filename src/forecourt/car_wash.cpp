@@ -6,19 +6,10 @@
 #include "server/records.h"
 
 #include <algorithm>
-#include <array>
 
 namespace vantrel::forecourt {
 
 namespace {
-
-using devicetext::addLine;
-using devicetext::allDigits;
-
-constexpr std::array<const char*, 10> kRequestWords = {
-    "RequestCarWashCode", "CancelCarWashCode", "CarWashCodeStatus", "ReturnCardData", "ReturnKeyData",
-    "ReturnPriceData",    "ReturnReportData",  "ReturnRFIDData",    "ReturnTransactionData", "SetPriceData",
-};
 
 // The controller's own table until a price table is set.
 CarWash::PriceTable factoryPrices()
@@ -133,9 +124,47 @@ std::vector<CarWash::PricedItem> readPricedItems(LineCursor& lines, const char* 
     return items;
 }
 
+// The answer of one key=value line.
+std::string oneLine(std::string_view key, std::string_view value)
+{
+    std::string data;
+    addLine(data, key, value);
+    return data;
+}
+
 } // namespace
 
 CarWash::CarWash(const Clock& clock) : m_clock(clock), m_prices(factoryPrices()) {}
+
+// One row per request word (as the controller spells it; requests compare
+// it without case) and what the request does; it returns the data the next
+// CarWashDataRead gives.
+struct CarWash::RequestRow {
+    const char* word;
+    std::string (*carryOut)(CarWash& wash, const ParsedRecord& record);
+};
+
+const CarWash::RequestRow* CarWash::findRequest(std::string_view given)
+{
+    using W = CarWash;
+    using R = const ParsedRecord&;
+    static const RequestRow rows[] = {
+        {"RequestCarWashCode", [](W& w, R r) { return w.requestCode(r); }},
+        {"CancelCarWashCode", [](W& w, R r) { return w.codeRequest(true, r); }},
+        {"CarWashCodeStatus", [](W& w, R r) { return w.codeRequest(false, r); }},
+        {"ReturnCardData", [](W& w, R) { return oneLine("CardData", w.m_bay.card); }},
+        {"ReturnKeyData", [](W& w, R) { return oneLine("KeyData", w.m_bay.keys); }},
+        {"ReturnPriceData", [](W& w, R) { return w.priceData(); }},
+        {"ReturnReportData", [](W& w, R) { return w.reportData(); }},
+        {"ReturnRFIDData", [](W& w, R) { return oneLine("RFIDData", w.m_bay.rfid); }},
+        {"ReturnTransactionData", [](W& w, R) { return w.transactionData(); }},
+        {"SetPriceData", [](W& w, R r) { return w.setPrices(r); }},
+    };
+    for (const auto& row : rows)
+        if (equalsIgnoreCase(row.word, given))
+            return &row;
+    return nullptr;
+}
 
 void CarWash::request(const std::string& record)
 {
@@ -147,42 +176,17 @@ void CarWash::request(const std::string& record)
             invalid("the record must begin with a request word");
         const std::string given = trim(parsed.firstLine());
         m_last.word = given;
-        const auto word = std::find_if(kRequestWords.begin(), kRequestWords.end(),
-                                       [&given](const char* w) { return equalsIgnoreCase(w, given); });
-        if (word == kRequestWords.end())
+        const RequestRow* row = findRequest(given);
+        if (!row)
             invalid("unknown request \"" + given + "\"");
-        m_last.word = *word;
-        m_data = dispatch(m_last.word, parsed);
+        m_last.word = row->word;
+        m_data = row->carryOut(*this, parsed);
     } catch (const AutomationError& error) {
         m_last.failed = true;
         m_last.error = error.number();
         m_data.clear();
         throw;
     }
-}
-
-std::string CarWash::dispatch(const std::string& word, const ParsedRecord& record)
-{
-    std::string data;
-    if (word == "RequestCarWashCode")
-        return requestCode(record);
-    if (word == "CancelCarWashCode" || word == "CarWashCodeStatus")
-        return codeRequest(word, record);
-    if (word == "SetPriceData")
-        return setPrices(record);
-    if (word == "ReturnCardData")
-        addLine(data, "CardData", m_bay.card);
-    else if (word == "ReturnKeyData")
-        addLine(data, "KeyData", m_bay.keys);
-    else if (word == "ReturnRFIDData")
-        addLine(data, "RFIDData", m_bay.rfid);
-    else if (word == "ReturnPriceData")
-        data = priceData();
-    else if (word == "ReturnReportData")
-        data = reportData();
-    else if (word == "ReturnTransactionData")
-        data = transactionData();
-    return data;
 }
 
 std::string CarWash::requestCode(const ParsedRecord& record)
@@ -242,10 +246,10 @@ CarWash::Code& CarWash::findCode(const ParsedRecord& record)
     return *it;
 }
 
-std::string CarWash::codeRequest(const std::string& word, const ParsedRecord& record)
+std::string CarWash::codeRequest(bool cancel, const ParsedRecord& record)
 {
     Code& code = findCode(record);
-    if (word == "CancelCarWashCode") {
+    if (cancel) {
         if (code.state == CodeState::Used)
             throw AutomationError(ErrorCode::CarWashCodeUsed, "\"" + code.code + "\"");
         code.state = CodeState::Cancelled;

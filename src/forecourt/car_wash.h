@@ -90,9 +90,11 @@ private:
         int error = 0;
     };
 
-    std::string dispatch(const std::string& word, const ParsedRecord& record);
+    struct RequestRow;
+    static const RequestRow* findRequest(std::string_view word);
     std::string requestCode(const ParsedRecord& record);
-    std::string codeRequest(const std::string& word, const ParsedRecord& record);
+    // The state of the code the record names; with cancel, the code is cancelled first.
+    std::string codeRequest(bool cancel, const ParsedRecord& record);
     std::string setPrices(const ParsedRecord& record);
     std::string priceData() const;
     std::string reportData() const;

@@ -1,13 +1,15 @@
 #include "fueling_positions.h"
 
+#include "price_record.h"
+#include "text_helpers.h"
+
 #include "server/automation_error.h"
 #include "server/conversions.h"
+#include "server/records.h"
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cmath>
-#include <set>
 
 namespace vantrel::forecourt {
 
@@ -25,49 +27,14 @@ const char* saleStateName(SaleState state)
 
 namespace {
 
-std::string positionName(int position)
-{
-    return std::string(position < 10 ? "0" : "") + std::to_string(position);
-}
-
 double hundredthsToMoney(double hundredths) { return hundredths / 100.0; }
 double roundToHundredths(double money) { return std::round(money * 100.0) / 100.0; }
-
-bool allDigits(std::string_view text)
-{
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// A plain decimal number: optional "-" (when allowed), digits, one point.
-std::optional<double> parseDecimal(std::string_view raw, bool allowSign)
-{
-    const std::string text = trim(raw);
-    std::string_view s = text;
-    bool negative = false;
-    if (allowSign && !s.empty() && s.front() == '-') {
-        negative = true;
-        s.remove_prefix(1);
-    }
-    const auto point = s.find('.');
-    const std::string_view whole = s.substr(0, point);
-    const std::string_view fraction = point == std::string_view::npos ? std::string_view() : s.substr(point + 1);
-    if ((whole.empty() && fraction.empty()) || (!whole.empty() && !allDigits(whole)) ||
-        (!fraction.empty() && !allDigits(fraction)))
-        return std::nullopt;
-    if (fraction.empty() && point != std::string_view::npos)
-        s.remove_suffix(1); // "5." is 5
-    double value = 0;
-    const auto res = std::from_chars(s.data(), s.data() + s.size(), value, std::chars_format::fixed);
-    if (res.ec != std::errc() || res.ptr != s.data() + s.size())
-        return std::nullopt;
-    return negative ? -value : value;
-}
 
 [[noreturn]] void invalid(const std::string& detail) { throw AutomationError(ErrorCode::InvalidValue, detail); }
 
 [[noreturn]] void conflict(ErrorCode code, int position, const std::string& detail)
 {
-    throw AutomationError(code, "position " + positionName(position) + " " + detail);
+    throw AutomationError(code, "position " + rec::positionText(position) + " " + detail);
 }
 
 // The hose a sale may use: empty or "0" any hose, "1".."8" one hose,
@@ -90,21 +57,6 @@ int hoseFromRecord(const std::string& hose)
         invalid("the hose set \"" + h + "\" locks no hose");
     }
     invalid("Hose must be 0 to 8, or M and eight digits 0 or 1, not \"" + h + "\"");
-}
-
-void refuseUnknownLines(const ParsedRecord& record, std::initializer_list<std::string_view> keys, const char* what)
-{
-    for (const auto& line : record.lines) {
-        if (!line.hasKey) {
-            if (!trim(line.value).empty())
-                throw AutomationError(ErrorCode::MalformedRecord,
-                                      std::string("the ") + what + " record has a line without a key: \"" + line.value + "\"");
-            continue;
-        }
-        if (std::none_of(keys.begin(), keys.end(), [&](std::string_view k) { return equalsIgnoreCase(k, line.key); }))
-            throw AutomationError(ErrorCode::MalformedRecord,
-                                  std::string("the ") + what + " record has an unknown line \"" + line.key + "=\"");
-    }
 }
 
 } // namespace
@@ -280,102 +232,38 @@ void FuelingPositions::payOut(int position)
 
 void FuelingPositions::setPrices(const ParsedRecord& record)
 {
-    // No lines at all: what the utility sends for no hoses. It names no
-    // position and changes nothing.
-    if (record.lines.empty())
+    const auto priced = readPriceRecord(record);
+    if (!priced)
         return;
-    refuseUnknownLines(record, {"FuelingPosition", "SlowdownPoint", "Hose", "Tier1", "Tier2", "Blend"}, "price");
-    record.refuseRepeatedKeys({"Hose", "Tier1", "Tier2", "Blend"});
-    const int position = parsePosition(record.require("FuelingPosition"));
-    Position& pos = at(position);
-
-    // Read the whole record first, so that a refused record changes nothing.
-    double slowdown = pos.slowdownPoint;
-    std::array<HosePrice, kHoses + 1> prices = pos.prices;
-    std::set<int> seen;
-    int hose = 0;  // hose of the open group, 0 when none
-    int stage = 0; // lines of the open group read so far: 1 Hose, 2 Tier1, 3 Tier2, 4 Blend
-    auto closeGroup = [&] {
-        if (hose != 0 && stage < 3)
-            throw AutomationError(ErrorCode::HoseGroupIncomplete,
-                                  "Hose=" + std::to_string(hose) + " has no " + (stage == 1 ? "Tier1" : "Tier2") + " line");
-    };
-    auto tier = [&](const std::string& key, const std::string& value) {
-        const auto v = parseDecimal(value, false);
-        if (!v || *v <= 0)
-            invalid(key + " of hose " + std::to_string(hose) + " must be a price above 0 (1.999, or 1999 in thousandths), not \"" +
-                    trim(value) + "\"");
-        const double perLitre = value.find('.') == std::string::npos ? *v / 1000.0 : *v;
-        if (perLitre > kHighestPrice)
-            invalid(key + " of hose " + std::to_string(hose) + " is above the highest price a sale can be counted at");
-        return perLitre;
-    };
-
-    for (const auto& line : record.lines) {
-        if (!line.hasKey || equalsIgnoreCase(line.key, "FuelingPosition"))
-            continue;
-        const std::string value = trim(line.value);
-        if (equalsIgnoreCase(line.key, "SlowdownPoint")) {
-            const auto v = parseDecimal(value, true);
-            if (!v || *v < 0)
-                invalid("SlowdownPoint must be a number of hundredths, 0 or above, not \"" + value + "\"");
-            slowdown = *v;
-        } else if (equalsIgnoreCase(line.key, "Hose")) {
-            closeGroup();
-            if (!allDigits(value) || value.size() > 2 || std::stoi(value) < 1 || std::stoi(value) > kHoses)
-                invalid("Hose in a price record must be 1 to 8, not \"" + value + "\"");
-            hose = std::stoi(value);
-            if (!seen.insert(hose).second)
-                invalid("hose " + std::to_string(hose) + " is priced twice in one record");
-            prices[static_cast<std::size_t>(hose)].blend.reset();
-            stage = 1;
-        } else if (hose == 0) {
-            throw AutomationError(ErrorCode::MalformedRecord, "\"" + line.key + "=\" comes before any \"Hose=\" line");
-        } else if (equalsIgnoreCase(line.key, "Tier1") && stage == 1) {
-            prices[static_cast<std::size_t>(hose)].tier1 = tier("Tier1", value);
-            stage = 2;
-        } else if (equalsIgnoreCase(line.key, "Tier2") && stage == 2) {
-            prices[static_cast<std::size_t>(hose)].tier2 = tier("Tier2", value);
-            stage = 3;
-        } else if (equalsIgnoreCase(line.key, "Blend") && stage == 3) {
-            if (value.size() != 3 || !allDigits(value) || std::stoi(value) > 100)
-                invalid("Blend of hose " + std::to_string(hose) + " must be three digits 000 to 100, not \"" + value + "\"");
-            prices[static_cast<std::size_t>(hose)].blend = std::stoi(value);
-            stage = 4;
-        } else {
-            throw AutomationError(ErrorCode::HoseGroupIncomplete,
-                                  "the group of Hose=" + std::to_string(hose) + " must run Hose, Tier1, Tier2 and an optional "
-                                  "Blend; \"" + line.key + "=\" is out of place");
-        }
-    }
-    closeGroup();
-    pos.slowdownPoint = slowdown;
-    pos.prices = prices;
+    Position& pos = at(priced->position);
+    if (priced->slowdownPoint)
+        pos.slowdownPoint = *priced->slowdownPoint;
+    for (const auto& h : priced->hoses)
+        pos.prices[static_cast<std::size_t>(h.hose)] = HosePrice{h.tier1, h.tier2, h.blend};
 }
 
 std::string FuelingPositions::positionInformation(int position) const
 {
     const Position& pos = at(position);
     std::string text = "FuelingPosition=" + std::to_string(position);
-    auto line = [&text](const std::string& key, const std::string& value) { text += "\r\n" + key + "=" + value; };
     if (!pos.sale) {
-        line("State", "Idle");
+        addLine(text, "State", "Idle");
         if (pos.lastSale) {
-            line("LastSaleVolume", fixedNumber(pos.lastSale->litres, 3));
-            line("LastSaleAmount", fixedNumber(pos.lastSale->amount, 2));
+            addLine(text, "LastSaleVolume", fixedNumber(pos.lastSale->litres, 3));
+            addLine(text, "LastSaleAmount", fixedNumber(pos.lastSale->amount, 2));
         }
         return text;
     }
     const Sale& sale = *pos.sale;
     const Progress p = progressOf(sale);
-    line("State", saleStateName(p.state));
-    line("Hose", sale.hose.empty() ? "any" : sale.hose);
-    line("HoseInUse", std::to_string(sale.hoseInUse));
-    line("MOP", std::string(1, sale.mop));
-    line("Limit", sale.limitHundredths >= kNoLimit ? "fill-up" : fixedNumber(hundredthsToMoney(static_cast<double>(sale.limitHundredths)), 2));
-    line("UnitPrice", fixedNumber(sale.unitPrice, 3));
-    line("Volume", fixedNumber(p.litres, 3));
-    line("Amount", fixedNumber(p.amount, 2));
+    addLine(text, "State", saleStateName(p.state));
+    addLine(text, "Hose", sale.hose.empty() ? "any" : sale.hose);
+    addLine(text, "HoseInUse", std::to_string(sale.hoseInUse));
+    addLine(text, "MOP", std::string(1, sale.mop));
+    addLine(text, "Limit", sale.limitHundredths >= kNoLimit ? "fill-up" : fixedNumber(hundredthsToMoney(static_cast<double>(sale.limitHundredths)), 2));
+    addLine(text, "UnitPrice", fixedNumber(sale.unitPrice, 3));
+    addLine(text, "Volume", fixedNumber(p.litres, 3));
+    addLine(text, "Amount", fixedNumber(p.amount, 2));
     return text;
 }
 
@@ -383,22 +271,21 @@ std::string FuelingPositions::dispenserInformation(int position) const
 {
     const Position& pos = at(position);
     std::string text = "Dispenser=" + std::to_string(position);
-    auto line = [&text](const std::string& key, const std::string& value) { text += "\r\n" + key + "=" + value; };
-    line("State", saleStateName(progress(position).state));
-    line("SlowdownPoint", plainNumber(pos.slowdownPoint));
+    addLine(text, "State", saleStateName(progress(position).state));
+    addLine(text, "SlowdownPoint", plainNumber(pos.slowdownPoint));
     for (int k = 1; k <= kHoses; ++k) {
         const HosePrice& price = pos.prices[static_cast<std::size_t>(k)];
         const std::string hose = "Hose" + std::to_string(k);
-        line(hose + "Tier1", fixedNumber(price.tier1, 3));
-        line(hose + "Tier2", fixedNumber(price.tier2, 3));
+        addLine(text, hose + "Tier1", fixedNumber(price.tier1, 3));
+        addLine(text, hose + "Tier2", fixedNumber(price.tier2, 3));
         if (price.blend) {
             const std::string blend = std::to_string(*price.blend);
-            line(hose + "Blend", std::string(3 - blend.size(), '0') + blend);
+            addLine(text, hose + "Blend", std::string(3 - blend.size(), '0') + blend);
         }
     }
-    line("SalesPaid", std::to_string(pos.salesPaid));
-    line("TotalVolume", fixedNumber(pos.paidLitres, 3));
-    line("TotalAmount", fixedNumber(pos.paidAmount, 2));
+    addLine(text, "SalesPaid", std::to_string(pos.salesPaid));
+    addLine(text, "TotalVolume", fixedNumber(pos.paidLitres, 3));
+    addLine(text, "TotalAmount", fixedNumber(pos.paidAmount, 2));
     return text;
 }
 

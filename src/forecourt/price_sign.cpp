@@ -14,7 +14,7 @@ namespace {
 bool isIntensity(const std::string& text)
 {
     return text.size() == 3 && ((text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z')) &&
-           devicetext::allDigits(text.substr(1));
+           allDigits(text.substr(1));
 }
 
 // "Line1".."Line5" gives 0..4; anything else -1.
@@ -52,7 +52,7 @@ void PriceSign::send(const std::string& record)
             if (index < 0)
                 malformed("\"" + (line.hasKey ? line.key + "=" + line.value : line.value) + "\" is no price line");
             const std::string value = trim(line.value);
-            if (value.size() != 6 || !devicetext::allDigits(value))
+            if (value.size() != 6 || !allDigits(value))
                 malformed(line.key + "=" + value + " is not six digits");
             lines[static_cast<std::size_t>(index)] = value;
             any = true;
@@ -69,10 +69,10 @@ void PriceSign::send(const std::string& record)
 std::string PriceSign::read() const
 {
     std::string text;
-    devicetext::addLine(text, "Status", "OK");
-    devicetext::addLine(text, "Intensity", m_intensity);
+    addLine(text, "Status", "OK");
+    addLine(text, "Intensity", m_intensity);
     for (std::size_t i = 0; i < m_lines.size(); ++i)
-        devicetext::addLine(text, "Line" + std::to_string(i + 1), m_lines[i]);
+        addLine(text, "Line" + std::to_string(i + 1), m_lines[i]);
     return text;
 }
 

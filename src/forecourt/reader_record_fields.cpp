@@ -60,16 +60,6 @@ std::string_view linesBefore(std::string_view record, std::string_view key)
     return line == std::string_view::npos ? record : record.substr(0, line);
 }
 
-std::string_view withoutFinalLineEnd(std::string_view text)
-{
-    if (!text.empty() && text.back() == '\n') {
-        text.remove_suffix(1);
-        if (!text.empty() && text.back() == '\r')
-            text.remove_suffix(1);
-    }
-    return text;
-}
-
 OutputPacket readOutputPacket(std::string_view record)
 {
     const std::string_view body = recordBody(record, false);

@@ -4,6 +4,8 @@
 // the packet data of output packet records.
 #pragma once
 
+#include "text_helpers.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,9 +22,6 @@ std::optional<std::string> valueToEnd(std::string_view record, std::string_view 
 // The record up to the line that starts with `key=`, for the keyed lines
 // that stand before a message; the whole record when there is no such line.
 std::string_view linesBefore(std::string_view record, std::string_view key);
-
-// `text` without one final CR LF (or LF).
-std::string_view withoutFinalLineEnd(std::string_view text);
 
 struct OutputPacket {
     int position = 0;

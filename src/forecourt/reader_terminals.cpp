@@ -1,7 +1,9 @@
 #include "reader_terminals.h"
 
+#include "print_splitter.h"
 #include "reader_record_fields.h"
 #include "terminal_xml.h"
+#include "text_helpers.h"
 
 #include "server/records.h"
 
@@ -12,35 +14,36 @@ namespace vantrel::forecourt {
 
 namespace {
 
-using Queue = std::deque<std::string> Reader::*;
+// Each queue with its name in the count answer.
+struct QueueRow {
+    QueueKind kind;
+    std::deque<std::string> Reader::*queue;
+    const char* countName;
+};
+constexpr QueueRow kQueues[] = {
+    {QueueKind::Card, &Reader::cardQueue, "Card"},
+    {QueueKind::Key, &Reader::keyQueue, "Key"},
+    {QueueKind::Cash, &Reader::cashQueue, "Cash"},
+    {QueueKind::Packet, &Reader::packetQueue, "Packet"},
+    {QueueKind::Error, &Reader::errorQueue, "Error"},
+};
 
-std::string topEntry(const std::array<Reader, 33>& readers, Queue queue)
+constexpr bool inKindOrder()
 {
-    for (const auto& r : readers)
-        if (!(r.*queue).empty())
-            return (r.*queue).front();
-    return {};
+    for (std::size_t i = 0; i < std::size(kQueues); ++i)
+        if (static_cast<std::size_t>(kQueues[i].kind) != i)
+            return false;
+    return std::size(kQueues) == static_cast<std::size_t>(QueueKind::Error) + 1;
 }
+static_assert(inKindOrder(), "kQueues holds every queue, in the order of QueueKind");
 
-std::int32_t clearTop(std::array<Reader, 33>& readers, Queue queue)
-{
-    std::int32_t left = 0;
-    bool removed = false;
-    for (auto& r : readers) {
-        if (!removed && !(r.*queue).empty()) {
-            (r.*queue).pop_front();
-            removed = true;
-        }
-        left += static_cast<std::int32_t>((r.*queue).size());
-    }
-    return left;
-}
+const QueueRow& rowOf(QueueKind kind) { return kQueues[static_cast<std::size_t>(kind)]; }
 
-std::size_t total(const std::array<Reader, 33>& readers, Queue queue)
+std::size_t total(const Readers& readers, QueueKind kind)
 {
     std::size_t n = 0;
     for (const auto& r : readers)
-        n += (r.*queue).size();
+        n += r.queue(kind).size();
     return n;
 }
 
@@ -60,16 +63,11 @@ std::string fieldToEnd(const std::string& record, std::string_view field)
     return *value;
 }
 
-bool isDigits(std::string_view text)
-{
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 std::optional<int> wholeNumber(std::string_view text)
 {
     const std::string t = trim(text);
     int n = 0;
-    if (!isDigits(t))
+    if (!allDigits(t))
         return std::nullopt;
     const auto res = std::from_chars(t.data(), t.data() + t.size(), n);
     if (res.ec != std::errc())
@@ -77,67 +75,18 @@ std::optional<int> wholeNumber(std::string_view text)
     return n;
 }
 
-std::string crLfToLf(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
-            out += text[i];
-    return out;
-}
-
-// A deterministic 64-bit mix, so that each simulated PIN block differs.
-std::uint64_t mix(std::uint64_t x)
-{
-    x += 0x9E3779B97F4A7C15ull;
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-    return x ^ (x >> 31);
-}
-
-std::string hex16(std::uint64_t x)
-{
-    static const char* digits = "0123456789ABCDEF";
-    std::string text(16, '0');
-    for (int i = 15; i >= 0; --i, x >>= 4)
-        text[static_cast<std::size_t>(i)] = digits[x & 0xF];
-    return text;
-}
-
-// What the simulated customer keys in, by entry mode.
-struct ModeKeys {
-    const char* mode;
-    const char* key;   // "KeyData", "FunctionKey", or "PINBlock" for the encrypted modes
-    const char* value; // unused for PIN blocks
-};
-constexpr ModeKeys kModes[] = {
-    {"NumericWithOutEcho", "KeyData", "1234"},
-    {"NumericWithEcho", "KeyData", "1234"},
-    {"NumericWithOutEchoNoCursor", "KeyData", "1234"},
-    {"NumericWithEchoNoCursor", "KeyData", "1234"},
-    {"DESEncryption", "PINBlock", ""},
-    {"DESEncryptionNoCursor", "PINBlock", ""},
-    {"AlphaAndNumeric", "KeyData", "AB12"},
-    {"AlphaWithNumericOnly", "KeyData", "5678"},
-    {"AlphaOnly", "KeyData", "ABCD"},
-    {"AnyKey", "FunctionKey", "Enter"},
-};
-constexpr std::string_view kSecurePromptModes[] = {"SecurePromptNumericNoEcho", "SecurePromptNumericEcho"};
-constexpr const char* kSecurePromptKeys = "2468";
-
 // Card swipes and cash insertions waiting when the server starts.
 struct StartEntry {
     int position;
-    Queue queue;
+    QueueKind queue;
     const char* entry;
 };
 const StartEntry kStartUp[] = {
-    {1, &Reader::cardQueue, "ReaderPosition=01\r\nCardType=Visa\r\nTrack2=;4111111111111111=28121010000000000000?"},
-    {3, &Reader::cardQueue, "ReaderPosition=03\r\nCardType=MasterCard\r\nTrack2=;5555555555554444=27081010000000000000?"},
-    {2, &Reader::cashQueue, "ReaderPosition=02\r\nCashAmount=20.00"},
-    {2, &Reader::cashQueue, "ReaderPosition=02\r\nCashAmount=5.00"},
-    {4, &Reader::cashQueue, "ReaderPosition=04\r\nCashAmount=10.00"},
+    {1, QueueKind::Card, "ReaderPosition=01\r\nCardType=Visa\r\nTrack2=;4111111111111111=28121010000000000000?"},
+    {3, QueueKind::Card, "ReaderPosition=03\r\nCardType=MasterCard\r\nTrack2=;5555555555554444=27081010000000000000?"},
+    {2, QueueKind::Cash, "ReaderPosition=02\r\nCashAmount=20.00"},
+    {2, QueueKind::Cash, "ReaderPosition=02\r\nCashAmount=5.00"},
+    {4, QueueKind::Cash, "ReaderPosition=04\r\nCashAmount=10.00"},
 };
 
 // A non-XML packet is echoed back; the answer keeps a three-digit count.
@@ -145,78 +94,61 @@ constexpr std::size_t kLongestAnswer = 999;
 
 } // namespace
 
-ReaderTerminals::ReaderTerminals(const Clock& clock) : m_clock(clock)
+std::deque<std::string>& Reader::queue(QueueKind kind) { return this->*rowOf(kind).queue; }
+const std::deque<std::string>& Reader::queue(QueueKind kind) const { return this->*rowOf(kind).queue; }
+
+ReaderTerminals::ReaderTerminals(const Clock& clock) : m_clock(clock), m_keys(clock)
 {
     for (const auto& e : kStartUp)
-        (reader(e.position).*e.queue).push_back(e.entry);
+        reader(e.position).queue(e.queue).push_back(e.entry);
 }
 
 void ReaderTerminals::catchUp()
 {
-    const Millis now = m_clock.now();
-    auto due = m_pendingKeys.begin();
-    for (; due != m_pendingKeys.end() && due->due <= now; ++due)
-        reader(due->position).keyQueue.push_back(std::move(due->entry));
-    m_pendingKeys.erase(m_pendingKeys.begin(), due);
+    m_keys.deliverDue([this](int position, std::string entry) { reader(position).keyQueue.push_back(std::move(entry)); });
 }
 
 void ReaderTerminals::queueError(int position, ErrorCode code, const std::string& detail)
 {
-    reader(position).errorQueue.push_back("ReaderPosition=" + rec::positionText(position) + "\r\nErrorNumber=" +
-                                          std::to_string(static_cast<int>(code)) + "\r\nError=" +
-                                          AutomationError(code, detail).description());
+    std::string entry;
+    addLine(entry, "ReaderPosition", rec::positionText(position));
+    addLine(entry, "ErrorNumber", std::to_string(static_cast<int>(code)));
+    addLine(entry, "Error", AutomationError(code, detail).description());
+    reader(position).errorQueue.push_back(std::move(entry));
 }
 
-std::string ReaderTerminals::cardQue() {
+std::string ReaderTerminals::queueTop(QueueKind kind)
+{
     catchUp();
-    return topEntry(m_readers, &Reader::cardQueue);
+    for (const auto& r : m_readers)
+        if (!r.queue(kind).empty())
+            return r.queue(kind).front();
+    return {};
 }
-std::string ReaderTerminals::keyQue() {
+
+std::int32_t ReaderTerminals::clearQueueTop(QueueKind kind)
+{
     catchUp();
-    return topEntry(m_readers, &Reader::keyQueue);
-}
-std::string ReaderTerminals::cashInQue() {
-    catchUp();
-    return topEntry(m_readers, &Reader::cashQueue);
-}
-std::string ReaderTerminals::packetQueInput() {
-    catchUp();
-    return topEntry(m_readers, &Reader::packetQueue);
-}
-std::string ReaderTerminals::readErrorQue() {
-    catchUp();
-    return topEntry(m_readers, &Reader::errorQueue);
+    std::int32_t left = 0;
+    bool removed = false;
+    for (auto& r : m_readers) {
+        auto& queue = r.queue(kind);
+        if (!removed && !queue.empty()) {
+            queue.pop_front();
+            removed = true;
+        }
+        left += static_cast<std::int32_t>(queue.size());
+    }
+    return left;
 }
 
 std::string ReaderTerminals::queCountQuery()
 {
     catchUp();
-    return "Card=" + std::to_string(total(m_readers, &Reader::cardQueue)) +
-           "\r\nKey=" + std::to_string(total(m_readers, &Reader::keyQueue)) +
-           "\r\nCash=" + std::to_string(total(m_readers, &Reader::cashQueue)) +
-           "\r\nPacket=" + std::to_string(total(m_readers, &Reader::packetQueue)) +
-           "\r\nError=" + std::to_string(total(m_readers, &Reader::errorQueue));
-}
-
-std::int32_t ReaderTerminals::clearTopCardQue() {
-    catchUp();
-    return clearTop(m_readers, &Reader::cardQueue);
-}
-std::int32_t ReaderTerminals::clearTopKeyQue() {
-    catchUp();
-    return clearTop(m_readers, &Reader::keyQueue);
-}
-std::int32_t ReaderTerminals::clearTopCashQue() {
-    catchUp();
-    return clearTop(m_readers, &Reader::cashQueue);
-}
-std::int32_t ReaderTerminals::clearPacketEntry() {
-    catchUp();
-    return clearTop(m_readers, &Reader::packetQueue);
-}
-std::int32_t ReaderTerminals::clearErrorQue() {
-    catchUp();
-    return clearTop(m_readers, &Reader::errorQueue);
+    std::string counts;
+    for (const auto& row : kQueues)
+        addLine(counts, row.countName, std::to_string(total(m_readers, row.kind)));
+    return counts;
 }
 
 void ReaderTerminals::displayData(const std::string& record)
@@ -224,10 +156,8 @@ void ReaderTerminals::displayData(const std::string& record)
     catchUp();
     const int position = readerOf(headOf(record, "Message"));
     // Line ends after the last line are no part of what the display shows.
-    std::string message = fieldToEnd(record, "Message");
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r'))
-        message.pop_back();
-    reader(position).screen.showMessage(message);
+    const std::string message = fieldToEnd(record, "Message");
+    reader(position).screen.showMessage(std::string(withoutLineEnds(message)));
 }
 
 void ReaderTerminals::preloadDisplayMessage(const std::string& record)
@@ -261,22 +191,7 @@ void ReaderTerminals::printOutput(const std::string& record)
     const auto head = headOf(record, "Message");
     Paper& paper = reader(readerOf(head)).paper;
     const std::string job = trim(head.find("Job").value_or("Receipt"));
-    // The paper keeps line feeds; a bar code line (ESC "B" characters ETX)
-    // prints as a bar code between the text around it.
-    const std::string text = crLfToLf(fieldToEnd(record, "Message"));
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const auto esc = text.find("\x1b" "B", at);
-        const auto etx = esc == std::string::npos ? std::string::npos : text.find('\x03', esc);
-        if (etx == std::string::npos) {
-            paper.addText(job, text.substr(at));
-            break;
-        }
-        if (esc > at)
-            paper.addText(job, text.substr(at, esc - at));
-        paper.addBarCode(job, text.substr(esc + 2, etx - esc - 2), "ESC B");
-        at = etx + 1;
-    }
+    printWithBarCodes(paper, job, fieldToEnd(record, "Message"));
 }
 
 void ReaderTerminals::keyPadConfiguration(const std::string& record)
@@ -291,56 +206,20 @@ void ReaderTerminals::keyPadConfiguration(const std::string& record)
     reader(position).keypad = layout;
 }
 
-std::string ReaderTerminals::simulatedKeys(int position, const std::string& mode)
-{
-    Reader& r = reader(position);
-    for (const auto& m : kModes) {
-        if (!equalsIgnoreCase(m.mode, mode))
-            continue;
-        const int entry = ++r.keyEntries;
-        const std::string value = std::string(m.key) == "PINBlock"
-                                      ? hex16(mix((static_cast<std::uint64_t>(position) << 32) | static_cast<std::uint32_t>(entry)))
-                                      : std::string(m.value);
-        return std::string(m.key) + "=" + value;
-    }
-    for (const auto prefix : kSecurePromptModes) {
-        if (mode.size() < prefix.size() || !equalsIgnoreCase(std::string_view(mode).substr(0, prefix.size()), prefix))
-            continue;
-        const std::string_view rest = std::string_view(mode).substr(prefix.size());
-        if (!rest.empty() && rest.front() != '.')
-            continue; // another word that merely begins like a secure prompt
-        // The prompt to show is named by its message number after the full stop.
-        const std::string_view number = rest.empty() ? rest : rest.substr(1);
-        if (!isDigits(number)) {
-            queueError(position, ErrorCode::SecurePromptNumberInvalid, "\"" + mode + "\"");
-            return {};
-        }
-        ++r.keyEntries;
-        return "MessageNumber=" + std::string(number) + "\r\nKeyData=" + kSecurePromptKeys;
-    }
-    queueError(position, ErrorCode::UnknownEntryMode, "\"" + mode + "\"");
-    return {};
-}
-
 void ReaderTerminals::keyEntryType(const std::string& record)
 {
     catchUp();
     const auto parsed = parseRecord(record, true);
     const int position = readerOf(parsed);
     const std::string mode = trim(parsed.require("EntryMode"));
-    const std::string keys = simulatedKeys(position, mode);
-    if (keys.empty())
+    const KeyedEntry keyed = KeyEntrySimulator::keysFor(position, mode, reader(position).keyEntries);
+    if (keyed.refusal) {
+        queueError(position, *keyed.refusal, keyed.detail);
         return; // the reader cannot act on it; the error queue says why
+    }
     // A new request replaces one the customer has not answered yet.
-    m_pendingKeys.erase(std::remove_if(m_pendingKeys.begin(), m_pendingKeys.end(),
-                                       [position](const PendingKeys& p) { return p.position == position; }),
-                        m_pendingKeys.end());
     reader(position).entryMode = mode;
-    PendingKeys pending{m_clock.now() + kKeyEntryDelay, position,
-                        "ReaderPosition=" + rec::positionText(position) + "\r\nEntryMode=" + mode + "\r\n" + keys};
-    const auto at = std::upper_bound(m_pendingKeys.begin(), m_pendingKeys.end(), pending.due,
-                                     [](Millis due, const PendingKeys& p) { return due < p.due; });
-    m_pendingKeys.insert(at, std::move(pending));
+    m_keys.request(position, "ReaderPosition=" + rec::positionText(position) + "\r\nEntryMode=" + mode + "\r\n" + keyed.keys);
 }
 
 void ReaderTerminals::beeperControl(const std::string& record)
@@ -383,20 +262,21 @@ std::string ReaderTerminals::readerInformation(int position)
     for (const auto& item : r.paper.items)
         if (item.kind == PrintedItem::Kind::Text)
             feeds += static_cast<int>(std::count(item.text.begin(), item.text.end(), '\n'));
-    std::string info = "ReaderPosition=" + rec::positionText(position);
+    std::string info;
+    addLine(info, "ReaderPosition", rec::positionText(position));
     info += "\r\n" + r.screen.describe();
-    info += "\r\nKeyPad=" + (r.keypad.empty() ? std::string("none") : r.keypad);
-    info += "\r\nKeyEntryMode=" + (r.entryMode.empty() ? std::string("none") : r.entryMode);
-    info += "\r\nBeeps=" + std::to_string(r.beeps);
-    info += "\r\nPrintedItems=" + std::to_string(r.paper.items.size());
-    info += "\r\nPaperFeeds=" + std::to_string(feeds);
-    info += "\r\nCuts=" + std::to_string(r.paper.cuts());
-    info += std::string("\r\nChipReader=") + (r.emv.chipReaderEnabled ? "Enabled" : "Disabled");
-    info += "\r\nCardQue=" + std::to_string(r.cardQueue.size());
-    info += "\r\nKeyQue=" + std::to_string(r.keyQueue.size());
-    info += "\r\nCashQue=" + std::to_string(r.cashQueue.size());
-    info += "\r\nPacketQue=" + std::to_string(r.packetQueue.size());
-    info += "\r\nErrorQue=" + std::to_string(r.errorQueue.size());
+    addLine(info, "KeyPad", r.keypad.empty() ? std::string("none") : r.keypad);
+    addLine(info, "KeyEntryMode", r.entryMode.empty() ? std::string("none") : r.entryMode);
+    addLine(info, "Beeps", std::to_string(r.beeps));
+    addLine(info, "PrintedItems", std::to_string(r.paper.items.size()));
+    addLine(info, "PaperFeeds", std::to_string(feeds));
+    addLine(info, "Cuts", std::to_string(r.paper.cuts()));
+    addLine(info, "ChipReader", r.emv.chipReaderEnabled ? "Enabled" : "Disabled");
+    addLine(info, "CardQue", std::to_string(r.cardQueue.size()));
+    addLine(info, "KeyQue", std::to_string(r.keyQueue.size()));
+    addLine(info, "CashQue", std::to_string(r.cashQueue.size()));
+    addLine(info, "PacketQue", std::to_string(r.packetQueue.size()));
+    addLine(info, "ErrorQue", std::to_string(r.errorQueue.size()));
     return info;
 }
 
@@ -406,10 +286,15 @@ std::string ReaderTerminals::systemVersions()
     const char* diagnostics = status == kDiagnosticsNotStarted ? "NotStarted"
                               : status == kDiagnosticsBusy     ? "Busy"
                                                                : "Complete";
-    return "Server=Vantrel embedded forecourt 1.0\r\nReaderFirmware=VRT 2.4.1\r\nKeyPadFirmware=KP 1.3\r\nReaders=32"
-           "\r\nPreloadedMessages=" +
-           std::to_string(m_prompts.size()) + "\r\nSelfDiagnostics=" + diagnostics +
-           "\r\nSelfDiagnosticsReports=" + std::to_string(m_diagnosticsReports);
+    std::string versions;
+    addLine(versions, "Server", "Vantrel embedded forecourt 1.0");
+    addLine(versions, "ReaderFirmware", "VRT 2.4.1");
+    addLine(versions, "KeyPadFirmware", "KP 1.3");
+    addLine(versions, "Readers", std::to_string(FuelingPositions::kPositions));
+    addLine(versions, "PreloadedMessages", std::to_string(m_prompts.size()));
+    addLine(versions, "SelfDiagnostics", diagnostics);
+    addLine(versions, "SelfDiagnosticsReports", std::to_string(m_diagnosticsReports));
+    return versions;
 }
 
 void ReaderTerminals::selfDiagnosticsReportStart()

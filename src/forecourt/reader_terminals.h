@@ -4,10 +4,14 @@
 // diagnostics report. Time-driven effects (a customer's keys after a key
 // entry request, the end of a diagnostics report) are worked out from the
 // clock whenever the server is next asked; nothing runs in the background.
+// The simulated customer at the keypads is a KeyEntrySimulator, and what a
+// print record puts on the paper comes from printWithBarCodes.
 #pragma once
 
 #include "clock.h"
 #include "emv_module.h"
+#include "fueling_positions.h"
+#include "key_entry_simulator.h"
 #include "paper.h"
 #include "record_parser.h"
 #include "screen_model.h"
@@ -25,6 +29,9 @@
 
 namespace vantrel::forecourt {
 
+// A reader's input queues.
+enum class QueueKind { Card, Key, Cash, Packet, Error };
+
 struct Reader {
     std::deque<std::string> cardQueue, keyQueue, cashQueue, packetQueue, errorQueue;
     ScreenModel screen;      // the display
@@ -35,10 +42,14 @@ struct Reader {
     EmvState emv;            // the chip reader
     std::string lastXml;     // the last XML packet received
     int keyEntries = 0;      // key entries the customer has made (seeds the PIN blocks)
+
+    std::deque<std::string>& queue(QueueKind kind);
+    const std::deque<std::string>& queue(QueueKind kind) const;
 };
 
-// How long the simulated customer takes to key in after a key entry request.
-inline constexpr Millis kKeyEntryDelay{2000};
+// The readers by position, index 1..32 (index 0 is unused).
+using Readers = std::array<Reader, FuelingPositions::kPositions + 1>;
+
 // How long a self diagnostics report runs.
 inline constexpr Millis kDiagnosticsDuration{3000};
 // Self diagnostics status: complete, running, never started.
@@ -51,21 +62,14 @@ public:
     // Starts with a few card swipes and cash insertions already queued.
     explicit ReaderTerminals(const Clock& clock);
 
-    // Queue reads return the top entry of the lowest-numbered reader that
-    // has one, without removing it; "" when every reader's queue is empty.
-    std::string cardQue();
-    std::string keyQue();
-    std::string cashInQue();
-    std::string packetQueInput();
-    std::string readErrorQue();
+    // The top entry of that queue at the lowest-numbered reader that has
+    // one, left in place; "" when every reader's queue of that kind is empty.
+    std::string queueTop(QueueKind kind);
+    // Removes the top entry (the one queueTop shows) and returns the number
+    // left in that queue at all readers together.
+    std::int32_t clearQueueTop(QueueKind kind);
     // "Card=n", "Key=n", "Cash=n", "Packet=n", "Error=n", CR LF between.
     std::string queCountQuery();
-    // Each removes the top entry (the one the read shows) and returns the number left.
-    std::int32_t clearTopCardQue();
-    std::int32_t clearTopKeyQue();
-    std::int32_t clearTopCashQue();
-    std::int32_t clearPacketEntry();
-    std::int32_t clearErrorQue();
 
     void displayData(const std::string& record);
     void preloadDisplayMessage(const std::string& record);
@@ -84,27 +88,21 @@ public:
     std::optional<std::string> preloaded(int section, std::string_view type, int number) const;
     std::size_t preloadedCount() const { return m_prompts.size(); }
     // Key entries that the simulated customers have yet to make.
-    std::size_t pendingKeyEntries() const { return m_pendingKeys.size(); }
+    std::size_t pendingKeyEntries() const { return m_keys.pending(); }
 
     Reader& reader(int position) { return m_readers.at(static_cast<std::size_t>(position)); }
     const Reader& reader(int position) const { return m_readers.at(static_cast<std::size_t>(position)); }
 
 private:
-    struct PendingKeys {
-        Millis due;
-        int position;
-        std::string entry;
-    };
     using PromptKey = std::tuple<int, std::string, int>;
 
     // Moves the key entries whose time has come into the key queues.
     void catchUp();
     void queueError(int position, ErrorCode code, const std::string& detail);
-    std::string simulatedKeys(int position, const std::string& mode);
 
     const Clock& m_clock;
-    std::array<Reader, 33> m_readers{}; // index 1..32
-    std::vector<PendingKeys> m_pendingKeys; // in the order they fall due
+    Readers m_readers{};
+    KeyEntrySimulator m_keys;
     std::map<PromptKey, std::string> m_prompts;
     std::optional<Millis> m_diagnosticsStarted;
     int m_diagnosticsReports = 0;

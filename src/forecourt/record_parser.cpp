@@ -1,5 +1,7 @@
 #include "record_parser.h"
 
+#include "text_helpers.h"
+
 #include "server/automation_error.h"
 
 #include <algorithm>
@@ -106,7 +108,7 @@ ParsedRecord parseRecord(std::string_view record, bool requireNul)
 int parsePosition(std::string_view text, bool allowAll)
 {
     const std::string t = trim(text);
-    const bool digits = !t.empty() && t.size() <= 2 && std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const bool digits = t.size() <= 2 && allDigits(t);
     if (digits) {
         const int n = std::stoi(t);
         if (n >= 1 && n <= 32 && t.size() == 2)
@@ -115,6 +117,21 @@ int parsePosition(std::string_view text, bool allowAll)
             return 0;
     }
     throw AutomationError(ErrorCode::PositionOutOfRange, "\"" + t + "\"");
+}
+
+void refuseUnknownLines(const ParsedRecord& record, std::initializer_list<std::string_view> keys, const char* what)
+{
+    for (const auto& line : record.lines) {
+        if (!line.hasKey) {
+            if (!trim(line.value).empty())
+                throw AutomationError(ErrorCode::MalformedRecord,
+                                      std::string("the ") + what + " record has a line without a key: \"" + line.value + "\"");
+            continue;
+        }
+        if (std::none_of(keys.begin(), keys.end(), [&](std::string_view k) { return equalsIgnoreCase(k, line.key); }))
+            throw AutomationError(ErrorCode::MalformedRecord,
+                                  std::string("the ") + what + " record has an unknown line \"" + line.key + "=\"");
+    }
 }
 
 } // namespace vantrel::forecourt

@@ -56,6 +56,11 @@ std::string_view recordBody(std::string_view record, bool requireNul);
 // Splits the body of a record (see recordBody) into lines.
 ParsedRecord parseRecord(std::string_view record, bool requireNul);
 
+// Refuses, with MalformedRecord, a line whose key is none of `keys` and a
+// line without a key that is not blank; `what` names the record in the
+// message ("price" gives "the price record has ...").
+void refuseUnknownLines(const ParsedRecord& record, std::initializer_list<std::string_view> keys, const char* what);
+
 // Reads "01".."32" (blanks allowed around it); anything else raises
 // PositionOutOfRange. With allowAll, "0" is accepted and gives 0.
 int parsePosition(std::string_view text, bool allowAll = false);

@@ -1,5 +1,7 @@
 #include "screen_model.h"
 
+#include "text_helpers.h"
+
 #include "server/display_escapes.h"
 
 #include <algorithm>
@@ -9,15 +11,12 @@ namespace vantrel::forecourt {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isHex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
 
+// `count` (one or more) digits at `at`.
 bool digitsAt(std::string_view text, std::size_t at, std::size_t count)
 {
-    if (at + count > text.size())
-        return false;
-    return std::all_of(text.begin() + static_cast<std::ptrdiff_t>(at),
-                       text.begin() + static_cast<std::ptrdiff_t>(at + count), isDigit);
+    return at + count <= text.size() && allDigits(text.substr(at, count));
 }
 
 int number(std::string_view digits)
@@ -26,13 +25,6 @@ int number(std::string_view digits)
     for (const char c : digits)
         n = n * 10 + (c - '0');
     return n;
-}
-
-std::string_view withoutLineEnds(std::string_view text)
-{
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
 }
 
 // Reads a message from left to right. Text after a positioned-text
@@ -90,7 +82,7 @@ private:
             std::size_t end = m_at + 2;
             m_screen.graphicMode = true;
             m_screen.graphicLines = 0;
-            if (end < m_text.size() && isDigit(m_text[end]))
+            if (end < m_text.size() && isAsciiDigit(m_text[end]))
                 m_screen.graphicLines = m_text[end++] - '0';
             add(Kind::GraphicMode, start, end);
             return;
@@ -138,7 +130,7 @@ private:
         if (close == std::string_view::npos)
             return false;
         std::size_t end = close + 1;
-        while (end < m_text.size() && end < close + 3 && isDigit(m_text[end]))
+        while (end < m_text.size() && end < close + 3 && isAsciiDigit(m_text[end]))
             ++end;
         if (end == close + 1)
             return false;
@@ -290,12 +282,13 @@ const ScreenText* ScreenModel::textAt(int column, int row) const
 
 std::string ScreenModel::describe() const
 {
-    std::string d = "DisplayLength=" + std::to_string(message.size());
-    d += "\r\nGraphicMode=" + std::string(graphicMode ? "On" : "Off");
-    d += "\r\nTexts=" + std::to_string(texts.size());
-    d += "\r\nSoftKeys=" + std::to_string(softKeys.size());
-    d += "\r\nUnknownSequences=" + std::to_string(unknownSequences().size());
-    d += "\r\nPrompt=" + (shownPromptId.empty() ? std::string("none") : shownPromptId);
+    std::string d;
+    addLine(d, "DisplayLength", std::to_string(message.size()));
+    addLine(d, "GraphicMode", graphicMode ? "On" : "Off");
+    addLine(d, "Texts", std::to_string(texts.size()));
+    addLine(d, "SoftKeys", std::to_string(softKeys.size()));
+    addLine(d, "UnknownSequences", std::to_string(unknownSequences().size()));
+    addLine(d, "Prompt", shownPromptId.empty() ? std::string("none") : shownPromptId);
     return d;
 }
 

@@ -52,7 +52,6 @@ void TankMonitor::startReport(std::int16_t value)
                                   std::to_string((*m_readyAt - m_clock.now()).count()) + " ms");
     const Millis now = m_clock.now();
     const double dispensed = std::max(0.0, m_dispensed ? m_dispensed() : 0.0);
-    using devicetext::addLine;
     using devicetext::oneDecimal;
     std::string text;
     addLine(text, "ReportSeconds", std::to_string(now.count() / 1000));

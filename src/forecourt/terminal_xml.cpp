@@ -117,38 +117,32 @@ std::optional<Element> parseDocument(std::string_view xml, std::string& fault)
     return root;
 }
 
-// The attributes each element of the vocabulary takes.
-const std::map<std::string_view, std::set<std::string_view>>& knownAttributes()
+// The attributes each element inside a command takes (the commands' own
+// attributes stand in their rows of the command table).
+struct ElementRow {
+    std::string_view name;
+    std::vector<std::string_view> attributes;
+};
+const std::vector<ElementRow>& innerElements()
 {
-    static const std::map<std::string_view, std::set<std::string_view>> table = {
-        {DisplayCommand, {}},
-        {SetMessageWindowPropertiesCommand, {SequenceNumber}},
-        {MessageWindowProperties, {ForeColor, BackColor, VerticalAlignment, HorizontalAlignment}},
-        {SetSoftKeyPropertiesCommand, {SequenceNumber}},
-        {xml::SoftKeyProperties, {ForeColor, PixelsFromEdge, SoftKeyWidth, SoftKeyHeight, SoftKeyAlignment}},
-        {SetDataEntryWindowPropertiesCommand, {SequenceNumber}},
-        {DataEntryWindowProperties, {ForeColor}},
-        {SetPromptDetailsCommand, {SequenceNumber, Language}},
-        {PromptDetails, {PromptId, PromptText, Description, HorizontalAlignment, VerticalAlignment}},
-        {AdditionalTexts, {}},
-        {AdditionalText, {Id, PromptText, HorizontalAlignment, VerticalAlignment}},
-        {DisplayPromptCommand, {SequenceNumber, Id, Language}},
-        {SetImageDetailsCommand, {SequenceNumber, ImageId, Filename, Language}},
-        {GetPackageVersionCommand, {SequenceNumber}},
-        {EMVModuleCommand, {}},
-        {InitiateTransactionCommand, {SequenceNumber}},
-        {PrinterCommand, {}},
-        {PrintCommand, {SequenceNumber}},
-        {PrintBarCode, {Characters, Symbology}},
-        {CutPaper, {}},
-        {DisplaySecurePromptCommand,
-         {SequenceNumber, PromptId, Language, SecurityLevel, MaxLength, AutoTerminate, Hidden, PINSupportData}},
-        {Location, {Top, Left}},
-        {Size, {Width, Height}},
-        {Font, {Name, Size, Style}},
+    static const std::vector<ElementRow> rows = {
+    {MessageWindowProperties, {ForeColor, BackColor, VerticalAlignment, HorizontalAlignment}},
+    {xml::SoftKeyProperties, {ForeColor, PixelsFromEdge, SoftKeyWidth, SoftKeyHeight, SoftKeyAlignment}},
+    {DataEntryWindowProperties, {ForeColor}},
+    {PromptDetails, {PromptId, PromptText, Description, HorizontalAlignment, VerticalAlignment}},
+    {AdditionalTexts, {}},
+    {AdditionalText, {Id, PromptText, HorizontalAlignment, VerticalAlignment}},
+    {PrintBarCode, {Characters, Symbology}},
+    {CutPaper, {}},
+    {Location, {Top, Left}},
+    {Size, {Width, Height}},
+    {Font, {Name, Size, Style}},
     };
-    return table;
+    return rows;
 }
+
+using KnownAttributes = std::map<std::string_view, std::set<std::string_view>>;
+const KnownAttributes& knownAttributes();
 
 // Notes every attribute and element outside the vocabulary.
 void noteUnknown(const Element& e, std::vector<std::string>& notes)
@@ -273,6 +267,53 @@ PromptLine promptLine(const Element& e, std::string_view idKey)
     return line;
 }
 
+class PacketHandler;
+
+// One row per command: its name, the envelope it travels in (none for the
+// commands that are the root of their document), the attributes it takes,
+// and what carrying it out does.
+struct CommandRow {
+    std::string_view name;
+    std::string_view envelope;
+    std::vector<std::string_view> attributes;
+    // Returns what the response holds beyond its attributes.
+    std::string (PacketHandler::*apply)(const Element& command, const std::string& sequence);
+};
+
+const std::vector<CommandRow>& commands();
+
+const CommandRow* findCommand(std::string_view name)
+{
+    for (const auto& row : commands())
+        if (row.name == name)
+            return &row;
+    return nullptr;
+}
+
+bool isEnvelope(std::string_view name)
+{
+    for (const auto& row : commands())
+        if (!row.envelope.empty() && row.envelope == name)
+            return true;
+    return false;
+}
+
+const KnownAttributes& knownAttributes()
+{
+    static const KnownAttributes table = [] {
+        KnownAttributes t;
+        for (const auto& row : commands()) {
+            t[row.name].insert(row.attributes.begin(), row.attributes.end());
+            if (!row.envelope.empty())
+                t[row.envelope]; // an envelope takes no attributes
+        }
+        for (const auto& row : innerElements())
+            t[row.name].insert(row.attributes.begin(), row.attributes.end());
+        return t;
+    }();
+    return table;
+}
+
 class PacketHandler {
 public:
     PacketHandler(Reader& reader, int position) : m_reader(reader), m_position(rec::positionText(position)), m_number(position) {}
@@ -286,7 +327,8 @@ public:
             return;
         }
         const Element* command = &*root;
-        if (root->name == DisplayCommand || root->name == EMVModuleCommand || root->name == PrinterCommand) {
+        const CommandRow* row = nullptr;
+        if (isEnvelope(root->name)) {
             // An envelope holds exactly one command.
             if (root->children.size() != 1) {
                 respondError(root->name, root->name + " holds " + std::to_string(root->children.size()) +
@@ -294,31 +336,131 @@ public:
                 return;
             }
             command = &root->children.front();
-            if (!belongsIn(root->name, command->name)) {
+            row = findCommand(command->name);
+            if (!row || row->envelope != root->name) {
                 respondError(command->name, "unknown command " + command->name + " in " + root->name);
                 return;
             }
-        } else if (root->name != GetPackageVersionCommand && root->name != DisplaySecurePromptCommand) {
-            respondError(root->name, "unknown command " + root->name);
-            return;
+        } else {
+            row = findCommand(root->name);
+            if (!row || !row->envelope.empty()) {
+                respondError(root->name, "unknown command " + root->name);
+                return;
+            }
         }
-        run(*command);
+        run(*row, *command);
         noteUnknown(*root, m_reader.screen.notes);
     }
 
-private:
-    static bool belongsIn(std::string_view envelope, std::string_view name)
+    std::string setMessageWindowProperties(const Element& c, const std::string&)
     {
-        if (envelope == EMVModuleCommand)
-            return name == InitiateTransactionCommand;
-        if (envelope == PrinterCommand)
-            return name == PrintCommand;
-        return name == SetMessageWindowPropertiesCommand || name == SetSoftKeyPropertiesCommand ||
-               name == SetDataEntryWindowPropertiesCommand || name == SetPromptDetailsCommand ||
-               name == DisplayPromptCommand || name == SetImageDetailsCommand;
+        m_reader.screen.messageWindow = windowProperties(c, required(c, MessageWindowProperties));
+        return {};
     }
 
-    void run(const Element& command)
+    std::string setDataEntryWindowProperties(const Element& c, const std::string&)
+    {
+        m_reader.screen.dataEntryWindow = windowProperties(c, required(c, DataEntryWindowProperties));
+        return {};
+    }
+
+    std::string setSoftKeyProperties(const Element& c, const std::string& sequence)
+    {
+        const Element& p = required(c, xml::SoftKeyProperties);
+        SoftKeyProperties k;
+        k.sequenceNumber = sequence;
+        k.foreColor = colour(p, ForeColor);
+        k.pixelsFromEdge = number(p, PixelsFromEdge);
+        k.width = number(p, SoftKeyWidth);
+        k.height = number(p, SoftKeyHeight);
+        k.alignment = p.value(SoftKeyAlignment);
+        k.font = font(p);
+        m_reader.screen.softKeyProperties = k;
+        return {};
+    }
+
+    std::string setPromptDetails(const Element& c, const std::string&)
+    {
+        const Element& d = required(c, PromptDetails);
+        Prompt p;
+        p.language = c.value(Language);
+        p.description = d.value(Description);
+        p.main = promptLine(d, PromptId);
+        if (p.main.id.empty())
+            throw Refusal{std::string(PromptDetails) + " has no " + std::string(PromptId)};
+        if (const Element* texts = d.child(AdditionalTexts))
+            for (const auto& t : texts->children)
+                if (t.name == AdditionalText)
+                    p.additional.push_back(promptLine(t, Id));
+        m_reader.screen.prompts[p.main.id] = std::move(p);
+        return {};
+    }
+
+    std::string displayPrompt(const Element& c, const std::string&)
+    {
+        const std::string id = requiredValue(c, Id);
+        if (!m_reader.screen.prompts.count(id))
+            throw Refusal{"prompt " + id + " is not defined"};
+        m_reader.screen.shownPromptId = id;
+        return {};
+    }
+
+    std::string setImageDetails(const Element& c, const std::string&)
+    {
+        const std::string id = requiredValue(c, ImageId);
+        m_reader.screen.images[id] = ImageDetails{c.value(Filename), c.value(Language), c.text};
+        return {};
+    }
+
+    std::string displaySecurePrompt(const Element& c, const std::string&)
+    {
+        SecurePrompt s;
+        s.promptId = requiredValue(c, PromptId);
+        s.language = c.value(Language);
+        s.securityLevel = c.value(SecurityLevel);
+        s.maxLength = number(c, MaxLength);
+        s.autoTerminate = flag(c, AutoTerminate);
+        s.hidden = flag(c, Hidden);
+        s.pinSupportData = c.value(PINSupportData);
+        m_reader.screen.securePrompt = s;
+        return {};
+    }
+
+    std::string getPackageVersion(const Element&, const std::string&)
+    {
+        std::string packages;
+        for (const auto& p : kPackages)
+            packages += empty(Package, {{Name, p.name}, {Version, p.version}});
+        return packages;
+    }
+
+    std::string initiateTransaction(const Element&, const std::string& sequence)
+    {
+        try {
+            initiateEmvTransaction(m_reader, m_number, sequence);
+        } catch (const AutomationError& e) {
+            throw Refusal{e.description()};
+        }
+        return {};
+    }
+
+    // Bar codes and cuts go to the paper in the order the command lists them.
+    std::string print(const Element& c, const std::string&)
+    {
+        for (const auto& item : c.children)
+            if (item.name == PrintBarCode)
+                requiredValue(item, Characters);
+        for (const auto& item : c.children) {
+            if (item.name == PrintBarCode)
+                m_reader.paper.addBarCode(kPacketJob, item.value(Characters), item.value(Symbology));
+            else if (item.name == CutPaper)
+                m_reader.paper.addCut(kPacketJob);
+        }
+        return {};
+    }
+
+private:
+    void run(const CommandRow& row, const Element& command)
     {
         const std::string sequence = command.value(SequenceNumber);
         const std::size_t queued = m_reader.packetQueue.size();
@@ -326,7 +468,7 @@ private:
         try {
             if (command.attribute(SequenceNumber) == nullptr)
                 throw Refusal{command.name + " has no " + std::string(SequenceNumber)};
-            inner = apply(command, sequence);
+            inner = (this->*row.apply)(command, sequence);
         } catch (const Refusal& r) {
             respond(empty(responseName(command.name),
                           {{SequenceNumber, escaped(sequence)}, {Result, std::string(Failure)}, {Fault, escaped(r.fault)}}),
@@ -338,87 +480,6 @@ private:
         respond(inner.empty() ? empty(name, {{SequenceNumber, escaped(sequence)}, {Result, std::string(Success)}})
                               : head + inner + close(name),
                 queued);
-    }
-
-    // Carries the command out; returns what the response holds beyond its attributes.
-    std::string apply(const Element& c, const std::string& sequence)
-    {
-        ScreenModel& screen = m_reader.screen;
-        if (c.name == SetMessageWindowPropertiesCommand) {
-            screen.messageWindow = windowProperties(c, required(c, MessageWindowProperties));
-        } else if (c.name == SetDataEntryWindowPropertiesCommand) {
-            screen.dataEntryWindow = windowProperties(c, required(c, DataEntryWindowProperties));
-        } else if (c.name == SetSoftKeyPropertiesCommand) {
-            const Element& p = required(c, xml::SoftKeyProperties);
-            SoftKeyProperties k;
-            k.sequenceNumber = sequence;
-            k.foreColor = colour(p, ForeColor);
-            k.pixelsFromEdge = number(p, PixelsFromEdge);
-            k.width = number(p, SoftKeyWidth);
-            k.height = number(p, SoftKeyHeight);
-            k.alignment = p.value(SoftKeyAlignment);
-            k.font = font(p);
-            screen.softKeyProperties = k;
-        } else if (c.name == SetPromptDetailsCommand) {
-            const Element& d = required(c, PromptDetails);
-            Prompt p;
-            p.language = c.value(Language);
-            p.description = d.value(Description);
-            p.main = promptLine(d, PromptId);
-            if (p.main.id.empty())
-                throw Refusal{std::string(PromptDetails) + " has no " + std::string(PromptId)};
-            if (const Element* texts = d.child(AdditionalTexts))
-                for (const auto& t : texts->children)
-                    if (t.name == AdditionalText)
-                        p.additional.push_back(promptLine(t, Id));
-            screen.prompts[p.main.id] = std::move(p);
-        } else if (c.name == DisplayPromptCommand) {
-            const std::string id = requiredValue(c, Id);
-            if (!screen.prompts.count(id))
-                throw Refusal{"prompt " + id + " is not defined"};
-            screen.shownPromptId = id;
-        } else if (c.name == SetImageDetailsCommand) {
-            const std::string id = requiredValue(c, ImageId);
-            screen.images[id] = ImageDetails{c.value(Filename), c.value(Language), c.text};
-        } else if (c.name == DisplaySecurePromptCommand) {
-            SecurePrompt s;
-            s.promptId = requiredValue(c, PromptId);
-            s.language = c.value(Language);
-            s.securityLevel = c.value(SecurityLevel);
-            s.maxLength = number(c, MaxLength);
-            s.autoTerminate = flag(c, AutoTerminate);
-            s.hidden = flag(c, Hidden);
-            s.pinSupportData = c.value(PINSupportData);
-            screen.securePrompt = s;
-        } else if (c.name == GetPackageVersionCommand) {
-            std::string packages;
-            for (const auto& p : kPackages)
-                packages += empty(Package, {{Name, p.name}, {Version, p.version}});
-            return packages;
-        } else if (c.name == InitiateTransactionCommand) {
-            try {
-                initiateEmvTransaction(m_reader, m_number, sequence);
-            } catch (const AutomationError& e) {
-                throw Refusal{e.description()};
-            }
-        } else if (c.name == PrintCommand) {
-            print(c);
-        }
-        return {};
-    }
-
-    // Bar codes and cuts go to the paper in the order the command lists them.
-    void print(const Element& c)
-    {
-        for (const auto& item : c.children)
-            if (item.name == PrintBarCode)
-                requiredValue(item, Characters);
-        for (const auto& item : c.children) {
-            if (item.name == PrintBarCode)
-                m_reader.paper.addBarCode(kPacketJob, item.value(Characters), item.value(Symbology));
-            else if (item.name == CutPaper)
-                m_reader.paper.addCut(kPacketJob);
-        }
     }
 
     void respondError(const std::string& command, const std::string& fault)
@@ -441,6 +502,26 @@ private:
     std::string m_position;
     int m_number;
 };
+
+const std::vector<CommandRow>& commands()
+{
+    using H = PacketHandler;
+    static const std::vector<CommandRow> rows = {
+        {SetMessageWindowPropertiesCommand, DisplayCommand, {SequenceNumber}, &H::setMessageWindowProperties},
+        {SetSoftKeyPropertiesCommand, DisplayCommand, {SequenceNumber}, &H::setSoftKeyProperties},
+        {SetDataEntryWindowPropertiesCommand, DisplayCommand, {SequenceNumber}, &H::setDataEntryWindowProperties},
+        {SetPromptDetailsCommand, DisplayCommand, {SequenceNumber, Language}, &H::setPromptDetails},
+        {DisplayPromptCommand, DisplayCommand, {SequenceNumber, Id, Language}, &H::displayPrompt},
+        {SetImageDetailsCommand, DisplayCommand, {SequenceNumber, ImageId, Filename, Language}, &H::setImageDetails},
+        {GetPackageVersionCommand, {}, {SequenceNumber}, &H::getPackageVersion},
+        {InitiateTransactionCommand, EMVModuleCommand, {SequenceNumber}, &H::initiateTransaction},
+        {PrintCommand, PrinterCommand, {SequenceNumber}, &H::print},
+        {DisplaySecurePromptCommand, {},
+         {SequenceNumber, PromptId, Language, SecurityLevel, MaxLength, AutoTerminate, Hidden, PINSupportData},
+         &H::displaySecurePrompt},
+    };
+    return rows;
+}
 
 } // namespace
 

@@ -1,6 +1,7 @@
 // The OTHER DEVICES window built offscreen through the real start-up: its
 // controls and layout, CodeBox feeding CodeNumber, and the window's state
 // surviving EXIT and reopening, against the embedded server.
+#include "support/running_utility.h"
 #include "support/session_rig.h"
 
 #include "app/application.h"

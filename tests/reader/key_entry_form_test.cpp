@@ -7,6 +7,7 @@
 #include "forecourt/forecourt_server.h"
 #include "reader/key_entry_form.h"
 #include "server/automation_registry.h"
+#include "support/running_utility.h"
 #include "support/session_rig.h"
 #include "widgets/window_catalog.h"
 

@@ -1,5 +1,6 @@
 #include "suites_test_support.h"
 
+#include "support/running_utility.h"
 #include "support/session_rig.h"
 
 #include "app/qt_window_host.h"

@@ -359,8 +359,9 @@ TEST_P(SetImageMissingTest, IsReportedWithTheFullPathAndNothingIsSent)
     state.imagePaths = {(folder.dir / GetParam().file).string()};
     if (std::string(GetParam().file).empty())
         state.imagePaths = {folder.dir.string()};
-    if (std::string(GetParam().file) == "fifo")
+    if (std::string(GetParam().file) == "fifo") {
         ASSERT_EQ(mkfifo(state.imagePaths[0].c_str(), 0600), 0); // reading a FIFO would wait for ever
+    }
     EXPECT_FALSE(runHandler(rig.session, [&](Session& s) { setImage(s, state); }));
     EXPECT_TRUE(rig.server.calls().empty());
     EXPECT_EQ(rig.prompter.messages(),

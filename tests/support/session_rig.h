@@ -1,11 +1,11 @@
 // Everything a handler needs, without a window: a session over a recording
 // server (or the real embedded server with a hand-moved clock), queued
 // prompts, a recording window host and a waiter that returns at once.
+// Plain C++ on the session and the forecourt: no widgets, no utility.
 #pragma once
 
 #include "recording_server.h"
 
-#include "app/application.h"
 #include "forecourt/forecourt_server.h"
 #include "server/automation_registry.h"
 #include "session/queued_prompter.h"
@@ -47,7 +47,7 @@ struct SessionRig {
     Session session{server, prompter, windows, waiter};
 
     SessionRig() { windows.attach(&session); }
-    // Selects position n as a click on the selector would.
+    // Selects position n as a click on the selector does.
     void select(int n);
 };
 
@@ -64,19 +64,10 @@ struct ForecourtRig {
     void advance(int milliseconds) { clock->advance(forecourt::Millis(milliseconds)); }
 };
 
-// The whole utility started offscreen against the embedded server, with
-// queued prompts: its real windows, pressed through their buttons.
-struct RunningUtility {
-    AutomationRegistry registry;
-    QueuedPrompter prompter;
-    ImmediateWaiter waiter;
-    std::unique_ptr<Application> app;
-
-    RunningUtility()
-    {
-        forecourt::registerForecourtServer(registry);
-        app = Application::start(registry, forecourt::kProgId, prompter, waiter);
-    }
-};
-
 } // namespace vantrel::test
+
+// Windowed tests that reach RunningUtility through this header still find
+// it here; new ones include support/running_utility.h themselves.
+#ifdef VANTREL_TEST_WIDGETS
+#include "support/running_utility.h"
+#endif

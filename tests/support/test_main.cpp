@@ -1,5 +1,6 @@
-// Test main for every test binary: Qt runs offscreen when there is no
-// display (test discovery runs the binary without the tests' environment).
+// Test main for the test binaries with windows: Qt runs offscreen when
+// there is no display (test discovery runs the binary without the tests'
+// environment).
 #include <QApplication>
 
 #include <sys/stat.h>
