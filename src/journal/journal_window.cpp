@@ -9,7 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTableView>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace vantrel::journal {
@@ -22,8 +22,9 @@ JournalWindow::JournalWindow(CallJournal& journal, std::function<void(const Jour
     resize(900, 500);
 
     m_model = new JournalModel(journal, this);
+    // The filter is put between the journal and the view only while it
+    // filters: unfiltered, a call added or dropped costs the view one row.
     m_filter = new JournalFilter(this);
-    m_filter->setSourceModel(m_model);
 
     m_members = new QComboBox;
     m_members->setObjectName("memberFilter");
@@ -39,18 +40,20 @@ JournalWindow::JournalWindow(CallJournal& journal, std::function<void(const Jour
     m_count = new QLabel;
     m_count->setObjectName("journalCount");
 
-    m_view = new QTableView;
+    m_view = new QTreeView;
     m_view->setObjectName("journalView");
-    m_view->setModel(m_filter);
+    m_view->setModel(m_model);
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setSelectionMode(QAbstractItemView::SingleSelection);
     m_view->setWordWrap(false);
     m_view->setAlternatingRowColors(true);
-    m_view->verticalHeader()->hide();
-    // Fixed row heights and column widths: a view of 100,000 rows measures nothing per row.
-    m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
-    QHeaderView* columns = m_view->horizontalHeader();
+    // A flat list of rows of one height, and fixed column widths: a view of
+    // 100,000 rows measures nothing per row.
+    m_view->setRootIsDecorated(false);
+    m_view->setItemsExpandable(false);
+    m_view->setUniformRowHeights(true);
+    m_view->setAllColumnsShowFocus(true);
+    QHeaderView* columns = m_view->header();
     columns->setSectionResizeMode(QHeaderView::Interactive);
     const int digit = m_view->fontMetrics().horizontalAdvance(QLatin1Char('0'));
     const int widths[] = {7, 10, 14, 16, 5, 22, 36, 36, 8};
@@ -69,20 +72,16 @@ JournalWindow::JournalWindow(CallJournal& journal, std::function<void(const Jour
 
     m_textDelay.setSingleShot(true);
     m_textDelay.setInterval(200);
-    connect(&m_textDelay, &QTimer::timeout, this, [this] { m_filter->setText(m_text->text()); });
+    connect(&m_textDelay, &QTimer::timeout, this, [this] { setFilter(m_memberFilter, m_text->text()); });
     connect(m_text, &QLineEdit::textChanged, this, [this] { m_textDelay.start(); });
     connect(m_members, &QComboBox::currentIndexChanged, this,
-            [this](int i) { m_filter->setMember(i <= 0 ? QString() : m_members->itemText(i)); });
+            [this](int i) { setFilter(i <= 0 ? QString() : m_members->itemText(i), m_textFilter); });
     connect(clear, &QPushButton::clicked, this, [this] {
         m_journal.clear();
         refreshMembers();
         refreshCount();
     });
-    connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& current) {
-        if (!current.isValid() || !m_inspect)
-            return;
-        m_inspect(m_model->entry(m_filter->mapToSource(current).row()));
-    });
+    connectSelection();
     connect(m_view->verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this](int value) { m_follow = value == m_view->verticalScrollBar()->maximum(); });
     // Counts and the member list follow the journal once per turn of the event loop at most.
@@ -125,7 +124,41 @@ void JournalWindow::refreshMembers()
         m_members->addItem(QString::fromStdString(m));
     m_members->setCurrentIndex(std::max(0, m_members->findText(chosen)));
     if (!chosen.isEmpty() && m_members->currentIndex() == 0)
-        m_filter->setMember({});
+        setFilter({}, m_textFilter);
+}
+
+void JournalWindow::connectSelection()
+{
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& current) {
+        if (current.isValid() && m_inspect)
+            m_inspect(entryAt(current));
+    });
+}
+
+void JournalWindow::setFilter(const QString& member, const QString& text)
+{
+    m_memberFilter = member;
+    m_textFilter = text;
+    const bool filtering = !member.isEmpty() || !text.isEmpty();
+    m_filter->setMember(member);
+    m_filter->setText(text);
+    QAbstractItemModel* wanted = filtering ? static_cast<QAbstractItemModel*>(m_filter) : m_model;
+    if (m_view->model() != wanted) {
+        if (filtering)
+            m_filter->setSourceModel(m_model);
+        m_view->setModel(wanted);
+        if (!filtering)
+            m_filter->setSourceModel(nullptr);
+        connectSelection();
+    }
+    refreshCount();
+}
+
+int JournalWindow::shownRows() const { return m_view->model()->rowCount(); }
+
+const JournalEntry& JournalWindow::entryAt(const QModelIndex& index) const
+{
+    return m_model->entry(index.model() == m_filter ? m_filter->mapToSource(index).row() : index.row());
 }
 
 void JournalWindow::refreshCount()
@@ -135,8 +168,8 @@ void JournalWindow::refreshCount()
         text += QStringLiteral(" (the oldest %1 dropped: the journal keeps the newest %2)")
                     .arg(m_journal.dropped())
                     .arg(CallJournal::kCallLimit);
-    if (m_filter->rowCount() != m_model->rowCount())
-        text += QStringLiteral(", %1 shown").arg(m_filter->rowCount());
+    if (shownRows() != m_model->rowCount())
+        text += QStringLiteral(", %1 shown").arg(shownRows());
     m_count->setText(text);
 }
 

@@ -11,7 +11,7 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QTableView;
+class QTreeView;
 
 namespace vantrel {
 struct CallEvent;
@@ -31,24 +31,30 @@ public:
     ~JournalWindow() override;
 
     JournalModel* model() const { return m_model; }
-    JournalFilter* filter() const { return m_filter; }
-    QTableView* view() const { return m_view; }
+    QTreeView* view() const { return m_view; }
+    // The filters the member list and the text field set; empty shows every row.
+    void setFilter(const QString& member, const QString& text);
+    int shownRows() const;
+    // The entry a row of the view shows.
+    const JournalEntry& entryAt(const QModelIndex& index) const;
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void refreshMembers();
+    void connectSelection();
     void refreshCount();
 
     CallJournal& m_journal;
     std::function<void(const JournalEntry&)> m_inspect;
     JournalModel* m_model = nullptr;
     JournalFilter* m_filter = nullptr;
-    QTableView* m_view = nullptr;
+    QTreeView* m_view = nullptr;
     QComboBox* m_members = nullptr;
     QLineEdit* m_text = nullptr;
     QLabel* m_count = nullptr;
+    QString m_memberFilter, m_textFilter;
     QTimer m_textDelay;
     QTimer m_countDelay;
     bool m_follow = true; // keep the newest row in sight while the view is at the end

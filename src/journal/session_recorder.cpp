@@ -169,13 +169,11 @@ SessionRecorder::Line SessionRecorder::expectLine(Box box, const std::string& te
     };
     if (masked == text)
         return {plain(text), std::nullopt};
-    // Card data in the box: checked up to where it begins.
+    // Card data in the box: checked up to where it begins (masking keeps at
+    // least a card number's first six digits, or the key of a PIN line).
     const auto differ = std::mismatch(text.begin(), text.end(), masked.begin(), masked.end());
     const std::string_view before(text.data(), static_cast<std::size_t>(differ.first - text.begin()));
-    Line line{"# " + name + " holds card data from here on: checked up to it", plain(text)};
-    if (!before.empty())
-        line.text = "expect " + name + " contains " + scriptText(tail(before));
-    return line;
+    return {"expect " + name + " contains " + scriptText(tail(before)), plain(text)};
 }
 
 void SessionRecorder::writeGroup(Group& group)

@@ -6,7 +6,7 @@
 // against the same server state, the script makes the same calls.
 //
 // What the server returned is masked in the expectations (a box that holds
-// card data is checked up to where the card data begins); what the
+// card data is checked by "contains" up to where the card data begins); what the
 // technician typed stays as typed, since the script must send it again.
 #pragma once
 

@@ -22,8 +22,8 @@ struct CallEvent {
     // Where and when: the window and control whose action made the call
     // (empty when none), the time since the start of the run and how long
     // the call took, in milliseconds of the session's clock.
-    std::string window;
-    std::string control;
+    std::string window = {};
+    std::string control = {};
     long long atMs = 0;
     long long durationMs = 0;
 };

@@ -1,0 +1,141 @@
+#include "journal/session_recorder.h"
+
+#include "session/script.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace vantrel::journal {
+namespace {
+
+using namespace std::string_literals;
+using K = UserAction::Kind;
+
+// Drives a recorder as the session does: an action starts, its events come, it ends.
+struct Rig {
+    SessionRecorder recorder;
+    void act(UserAction a, const std::function<void()>& during = {})
+    {
+        recorder.actionStarted(a);
+        if (during)
+            during();
+        recorder.actionEnded(a);
+    }
+    void press(const std::string& window, const std::string& control, const std::function<void()>& during = {})
+    {
+        act({K::Press, window, control, 0, {}}, during);
+    }
+    void selector(K kind, int n, const std::function<void()>& during = {})
+    {
+        act({kind, "VantrelTest", "Button" + std::to_string(n), n, {}}, during);
+    }
+    std::vector<std::string> lines(bool masked = true) const
+    {
+        std::vector<std::string> out;
+        const std::string text = recorder.script({}, masked);
+        std::size_t start = 0;
+        for (auto end = text.find('\n'); end != std::string::npos; start = end + 1, end = text.find('\n', start))
+            out.push_back(text.substr(start, end - start));
+        return out;
+    }
+};
+
+TEST(SessionRecorder, AnswersRepliesAndErrorsAreQueuedBeforeThePressAndEachChangedBoxIsExpectedAfterIt)
+{
+    Rig rig;
+    rig.press("VantrelTest", "Preset", [&] {
+        rig.recorder.inputAnswered("Hose", "Enter the hose", "1");
+        rig.recorder.inputAnswered("MOP", "Enter the MOP", "");
+        rig.recorder.questionAnswered("Sure", "Really?", false);
+        rig.recorder.boxChanged(Box::TextBox, "<Object>.Authorize (data)");
+        rig.recorder.callFailed("Authorize", 1101, "No such position");
+        rig.recorder.boxChanged(Box::InBox, "A\r\n\0 "s);
+    });
+    rig.press("OtherDevicesForm", "EXIT_CMD");
+    EXPECT_EQ(rig.lines(), (std::vector<std::string>{"answer 1", "answer", "reply no", "expect error 1101", "press Preset",
+                                                     "expect TextBox is <Object>.Authorize (data)",
+                                                     "expect InBox is A\\r\\n\\0\\x20", "press OtherDevicesForm.EXIT_CMD"}));
+}
+
+TEST(SessionRecorder, FocusAndClickMakeOneSelectAndAFocusLostForNoVisibleReasonIsWritten)
+{
+    Rig rig;
+    rig.selector(K::Focus, 3, [&] { rig.recorder.boxChanged(Box::InBox, "info 3"); });
+    rig.selector(K::Click, 3, [&] { rig.recorder.boxChanged(Box::TextBoxPumpNumber, "Fueling Position -> 3"); });
+    // Another button takes the focus: the replay moves it off 3 itself.
+    rig.selector(K::LostFocus, 3);
+    rig.selector(K::Focus, 7);
+    rig.selector(K::Click, 7);
+    rig.selector(K::DoubleClick, 7);
+    // The focus leaves for a control that is not pressed, then comes back.
+    rig.selector(K::LostFocus, 7);
+    rig.selector(K::Focus, 7);
+    // A main window button takes it: no line of its own.
+    rig.selector(K::LostFocus, 7);
+    rig.press("VantrelTest", "STOP_ALL");
+    EXPECT_EQ(rig.lines(), (std::vector<std::string>{"select 3", "expect InBox is info 3",
+                                                     "expect TextBoxPumpNumber is Fueling Position -> 3", "select 7",
+                                                     "doubleclick 7", "unfocus", "focus 7", "press STOP_ALL"}));
+}
+
+TEST(SessionRecorder, TicksOfOneTimerMakeOneLineAndTypingKeepsTheLastText)
+{
+    Rig rig;
+    for (int i = 0; i < 3; ++i)
+        rig.act({K::Tick, "VantrelTest", "Timer1", 0, {}}, [&] { rig.recorder.boxChanged(Box::InBox, "tick " + std::to_string(i)); });
+    rig.act({K::Type, "OtherDevicesForm", "CodeBox", 0, "1"});
+    rig.act({K::Type, "OtherDevicesForm", "CodeBox", 0, "12"});
+    rig.press("OtherDevicesForm", "CODE_SEND");
+    rig.act({K::Type, "OtherDevicesForm", "CodeBox", 1, ""});
+    rig.act({K::Tick, "VantrelTest", "Timer1", 0, {}});
+    EXPECT_EQ(rig.lines(),
+              (std::vector<std::string>{"tick VantrelTest.Timer1 3", "expect InBox is tick 2", "type OtherDevicesForm.CodeBox 12",
+                                        "press OtherDevicesForm.CODE_SEND",
+                                        "# typed into OtherDevicesForm.CodeBox: text with characters above 255, which cannot be sent",
+                                        "tick VantrelTest.Timer1"}));
+}
+
+TEST(SessionRecorder, CardDataIsCheckedUpToWhereItBeginsButTypedTextStaysAsTyped)
+{
+    Rig rig;
+    const std::string card = "ReaderPosition=01\r\nTrack2=;4111111111111111=28121010000000000000?";
+    rig.press("VantrelTest", "CardQue", [&] { rig.recorder.boxChanged(Box::InBox, card); });
+    rig.press("VantrelTest", "DisplayData", [&] {
+        rig.recorder.inputAnswered("Text", "Enter the text", "4111111111111111");
+        rig.recorder.boxChanged(Box::DeviceData, "4111111111111111");
+    });
+    EXPECT_TRUE(rig.recorder.typedCardNumber());
+    const auto masked = rig.lines();
+    EXPECT_EQ(masked, (std::vector<std::string>{"press CardQue", "expect InBox contains ReaderPosition=01\\r\\nTrack2=;411111",
+                                                "answer 4111111111111111", "press DisplayData",
+                                                "expect DeviceData contains 411111"}));
+    const auto unmasked = rig.lines(false);
+    EXPECT_EQ(unmasked[1], "expect InBox is ReaderPosition=01\\r\\nTrack2=;4111111111111111=28121010000000000000?");
+    EXPECT_EQ(unmasked[4], "expect DeviceData is 4111111111111111");
+}
+
+TEST(SessionRecorder, ScriptTextReadsBackAsTheSameBytes)
+{
+    std::string every;
+    for (int c = 0; c < 256; ++c)
+        every += static_cast<char>(c);
+    for (const std::string& bytes : {every, " lead and end "s, "back\\slash"s, ""s}) {
+        const auto commands = parseScript("answer " + scriptText(bytes) + "\n");
+        ASSERT_EQ(commands.size(), 1u);
+        EXPECT_EQ(commands[0].text, bytes);
+    }
+}
+
+TEST(SessionRecorder, ALongBoxIsCheckedByItsEnd)
+{
+    Rig rig;
+    const std::string big(SessionRecorder::kExpectLimit + 1, 'a');
+    rig.press("VantrelTest", "Test1K", [&] { rig.recorder.boxChanged(Box::InBox, big + "END"); });
+    const auto lines = rig.lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "expect InBox contains " + std::string(SessionRecorder::kContainsLength - 3, 'a') + "END");
+}
+
+} // namespace
+} // namespace vantrel::journal
