@@ -1,5 +1,6 @@
 // The main window built offscreen: its controls, start-up state and the
 // selector's events as the platform raises them.
+#include "support/running_utility.h"
 #include "support/session_rig.h"
 
 #include "app/application.h"

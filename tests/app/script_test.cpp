@@ -1,4 +1,5 @@
 // Session scripts run headless, compared by their traces (parsed JSON).
+#include "support/running_utility.h"
 #include "support/session_rig.h"
 
 #include "session/script.h"

@@ -66,8 +66,3 @@ struct ForecourtRig {
 
 } // namespace vantrel::test
 
-// Windowed tests that reach RunningUtility through this header still find
-// it here; new ones include support/running_utility.h themselves.
-#ifdef VANTREL_TEST_WIDGETS
-#include "support/running_utility.h"
-#endif
