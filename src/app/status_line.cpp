@@ -4,6 +4,8 @@
 #include "session/session.h"
 #include "widgets/display_form.h"
 
+#include <QTimer>
+
 
 namespace vantrel {
 
@@ -79,9 +81,17 @@ void StatusLine::refresh()
         parts << m_last;
     if (!m_note.isEmpty())
         parts << m_note;
-    const QString text = parts.join("   |   ");
-    setText(fontMetrics().elidedText(text, Qt::ElideRight, width() - 10));
-    setToolTip(text);
+    m_text = parts.join("   |   ");
+    setToolTip(m_text);
+    // Fitting the text to the line lays it out: once per turn of the event
+    // loop, however many calls a stress run makes meanwhile.
+    if (!m_drawPending) {
+        m_drawPending = true;
+        QTimer::singleShot(0, this, [this] {
+            m_drawPending = false;
+            setText(fontMetrics().elidedText(m_text, Qt::ElideRight, width() - 10));
+        });
+    }
 }
 
 } // namespace vantrel

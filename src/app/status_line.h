@@ -30,6 +30,8 @@ private:
 
     Session& m_session;
     QString m_server, m_last, m_waitingFor, m_note;
+    QString m_text; // the whole line; the label shows it cut to its width
+    bool m_drawPending = false;
     long m_calls = 0;
 };
 

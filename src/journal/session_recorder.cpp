@@ -114,9 +114,8 @@ void SessionRecorder::actionEnded(const UserAction& a)
         ++m_tickCount;
         for (auto& line : m_current.before)
             m_ticks->before.push_back(std::move(line));
-        for (std::size_t b = 0; b < m_current.boxes.size(); ++b)
-            if (m_current.boxes[b])
-                m_ticks->boxes[b] = std::move(m_current.boxes[b]);
+        for (std::size_t b = 0; b < m_current.changed.size(); ++b)
+            m_ticks->changed[b] = m_ticks->changed[b] || m_current.changed[b];
         m_current = Group{};
         return;
     }
@@ -176,8 +175,18 @@ SessionRecorder::Line SessionRecorder::expectLine(Box box, const std::string& te
     return {"expect " + name + " contains " + scriptText(tail(before)), plain(text)};
 }
 
+void SessionRecorder::takeBoxes(Group& group)
+{
+    for (std::size_t b = 0; b < group.changed.size(); ++b)
+        if (group.changed[b]) {
+            group.boxes[b] = std::string(m_latest[b]);
+            group.changed[b] = false;
+        }
+}
+
 void SessionRecorder::writeGroup(Group& group)
 {
+    takeBoxes(group);
     for (auto& line : group.before)
         m_lines.push_back(std::move(line));
     for (auto& line : group.action)
@@ -214,22 +223,13 @@ void SessionRecorder::errorRaised(int number, std::string_view description) { ca
 
 void SessionRecorder::boxChanged(Box box, std::string_view text)
 {
+    const auto b = static_cast<std::size_t>(box);
+    m_latest[b] = text;
     if (m_depth > 0)
-        m_current.boxes[static_cast<std::size_t>(box)] = std::string(text);
+        m_current.changed[b] = true;
 }
 
-void SessionRecorder::boxAppended(Box box, std::string_view appended, std::string_view whole)
-{
-    if (m_depth == 0)
-        return;
-    // A box that grows by many appends in one action is copied once per
-    // append at most of what was added.
-    auto& kept = m_current.boxes[static_cast<std::size_t>(box)];
-    if (kept && kept->size() + appended.size() == whole.size())
-        kept->append(appended);
-    else
-        kept = std::string(whole);
-}
+void SessionRecorder::boxAppended(Box box, std::string_view, std::string_view whole) { boxChanged(box, whole); }
 
 void SessionRecorder::progressed(const Progress& progress)
 {

@@ -59,10 +59,12 @@ private:
         std::vector<Line> before;   // answers, replies and expected errors, queued before the action
         std::vector<Line> action;   // the action's own line(s)
         std::array<std::optional<std::string>, 4> boxes; // each box's text after the action, if it changed
+        std::array<bool, 4> changed{};                    // the box changed, its text not taken yet
         std::string stopped;        // where a run was stopped by the user
     };
 
     void flushPending();
+    void takeBoxes(Group& group);
     void closeTicks();
     void writeGroup(Group& group);
     void addLine(std::string text);
@@ -70,6 +72,10 @@ private:
     static Line expectLine(Box box, const std::string& text);
 
     std::vector<Line> m_lines;
+    // Each box's whole text as the last event gave it. The session tells
+    // every change, so the view stays valid until the next event; a box is
+    // copied only when a group is written, not on every tick of a run.
+    std::array<std::string_view, 4> m_latest{};
     int m_depth = 0;
     Group m_current;
     // The focus, as a replay will have it: a focus that came without a click

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 
 namespace vantrel::journal {
@@ -15,6 +16,12 @@ using K = UserAction::Kind;
 // Drives a recorder as the session does: an action starts, its events come, it ends.
 struct Rig {
     SessionRecorder recorder;
+    std::array<std::string, 4> boxes; // kept as the session keeps them: the recorder reads them later
+    void box(Box b, std::string text)
+    {
+        boxes[static_cast<std::size_t>(b)] = std::move(text);
+        recorder.boxChanged(b, boxes[static_cast<std::size_t>(b)]);
+    }
     void act(UserAction a, const std::function<void()>& during = {})
     {
         recorder.actionStarted(a);
@@ -48,9 +55,9 @@ TEST(SessionRecorder, AnswersRepliesAndErrorsAreQueuedBeforeThePressAndEachChang
         rig.recorder.inputAnswered("Hose", "Enter the hose", "1");
         rig.recorder.inputAnswered("MOP", "Enter the MOP", "");
         rig.recorder.questionAnswered("Sure", "Really?", false);
-        rig.recorder.boxChanged(Box::TextBox, "<Object>.Authorize (data)");
+        rig.box(Box::TextBox, "<Object>.Authorize (data)");
         rig.recorder.callFailed("Authorize", 1101, "No such position");
-        rig.recorder.boxChanged(Box::InBox, "A\r\n\0 "s);
+        rig.box(Box::InBox, "A\r\n\0 "s);
     });
     rig.press("OtherDevicesForm", "EXIT_CMD");
     EXPECT_EQ(rig.lines(), (std::vector<std::string>{"answer 1", "answer", "reply no", "expect error 1101", "press Preset",
@@ -61,8 +68,8 @@ TEST(SessionRecorder, AnswersRepliesAndErrorsAreQueuedBeforeThePressAndEachChang
 TEST(SessionRecorder, FocusAndClickMakeOneSelectAndAFocusLostForNoVisibleReasonIsWritten)
 {
     Rig rig;
-    rig.selector(K::Focus, 3, [&] { rig.recorder.boxChanged(Box::InBox, "info 3"); });
-    rig.selector(K::Click, 3, [&] { rig.recorder.boxChanged(Box::TextBoxPumpNumber, "Fueling Position -> 3"); });
+    rig.selector(K::Focus, 3, [&] { rig.box(Box::InBox, "info 3"); });
+    rig.selector(K::Click, 3, [&] { rig.box(Box::TextBoxPumpNumber, "Fueling Position -> 3"); });
     // Another button takes the focus: the replay moves it off 3 itself.
     rig.selector(K::LostFocus, 3);
     rig.selector(K::Focus, 7);
@@ -83,7 +90,7 @@ TEST(SessionRecorder, TicksOfOneTimerMakeOneLineAndTypingKeepsTheLastText)
 {
     Rig rig;
     for (int i = 0; i < 3; ++i)
-        rig.act({K::Tick, "VantrelTest", "Timer1", 0, {}}, [&] { rig.recorder.boxChanged(Box::InBox, "tick " + std::to_string(i)); });
+        rig.act({K::Tick, "VantrelTest", "Timer1", 0, {}}, [&] { rig.box(Box::InBox, "tick " + std::to_string(i)); });
     rig.act({K::Type, "OtherDevicesForm", "CodeBox", 0, "1"});
     rig.act({K::Type, "OtherDevicesForm", "CodeBox", 0, "12"});
     rig.press("OtherDevicesForm", "CODE_SEND");
@@ -100,10 +107,10 @@ TEST(SessionRecorder, CardDataIsCheckedUpToWhereItBeginsButTypedTextStaysAsTyped
 {
     Rig rig;
     const std::string card = "ReaderPosition=01\r\nTrack2=;4111111111111111=28121010000000000000?";
-    rig.press("VantrelTest", "CardQue", [&] { rig.recorder.boxChanged(Box::InBox, card); });
+    rig.press("VantrelTest", "CardQue", [&] { rig.box(Box::InBox, card); });
     rig.press("VantrelTest", "DisplayData", [&] {
         rig.recorder.inputAnswered("Text", "Enter the text", "4111111111111111");
-        rig.recorder.boxChanged(Box::DeviceData, "4111111111111111");
+        rig.box(Box::DeviceData, "4111111111111111");
     });
     EXPECT_TRUE(rig.recorder.typedCardNumber());
     const auto masked = rig.lines();
@@ -131,7 +138,7 @@ TEST(SessionRecorder, ALongBoxIsCheckedByItsEnd)
 {
     Rig rig;
     const std::string big(SessionRecorder::kExpectLimit + 1, 'a');
-    rig.press("VantrelTest", "Test1K", [&] { rig.recorder.boxChanged(Box::InBox, big + "END"); });
+    rig.press("VantrelTest", "Test1K", [&] { rig.box(Box::InBox, big + "END"); });
     const auto lines = rig.lines();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1], "expect InBox contains " + std::string(SessionRecorder::kContainsLength - 3, 'a') + "END");
