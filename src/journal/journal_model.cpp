@@ -70,6 +70,13 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const
     const JournalEntry& e = entry(index.row());
     if (role == Qt::DisplayRole)
         return cellText(e, index.column());
+    if (role == Qt::ToolTipRole && (index.column() == Sent || index.column() == Result)) {
+        // The whole bytes, in display form, up to a screenful.
+        const std::string bytes = index.column() == Sent ? valueText(e.call.argument)
+                                  : e.errorNumber        ? e.errorDescription
+                                                         : valueText(e.call.result);
+        return toDisplayForm(std::string_view(bytes).substr(0, 4000));
+    }
     if (role == Qt::ForegroundRole && e.errorNumber)
         return QColor(0xB0, 0x00, 0x20);
     if (role == Qt::TextAlignmentRole && (index.column() == Number || index.column() == Duration))
@@ -81,7 +88,7 @@ QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int 
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    static const char* const names[] = {"#", "Time", "Window", "Control", "Access", "Member", "Sent", "Result", "Took"};
+    static const char* const names[] = {"#", "Time", "Took", "Window", "Control", "Access", "Member", "Sent", "Result"};
     return section >= 0 && section < ColumnCount ? QString::fromLatin1(names[section]) : QVariant();
 }
 

@@ -14,7 +14,8 @@ namespace vantrel::journal {
 
 class JournalModel : public QAbstractTableModel, public CallJournal::Listener {
 public:
-    enum Column { Number, Time, Window, Control, Access, Member, Sent, Result, Duration, ColumnCount };
+    // What came back is last: it takes the room the window has.
+    enum Column { Number, Time, Duration, Window, Control, Access, Member, Sent, Result, ColumnCount };
 
     explicit JournalModel(CallJournal& journal, QObject* parent = nullptr);
     ~JournalModel() override;

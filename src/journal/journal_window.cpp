@@ -19,7 +19,7 @@ JournalWindow::JournalWindow(CallJournal& journal, std::function<void(const Jour
 {
     setObjectName("CallJournal");
     setWindowTitle(QStringLiteral("Call Journal"));
-    resize(900, 500);
+    resize(1000, 500);
 
     m_model = new JournalModel(journal, this);
     // The filter is put between the journal and the view only while it
@@ -56,9 +56,11 @@ JournalWindow::JournalWindow(CallJournal& journal, std::function<void(const Jour
     QHeaderView* columns = m_view->header();
     columns->setSectionResizeMode(QHeaderView::Interactive);
     const int digit = m_view->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    const int widths[] = {7, 10, 14, 16, 5, 22, 36, 36, 8};
+    const int widths[] = {4, 8, 5, 10, 11, 4, 20, 16, 0};
     for (int c = 0; c < JournalModel::ColumnCount; ++c)
-        columns->resizeSection(c, widths[c] * digit + 12);
+        if (widths[c])
+            columns->resizeSection(c, widths[c] * digit + 12);
+    // What came back takes the rest of the width.
     columns->setStretchLastSection(true);
 
     auto* bar = new QHBoxLayout;
