@@ -22,6 +22,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QTextCursor>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -285,6 +286,7 @@ void MainWindow::showScriptRun(const QString& path, int status, const QString& o
     const QString verdict = status == 0 ? "passed" : status == 1 ? "failed" : "stopped";
     m_scriptOutput->setWindowTitle(QStringLiteral("Script run: %1 (%2)").arg(QFileInfo(path).fileName(), verdict));
     m_scriptOutput->setPlainText(output);
+    m_scriptOutput->moveCursor(QTextCursor::End); // the verdict and any failure are at the end
     placeBesideMe(*m_scriptOutput);
     m_scriptOutput->show();
     m_scriptOutput->raise();

@@ -3,6 +3,8 @@
 #include "application.h"
 #include "session_files.h"
 
+#include "journal/card_mask.h"
+
 #include "server/conversions.h"
 #include "session/fanout_observer.h"
 #include "session/file_reading.h"
@@ -519,7 +521,7 @@ namespace {
 
 QString xmlText(const std::string& bytes) { return toDisplayForm(bytes, false).toHtmlEscaped(); }
 
-bool writeJunit(const std::string& path, const std::vector<std::pair<std::string, ScriptResult>>& results)
+bool writeJunit(const std::string& path, const std::vector<std::pair<std::string, ScriptResult>>& results, bool masked)
 {
     int failures = 0, errors = 0;
     double seconds = 0;
@@ -542,8 +544,9 @@ bool writeJunit(const std::string& path, const std::vector<std::pair<std::string
         }
         xml += ">\n";
         const char* tag = r.status == 1 ? "failure" : "error";
+        // A failure quotes the boxes, which may hold card data.
         for (const auto& f : r.failures)
-            xml += QString("      <%1 message=\"%2\"/>\n").arg(tag, xmlText(f));
+            xml += QString("      <%1 message=\"%2\"/>\n").arg(tag, xmlText(masked ? journal::maskCardData(f) : f));
         if (r.failures.empty())
             xml += QString("      <%1 message=\"the script did not pass\"/>\n").arg(tag);
         xml += "    </testcase>\n";
@@ -585,7 +588,7 @@ int runScripts(const std::vector<std::string>& paths, const AutomationRegistry& 
         results.emplace_back(path, std::move(r));
     }
     out << passed << " passed, " << results.size() - static_cast<std::size_t>(passed) << " failed\n";
-    if (!options.junit.empty() && !writeJunit(options.junit, results)) {
+    if (!options.junit.empty() && !writeJunit(options.junit, results, options.masked)) {
         out << "cannot write the JUnit report " << options.junit << "\n";
         worst = std::max(worst, 1);
     }
