@@ -46,23 +46,28 @@ struct CallLog : SessionObserver {
     }
 };
 
-ScriptResult runWith(const std::string& name, const std::string& content, SessionObserver* trace,
-                     const std::string& saveSession = {}, std::string* output = nullptr)
+// Runs a script against the embedded server on virtual time, as --script has it.
+ScriptResult runWith(const std::string& name, const std::string& content, ScriptRunOptions options,
+                     std::string* output = nullptr)
 {
-    // The embedded server on virtual time, as --script has it.
     AutomationRegistry registry;
     std::string reason;
     const auto server = chooseServer(registry, forecourt::kProgId, std::chrono::milliseconds(5000), true, reason);
-    ScriptRunOptions options;
     options.progId = server->progId;
     options.advance = server->advance;
-    options.trace = trace;
-    options.saveSession = saveSession;
     std::ostringstream out;
     ScriptResult r = runScriptText(name, content, registry, options, out);
     if (output)
         *output = out.str();
     return r;
+}
+
+ScriptRunOptions traced(SessionObserver* trace, const std::string& saveSession = {})
+{
+    ScriptRunOptions options;
+    options.trace = trace;
+    options.saveSession = saveSession;
+    return options;
 }
 
 std::string readAll(const QString& path)
@@ -82,8 +87,8 @@ TEST_P(RoundTrip, TheSavedSessionRepeatsEveryCall)
     const std::string script = readAll(QStringLiteral(VANTREL_EXAMPLES "/") + QString::fromStdString(GetParam()));
     CallLog first, replayed;
     std::string output;
-    ASSERT_EQ(runWith("example", script, &first, saved.toStdString(), &output).status, 0) << output;
-    ASSERT_EQ(runWith("saved", readAll(saved), &replayed, {}, &output).status, 0) << output << readAll(saved);
+    ASSERT_EQ(runWith("example", script, traced(&first, saved.toStdString()), &output).status, 0) << output;
+    ASSERT_EQ(runWith("saved", readAll(saved), traced(&replayed), &output).status, 0) << output << readAll(saved);
     ASSERT_FALSE(first.calls.empty());
     EXPECT_EQ(replayed.calls, first.calls);
 }
@@ -106,16 +111,10 @@ std::vector<QJsonObject> traceOf(const std::string& script, bool masked)
     {
         TraceWriter trace(path.toStdString(), masked);
         trace.writeStart(traceStart("Vantrel.Application (embedded)", masked));
-        AutomationRegistry registry;
-        std::string reason;
-        const auto server = chooseServer(registry, forecourt::kProgId, std::chrono::milliseconds(5000), true, reason);
-        ScriptRunOptions options;
-        options.progId = server->progId;
-        options.advance = server->advance;
-        options.trace = &trace;
+        ScriptRunOptions options = traced(&trace);
         options.onClock = [&trace](std::function<long long()> clock) { trace.setClock(std::move(clock)); };
-        std::ostringstream out;
-        EXPECT_EQ(runScriptText("t", script, registry, options, out).status, 0) << out.str();
+        std::string output;
+        EXPECT_EQ(runWith("t", script, options, &output).status, 0) << output;
     }
     std::vector<QJsonObject> events;
     for (const QByteArray& line : QByteArray::fromStdString(readAll(path)).split('\n'))
