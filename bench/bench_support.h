@@ -37,12 +37,11 @@ struct Utility {
         Form* form = app->windows().window(window);
         if (!form)
             throw std::runtime_error("no window " + window);
-        for (const auto& spec : form->controls())
-            if (spec.name == name && spec.handler) {
-                form->run(spec.handler);
-                return;
-            }
-        throw std::runtime_error("no button " + name + " with a handler in " + window);
+        QPushButton* button = form->button(name);
+        if (!button || !button->isEnabled())
+            throw std::runtime_error("no button " + name + " with a handler in " + window);
+        button->click(); // the way a mouse click takes
+
     }
 };
 

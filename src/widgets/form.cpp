@@ -162,19 +162,10 @@ bool Form::fireTimer(const std::string& name)
     return true;
 }
 
-void Form::run(const Handler& handler)
+void Form::run(const Handler& handler, const UserAction& action)
 {
     // While a call is out or a sequence waits (the window keeps processing
     // events meanwhile), a click starts nothing: commands never interleave.
-    if (m_session.callInProgress() || m_session.handlerRunning()) {
-        QApplication::beep();
-        return;
-    }
-    runHandler(m_session, handler);
-}
-
-void Form::run(const Handler& handler, const UserAction& action)
-{
     if (m_session.callInProgress() || m_session.handlerRunning()) {
         QApplication::beep();
         return;

@@ -51,9 +51,8 @@ public:
     // Runs one tick of the named timer now; false if there is no such timer.
     bool fireTimer(const std::string& name);
 
-    // Runs a handler of this window as a click would; with `action`, as the
-    // doing of that action (the journal and the session recorder see it).
-    void run(const Handler& handler);
+    // Runs a handler of this window as a click would, as the doing of
+    // `action` (the journal and the session recorder see it).
     void run(const Handler& handler, const UserAction& action);
     // Replaces the text of the editable text box `name` as typing does; false
     // if the window has no such box or it takes no typing.
