@@ -139,13 +139,14 @@ int main(int argc, char** argv)
         return app->windows().front();
     });
     vantrel::QtWaiter waiter;
+    // The trace's times are the session's; what start-up does comes at 0.
+    if (trace)
+        trace->setClock([&app] { return app ? app->session().elapsedMs() : 0LL; });
     app = vantrel::Application::start(registry, server->progId, prompter, waiter, trace.get());
     if (!app)
         return withTrace(1, trace.get());
     app->mainWindow().setServerDescription(QString::fromStdString(server->description));
     app->mainWindow().setMasked(masked);
-    if (trace)
-        trace->setClock([s = &app->session()] { return s->elapsedMs(); });
     // File → Run script… runs a script as --script does, its windows off the
     // screen: the embedded forecourt afresh on virtual time, or the same bus
     // server (never reset, since the window's session uses it too).

@@ -91,12 +91,18 @@ std::size_t dropDiscretionary(std::string& out, std::string_view s, std::size_t 
     return i;
 }
 
-// Track 1 after the card number: '^' name '^' then the expiry date.
+// Track 1 after the card number: '^' name '^' then the expiry date. The
+// name holds at most 26 characters and no digit; anything else is no track,
+// and its bytes are scanned like any others.
 std::size_t secondCaret(std::string_view s, std::size_t firstCaret)
 {
-    for (std::size_t i = firstCaret + 1; i < s.size() && !endsLine(s[i]) && s[i] != '?'; ++i)
+    constexpr std::size_t kLongestName = 26;
+    for (std::size_t i = firstCaret + 1; i < s.size() && i <= firstCaret + 1 + kLongestName; ++i) {
         if (s[i] == '^')
             return i;
+        if (endsLine(s[i]) || s[i] == '?' || isDigit(s[i]))
+            break;
+    }
     return std::string_view::npos;
 }
 

@@ -56,6 +56,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "Track2=;555555******4444=2708101\r\nX=1"},
         MaskCase{"Track1", "Track1=%B4111111111111111^DOE/JOHN^28121010000000000000?\r\n",
                  "Track1=%B411111******1111^DOE/JOHN^2812101?\r\n"},
+        // A "name" with digits is no track: a card number in it is masked like any other.
+        MaskCase{"NoTrack1NameHidesACardNumber", "%B4111111111111111^X 5555555555554444^2812101000?",
+                 "%B411111******1111^X 555555******4444^2812101000?"},
         MaskCase{"PinBlock", "ReaderPosition=01\r\nEntryMode=DESEncryption\r\nPINBlock=0123456789ABCDEF\r\n",
                  "ReaderPosition=01\r\nEntryMode=DESEncryption\r\nPINBlock=\r\n"},
         MaskCase{"PinEntryWithoutEcho", "ReaderPosition=02\r\nEntryMode=NumericWithOutEcho\r\nKeyData=1234",
