@@ -4,7 +4,6 @@
 #include "session/session.h"
 #include "widgets/display_form.h"
 
-#include <QTimer>
 
 
 namespace vantrel {
@@ -20,6 +19,10 @@ StatusLine::StatusLine(Session& session, QWidget* parent) : QLabel(parent), m_se
     setFrameShape(QFrame::StyledPanel);
     setFrameShadow(QFrame::Sunken);
     setContentsMargins(4, 0, 4, 0);
+    m_draw.setSingleShot(true);
+    m_draw.setInterval(0);
+    connect(&m_draw, &QTimer::timeout, this,
+            [this] { setText(fontMetrics().elidedText(m_text, Qt::ElideRight, width() - 10)); });
     m_session.addObserver(this);
 }
 
@@ -85,13 +88,8 @@ void StatusLine::refresh()
     setToolTip(m_text);
     // Fitting the text to the line lays it out: once per turn of the event
     // loop, however many calls a stress run makes meanwhile.
-    if (!m_drawPending) {
-        m_drawPending = true;
-        QTimer::singleShot(0, this, [this] {
-            m_drawPending = false;
-            setText(fontMetrics().elidedText(m_text, Qt::ElideRight, width() - 10));
-        });
-    }
+    if (!m_draw.isActive())
+        m_draw.start();
 }
 
 } // namespace vantrel

@@ -6,6 +6,7 @@
 #include "session/session_observer.h"
 
 #include <QLabel>
+#include <QTimer>
 
 namespace vantrel {
 
@@ -31,7 +32,7 @@ private:
     Session& m_session;
     QString m_server, m_last, m_waitingFor, m_note;
     QString m_text; // the whole line; the label shows it cut to its width
-    bool m_drawPending = false;
+    QTimer m_draw; // draws the line once the event loop turns
     long m_calls = 0;
 };
 

@@ -108,11 +108,8 @@ void Form::addButtons(std::vector<ButtonSpec> specs)
         if (spec.colour)
             paintButton(b, *spec.colour);
         b->setEnabled(static_cast<bool>(spec.handler));
-        if (spec.handler) {
-            Handler handler = spec.handler;
-            UserAction press{UserAction::Kind::Press, objectName().toStdString(), spec.name, 0, {}};
-            connect(b, &QPushButton::clicked, this, [this, handler, press] { run(handler, press); });
-        }
+        if (spec.handler)
+            connect(b, &QPushButton::clicked, this, [this, name = spec.name] { press(name); });
         m_buttons[spec.name] = b;
         m_controls.push_back(std::move(spec));
     }
@@ -171,6 +168,18 @@ void Form::run(const Handler& handler, const UserAction& action)
         return;
     }
     m_session.runAction(action, handler);
+}
+
+bool Form::press(const std::string& name)
+{
+    QPushButton* b = button(name);
+    if (!b || !b->isEnabled())
+        return false;
+    const auto spec = std::find_if(m_controls.begin(), m_controls.end(), [&](const ButtonSpec& c) { return c.name == name; });
+    if (spec == m_controls.end() || !spec->handler)
+        return false;
+    run(spec->handler, {UserAction::Kind::Press, objectName().toStdString(), name, 0, {}});
+    return true;
 }
 
 bool Form::typeInto(const std::string& name, const QString& text)

@@ -54,6 +54,9 @@ public:
     // Runs a handler of this window as a click would, as the doing of
     // `action` (the journal and the session recorder see it).
     void run(const Handler& handler, const UserAction& action);
+    // Presses the button `name` as its click does (the click runs this);
+    // false if there is no such button or it is disabled.
+    bool press(const std::string& name);
     // Replaces the text of the editable text box `name` as typing does; false
     // if the window has no such box or it takes no typing.
     bool typeInto(const std::string& name, const QString& text);
