@@ -4,6 +4,7 @@
 
 #include "devices/devices_windows.h"
 #include "reader/reader_controls.h"
+#include "forecourt/forecourt_server.h"
 #include "server/automation_error.h"
 #include "server/automation_registry.h"
 #include "session/handler_runner.h"
@@ -43,6 +44,7 @@ std::unique_ptr<Application> Application::start(const AutomationRegistry& regist
     app->m_main = std::make_unique<MainWindow>(*app->m_session, title);
     app->m_main->setAttribute(Qt::WA_DontShowOnScreen, offScreen);
     app->m_main->setJournal(&app->m_journal, &app->m_recorder);
+    app->m_main->setForecourt(dynamic_cast<forecourt::ForecourtServer*>(app->m_server.get()));
     app->m_windows->setMainWindow(app->m_main.get());
     // Buttons that open a window nobody provides yet stay disabled.
     for (const auto& [button, window] : shell::kNavigation)

@@ -2,6 +2,8 @@
 
 #include "shell_handlers.h"
 
+#include "board/board_window.h"
+#include "forecourt/forecourt_server.h"
 #include "inspector/record_inspector.h"
 #include "journal/call_journal.h"
 #include "journal/journal_window.h"
@@ -133,6 +135,9 @@ void MainWindow::buildMenus()
         ->setObjectName("actionRecordInspector");
     m_viewMenu->addAction("Call &Journal", QKeySequence(Qt::CTRL | Qt::Key_J), this, &MainWindow::showJournal)
         ->setObjectName("actionJournal");
+    m_boardAction = m_viewMenu->addAction("&Forecourt", QKeySequence(Qt::CTRL | Qt::Key_F), this, &MainWindow::showBoard);
+    m_boardAction->setObjectName("actionForecourt");
+    m_boardAction->setEnabled(false);
 
     QMenu* help = m_menuBar->addMenu("&Help");
     auto document = [this](const char* name) {
@@ -207,6 +212,24 @@ void MainWindow::showJournal()
     m_journalWindow->show();
     m_journalWindow->raise();
     m_journalWindow->activateWindow();
+}
+
+void MainWindow::setForecourt(forecourt::ForecourtServer* site)
+{
+    m_site = site;
+    m_boardAction->setEnabled(site != nullptr);
+}
+
+void MainWindow::showBoard()
+{
+    if (!m_site)
+        return;
+    if (!m_board)
+        m_board = std::make_unique<board::BoardWindow>(*m_site, session());
+    placeBesideMe(*m_board);
+    m_board->show();
+    m_board->raise();
+    m_board->activateWindow();
 }
 
 void MainWindow::setScriptRunner(std::function<void(const QString&)> run)

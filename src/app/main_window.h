@@ -22,6 +22,12 @@ class QRadioButton;
 
 namespace vantrel {
 
+namespace board {
+class BoardWindow;
+}
+namespace forecourt {
+class ForecourtServer;
+}
 namespace journal {
 class CallJournal;
 class JournalWindow;
@@ -58,6 +64,12 @@ public:
     void setJournal(journal::CallJournal* journal, journal::SessionRecorder* recorder);
     void showJournal();
     journal::JournalWindow* journalWindow() const { return m_journalWindow.get(); }
+    // The forecourt board of the embedded server, beside the main window;
+    // made when first asked for. Without the embedded server (nullptr) the
+    // View entry is disabled.
+    void setForecourt(forecourt::ForecourtServer* site);
+    void showBoard();
+    board::BoardWindow* boardWindow() const { return m_board.get(); }
     // Whether saved files mask cardholder data (not with --trace-unmasked).
     void setMasked(bool masked) { m_masked = masked; }
     // File → Run script… hands the chosen script here; without it the action is disabled.
@@ -112,6 +124,9 @@ private:
     journal::CallJournal* m_journal = nullptr;
     journal::SessionRecorder* m_recorder = nullptr;
     std::unique_ptr<journal::JournalWindow> m_journalWindow;
+    std::unique_ptr<board::BoardWindow> m_board;
+    forecourt::ForecourtServer* m_site = nullptr;
+    QAction* m_boardAction = nullptr;
     std::unique_ptr<QPlainTextEdit> m_scriptOutput;
     std::function<void(const QString&)> m_runScript;
     QAction* m_runScriptAction = nullptr;

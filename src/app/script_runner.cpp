@@ -3,6 +3,9 @@
 #include "application.h"
 #include "session_files.h"
 
+#include "dbus/dbus_client.h"
+#include "forecourt/customer.h"
+#include "forecourt/forecourt_server.h"
 #include "journal/card_mask.h"
 
 #include "server/conversions.h"
@@ -192,6 +195,7 @@ public:
         case K::ExpectIs:
         case K::ExpectHas: expect(c); break;
         case K::ExpectError: m_watch.expected.emplace_back(c.number, c.line); break;
+        case K::Customer: customer(c.text); break;
         }
     }
 
@@ -309,6 +313,34 @@ private:
             return;
         }
         cannot("there is no timer " + target);
+    }
+
+    // The customer acts on the simulated site itself: the embedded forecourt,
+    // or one served on a virtual clock, which takes it through Vantrel.Simulator.
+    void customer(const std::string& action)
+    {
+        // An action of its own, so that a saved session acts as the customer too.
+        Session& session = m_app.session();
+        session.beginAction({UserAction::Kind::Customer, {}, {}, 0, action});
+        struct End {
+            Session& s;
+            ~End() { s.endAction(); }
+        } end{session};
+        try {
+            if (auto* site = dynamic_cast<forecourt::ForecourtServer*>(&m_app.server())) {
+                m_out << "customer: " << forecourt::actAsCustomer(*site, action) << "\n";
+                return;
+            }
+            auto* bus = dynamic_cast<dbus::DBusClient*>(&m_app.server());
+            if (!bus || !bus->hasSimulator())
+                cannot("customer needs the embedded forecourt, or a simulator on a virtual clock "
+                       "(vantrel-forecourt --virtual-clock): this server has no customer to act as");
+            m_out << "customer: " << bus->customer(action) << "\n";
+        } catch (const forecourt::CustomerError& e) {
+            cannot(std::string("the customer cannot do that: ") + e.what());
+        } catch (const AutomationError& e) {
+            cannot(std::string("the customer cannot do that: ") + e.description());
+        }
     }
 
     void expect(const ScriptCommand& c)

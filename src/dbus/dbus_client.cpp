@@ -232,6 +232,14 @@ void DBusClient::advance(std::chrono::milliseconds by)
     send(message, "Advance", Phase::Call);
 }
 
+std::string DBusClient::customer(const std::string& action)
+{
+    QDBusMessage message = methodCall(kSimulatorInterface, "Customer");
+    message << QString::fromStdString(action);
+    const QDBusMessage reply = send(message, "Customer", Phase::Call);
+    return reply.arguments().value(0).toString().toStdString();
+}
+
 void DBusClient::reset() { send(methodCall(kSimulatorInterface, "Reset"), "Reset", Phase::Call); }
 
 bool registerDBusServer(AutomationRegistry& registry, const std::string& spec, std::chrono::milliseconds timeout)

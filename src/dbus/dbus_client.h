@@ -57,6 +57,8 @@ public:
     bool hasSimulator();
     void advance(std::chrono::milliseconds by);
     void reset();
+    // Acts as the customer at the simulated site ("card 7"); what was done comes back.
+    std::string customer(const std::string& action);
 
     const Endpoint& endpoint() const { return m_endpoint; }
     std::chrono::milliseconds timeout() const { return m_timeout; }

@@ -46,6 +46,10 @@ const char* kSimulator = R"(  <interface name="Vantrel.Simulator">
       <arg name="milliseconds" type="t" direction="in"/>
     </method>
     <method name="Reset"/>
+    <method name="Customer">
+      <arg name="action" type="s" direction="in"/>
+      <arg name="done" type="s" direction="out"/>
+    </method>
   </interface>
 )";
 } // namespace

@@ -1,5 +1,8 @@
 #include "service_object.h"
 
+#include "forecourt/customer.h"
+#include "forecourt/forecourt_server.h"
+
 #include "call_log.h"
 #include "introspection.h"
 #include "wire_contract.h"
@@ -212,6 +215,23 @@ QDBusMessage ServiceObject::serveSimulator(const QDBusMessage& message, std::str
         m_instance = std::move(fresh);
         line += " -> ok";
         return message.createReply();
+    }
+    if (member == QLatin1String("Customer")) {
+        line += "customer";
+        if (message.signature() != QLatin1String("s"))
+            return refuseSignature(message, "s", line);
+        const std::string action = message.arguments().front().toString().toStdString();
+        append(line, {" ", action});
+        auto* site = dynamic_cast<forecourt::ForecourtServer*>(m_instance.object.get());
+        if (!site)
+            return refuse(message, QDBusError::NotSupported, QStringLiteral("This server has no customer"), line);
+        try {
+            const std::string done = forecourt::actAsCustomer(*site, action);
+            line += " -> ok";
+            return message.createReply(QString::fromStdString(done));
+        } catch (const forecourt::CustomerError& e) {
+            return refuse(message, QDBusError::InvalidArgs, QString::fromStdString(e.what()), line);
+        }
     }
     append(line, {"Simulator.", member.toStdString()});
     return refuse(message, QDBusError::UnknownMethod, QStringLiteral("No method Simulator.%1").arg(member), line);

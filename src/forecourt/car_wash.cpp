@@ -400,4 +400,24 @@ std::string CarWash::freshCode()
     }
 }
 
+void CarWash::snapshot(CarWashSnapshot& out) const
+{
+    out.codes.clear();
+    for (const auto& c : m_codes)
+        out.codes.push_back({c.code, c.program.number,
+                             c.state == CodeState::Unused ? "Unused" : c.state == CodeState::Used ? "Used" : "Cancelled"});
+    out.washing = washing();
+    out.washCode = out.washing ? m_wash->code : std::string();
+    out.washProgram = out.washing ? m_wash->program : 0;
+    out.secondsLeft = out.washing ? static_cast<long>(((m_wash->end - m_clock.now()).count() + 999) / 1000) : 0;
+}
+
+std::string CarWash::firstUnusedCode() const
+{
+    for (const auto& c : m_codes)
+        if (c.state == CodeState::Unused)
+            return c.code;
+    return {};
+}
+
 } // namespace vantrel::forecourt

@@ -8,6 +8,7 @@
 
 #include "clock.h"
 #include "record_parser.h"
+#include "site_state.h"
 
 #include <cstdint>
 #include <optional>
@@ -46,6 +47,11 @@ public:
     // bay is still washing.
     bool enterCode(const std::string& code);
     std::optional<CodeState> codeState(const std::string& code) const;
+    // The codes in the order issued, and the wash under way, for the board.
+    void snapshot(CarWashSnapshot& out) const;
+    // The first unused code, empty when there is none.
+    std::string firstUnusedCode() const;
+    bool isWashing() const { return washing(); }
     BayInputs& bay() { return m_bay; }
 
     struct Prices {

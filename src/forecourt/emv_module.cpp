@@ -28,6 +28,8 @@ constexpr std::array<Card, 3> kCards = {{
     {"MAESTRO", "A0000000043060", "6799998900000060018", "2711"},
 }};
 
+void queueCardData(Reader& reader, const std::string& pos, const Card& card);
+
 std::string maskedPan(const std::string& pan)
 {
     return pan.substr(0, 6) + std::string(pan.size() - 10, '*') + pan.substr(pan.size() - 4);
@@ -91,7 +93,21 @@ void initiateEmvTransaction(Reader& reader, int position, const std::string& seq
         w.writeEndElement();
     });
     reader.packetQueue.push_back(rec::packetRecord(pos, xml, 3));
+    queueCardData(reader, pos, card);
+}
 
+void insertChipCard(Reader& reader, int position)
+{
+    const Card& card = kCards[static_cast<std::size_t>(reader.emv.cardsRead) % kCards.size()];
+    ++reader.emv.cardsRead;
+    queueCardData(reader, rec::positionText(position), card);
+}
+
+namespace {
+
+void queueCardData(Reader& reader, const std::string& pos, const Card& card)
+{
+    const std::string pan = card.pan;
     std::string cardData;
     rec::appendLine(cardData, "ReaderPosition=", pos);
     rec::appendLine(cardData, "CardType=Chip");
@@ -100,5 +116,7 @@ void initiateEmvTransaction(Reader& reader, int position, const std::string& seq
     cardData += "Track2=" + pan + "=" + card.expiry + "201";
     reader.cardQueue.push_back(cardData);
 }
+
+} // namespace
 
 } // namespace vantrel::forecourt

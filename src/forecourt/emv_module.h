@@ -22,5 +22,8 @@ struct EmvState {
 void readerControl(ReaderTerminals& readers, const std::string& record);
 // An InitiateTransactionCommand arrived for this reader.
 void initiateEmvTransaction(Reader& reader, int position, const std::string& sequenceNumber);
+// A customer inserts the next of the simulated chip cards: its data go to
+// the card queue. The chip reader must be enabled (the caller checks).
+void insertChipCard(Reader& reader, int position);
 
 } // namespace vantrel::forecourt

@@ -4,6 +4,7 @@
 #include "server/automation_registry.h"
 #include "server/conversions.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <vector>
 #include <cmath>
@@ -124,8 +125,17 @@ const ForecourtServer::Entry& ForecourtServer::lookup(std::string_view member) c
     return *it->second;
 }
 
+namespace {
+// Tells the listeners when a member call ends, however it ends.
+struct ChangeNote {
+    ForecourtServer& server;
+    ~ChangeNote() { server.noteChange(); }
+};
+} // namespace
+
 void ForecourtServer::put(std::string_view member, const Value& value)
 {
+    ChangeNote note{*this};
     const Entry& e = lookup(member);
     if (e.info.access != Access::Put)
         throw AutomationError(ErrorCode::WrongAccess, "'" + std::string(e.info.name) + "' is read, not assigned");
@@ -169,6 +179,7 @@ static int positionArgument(const char* member, const Value& argument)
 
 Value ForecourtServer::get(std::string_view member, const std::optional<Value>& argument)
 {
+    ChangeNote note{*this};
     const Entry& e = lookup(member);
     if (e.info.access != Access::Get)
         throw AutomationError(ErrorCode::WrongAccess, "'" + std::string(e.info.name) + "' is assigned, not read");
@@ -198,6 +209,56 @@ void ForecourtServer::setWindowControl(const std::string& record)
 void registerForecourtServer(AutomationRegistry& registry)
 {
     registry.add(kProgId, [] { return std::make_unique<ForecourtServer>(); });
+}
+
+void ForecourtServer::readPositions(PositionSnapshots& out) const
+{
+    for (int p = 1; p <= FuelingPositions::kPositions; ++p)
+        m_fueling.snapshot(p, out[static_cast<std::size_t>(p - 1)]);
+}
+
+SiteState ForecourtServer::siteState(int readerPosition)
+{
+    m_readers.catchUpNow();
+    SiteState state;
+    state.version = m_changes;
+    state.clockMs = m_clock->now().count();
+    readPositions(state.positions);
+    m_readers.snapshot(std::clamp(readerPosition, 1, FuelingPositions::kPositions), state.reader);
+    state.tanks = m_tankMonitor.tanks();
+    state.tankReportStatus = m_tankMonitor.reportStatus();
+    state.tankReport = m_tankMonitor.report();
+    m_carWash.snapshot(state.carWash);
+    state.signIntensity = m_priceSign.intensity();
+    state.signLines = m_priceSign.lines();
+    return state;
+}
+
+bool ForecourtServer::timeDriven() const
+{
+    return m_fueling.anyRunning() || m_readers.pendingKeyEntries() > 0 || m_carWash.isWashing() ||
+           m_tankMonitor.reportStatus() == "ReportStatus=Busy" || m_readers.selfDiagnosticsReportStatus() == kDiagnosticsBusy;
+}
+
+int ForecourtServer::subscribe(Listener listener)
+{
+    const int id = m_nextListener++;
+    m_listeners.emplace_back(id, std::move(listener));
+    return id;
+}
+
+void ForecourtServer::unsubscribe(int id)
+{
+    std::erase_if(m_listeners, [id](const auto& l) { return l.first == id; });
+}
+
+void ForecourtServer::noteChange()
+{
+    ++m_changes;
+    // A listener may unsubscribe while it is told: tell a copy.
+    const auto listeners = m_listeners;
+    for (const auto& [id, listener] : listeners)
+        listener();
 }
 
 } // namespace vantrel::forecourt

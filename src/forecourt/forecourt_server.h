@@ -11,8 +11,11 @@
 
 #include "server/automation_object.h"
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
+#include <vector>
 
 namespace vantrel {
 class AutomationRegistry;
@@ -58,6 +61,24 @@ public:
     void setWindowControl(const std::string& record);
     void noteHelpRequest() { ++m_helpRequests; }
 
+    // The site for the board. Reading the positions costs no allocation;
+    // the whole state copies the reader at `readerPosition` (1..32).
+    void readPositions(PositionSnapshots& out) const;
+    SiteState siteState(int readerPosition);
+    // True while something moves with the clock alone (a sale running, a key
+    // entry due, a wash, a report in preparation): a view of the site then
+    // has to be redrawn as time passes, with no change notified.
+    bool timeDriven() const;
+
+    // Every member call and customer action counts one change and tells the
+    // listeners, after it has run (also when it failed: it may have queued
+    // an error).
+    using Listener = std::function<void()>;
+    int subscribe(Listener listener);
+    void unsubscribe(int id);
+    std::uint64_t changeCount() const { return m_changes; }
+    void noteChange();
+
     struct Entry;
 
 private:
@@ -71,6 +92,9 @@ private:
     PriceSign m_priceSign;
     bool m_windowVisible = true;
     int m_helpRequests = 0;
+    std::uint64_t m_changes = 0;
+    int m_nextListener = 1;
+    std::vector<std::pair<int, Listener>> m_listeners;
 };
 
 inline constexpr const char* kProgId = "Vantrel.Application";

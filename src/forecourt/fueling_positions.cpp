@@ -247,7 +247,7 @@ std::string FuelingPositions::positionInformation(int position) const
     const Position& pos = at(position);
     std::string text = "FuelingPosition=" + std::to_string(position);
     if (!pos.sale) {
-        addLine(text, "State", "Idle");
+        addLine(text, "State", pos.nozzleLifted ? "Calling" : "Idle");
         if (pos.lastSale) {
             addLine(text, "LastSaleVolume", fixedNumber(pos.lastSale->litres, 3));
             addLine(text, "LastSaleAmount", fixedNumber(pos.lastSale->amount, 2));
@@ -299,6 +299,73 @@ double FuelingPositions::dispensedLitres() const
             litres += progressOf(*pos.sale).litres;
     }
     return litres;
+}
+
+void FuelingPositions::liftNozzle(int position) { at(position).nozzleLifted = true; }
+
+void FuelingPositions::hangNozzle(int position)
+{
+    Position& pos = at(position);
+    pos.nozzleLifted = false;
+    if (!pos.sale)
+        return;
+    const Progress p = progressOf(*pos.sale);
+    if (p.litres > 0 && (p.state == SaleState::Fueling || p.state == SaleState::Stopped)) {
+        halt(*pos.sale);
+        pos.sale->ended = true; // the fuel drawn still has to be paid out
+    }
+}
+
+bool FuelingPositions::anyRunning() const
+{
+    for (int p = 1; p <= kPositions; ++p) {
+        const auto& sale = at(p).sale;
+        if (sale && sale->runningSince && !sale->ended) {
+            const auto state = progressOf(*sale).state;
+            if (state == SaleState::Authorised || state == SaleState::Fueling)
+                return true;
+        }
+    }
+    return false;
+}
+
+void FuelingPositions::snapshot(int position, PositionSnapshot& out) const
+{
+    const Position& pos = at(position);
+    out.number = position;
+    out.nozzleLifted = pos.nozzleLifted;
+    for (int k = 1; k <= kHoses; ++k) {
+        const HosePrice& price = pos.prices[static_cast<std::size_t>(k)];
+        out.prices[static_cast<std::size_t>(k - 1)] = {price.tier1, price.tier2};
+    }
+    out.hasSale = pos.sale.has_value();
+    if (!pos.sale) {
+        out.state = pos.nozzleLifted ? PositionState::Calling : pos.lastSale ? PositionState::Paid : PositionState::Idle;
+        out.hoseInUse = 0;
+        out.mop = 0;
+        out.limitHundredths = 0;
+        out.fillUp = false;
+        out.unitPrice = 0;
+        out.litres = pos.lastSale && !pos.nozzleLifted ? pos.lastSale->litres : 0;
+        out.amount = pos.lastSale && !pos.nozzleLifted ? pos.lastSale->amount : 0;
+        return;
+    }
+    const Sale& sale = *pos.sale;
+    const Progress p = progressOf(sale);
+    switch (p.state) {
+    case SaleState::Idle: out.state = PositionState::Idle; break;
+    case SaleState::Authorised: out.state = PositionState::Authorised; break;
+    case SaleState::Fueling: out.state = PositionState::Fueling; break;
+    case SaleState::Stopped: out.state = PositionState::Stopped; break;
+    case SaleState::Completed: out.state = PositionState::Completed; break;
+    }
+    out.hoseInUse = sale.hoseInUse;
+    out.mop = sale.mop;
+    out.limitHundredths = sale.limitHundredths;
+    out.fillUp = sale.limitHundredths >= kNoLimit;
+    out.unitPrice = sale.unitPrice;
+    out.litres = p.litres;
+    out.amount = p.amount;
 }
 
 } // namespace vantrel::forecourt

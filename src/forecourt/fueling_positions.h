@@ -43,6 +43,7 @@
 
 #include "clock.h"
 #include "record_parser.h"
+#include "site_state.h"
 
 #include <array>
 #include <optional>
@@ -87,6 +88,17 @@ public:
     };
     Progress progress(int position) const;
 
+    // The customer at the pump. Lifting the nozzle at an idle position makes
+    // it call for authorisation; hanging it up while fuel flows ends the
+    // delivery, as Deauthorize does once fuel has been drawn.
+    void liftNozzle(int position);
+    void hangNozzle(int position);
+    bool nozzleLifted(int position) const { return at(position).nozzleLifted; }
+    // The position as the board shows it, as of the clock now.
+    void snapshot(int position, PositionSnapshot& out) const;
+    // True while a sale at some position still grows with the clock.
+    bool anyRunning() const;
+
 private:
     struct HosePrice {
         double tier1 = 1.0;
@@ -112,6 +124,7 @@ private:
         double paidLitres = 0;
         double paidAmount = 0;
         std::optional<Progress> lastSale;
+        bool nozzleLifted = false;
     };
 
     Position& at(int position);

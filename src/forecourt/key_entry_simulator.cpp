@@ -58,9 +58,7 @@ KeyedEntry KeyEntrySimulator::keysFor(int position, const std::string& mode, int
         if (!equalsIgnoreCase(m.mode, mode))
             continue;
         const int entry = ++keyEntries;
-        const std::string value = std::string(m.key) == "PINBlock"
-                                      ? hex16(mix((static_cast<std::uint64_t>(position) << 32) | static_cast<std::uint32_t>(entry)))
-                                      : std::string(m.value);
+        const std::string value = std::string(m.key) == "PINBlock" ? pinBlock(position, entry) : std::string(m.value);
         return {std::string(m.key) + "=" + value, std::nullopt, {}};
     }
     for (const auto prefix : kSecurePromptModes) {
@@ -97,6 +95,29 @@ void KeyEntrySimulator::deliverDue(const std::function<void(int position, std::s
     for (; due != m_pending.end() && due->due <= now; ++due)
         deliver(due->position, std::move(due->entry));
     m_pending.erase(m_pending.begin(), due);
+}
+
+std::string KeyEntrySimulator::pinBlock(int position, int entry, std::string_view pin)
+{
+    std::uint64_t x = (static_cast<std::uint64_t>(position) << 32) | static_cast<std::uint32_t>(entry);
+    // The simulated customer keys no PIN of his own; a PIN keyed in changes the block.
+    for (const char c : pin)
+        x = mix(x ^ static_cast<unsigned char>(c));
+    return hex16(mix(x));
+}
+
+bool KeyEntrySimulator::pendingAt(int position) const
+{
+    return std::any_of(m_pending.begin(), m_pending.end(), [position](const Pending& p) { return p.position == position; });
+}
+
+bool KeyEntrySimulator::withdraw(int position)
+{
+    const auto before = m_pending.size();
+    m_pending.erase(std::remove_if(m_pending.begin(), m_pending.end(),
+                                   [position](const Pending& p) { return p.position == position; }),
+                    m_pending.end());
+    return m_pending.size() != before;
 }
 
 } // namespace vantrel::forecourt

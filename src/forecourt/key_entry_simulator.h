@@ -14,6 +14,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantrel::forecourt {
@@ -43,6 +44,12 @@ public:
     // Hands every entry whose time has come to `deliver`, in the order they fell due.
     void deliverDue(const std::function<void(int position, std::string entry)>& deliver);
     std::size_t pending() const { return m_pending.size(); }
+    bool pendingAt(int position) const;
+    // Takes back the request waiting at `position` (a real customer answers
+    // it instead); false when none waits there.
+    bool withdraw(int position);
+    // The PIN block for one entry at a reader, as the encrypted modes give it.
+    static std::string pinBlock(int position, int entry, std::string_view pin = {});
 
 private:
     struct Pending {

@@ -313,4 +313,20 @@ std::int16_t ReaderTerminals::selfDiagnosticsReportStatus() const
     return m_clock.now() - *m_diagnosticsStarted < kDiagnosticsDuration ? kDiagnosticsBusy : kDiagnosticsComplete;
 }
 
+void ReaderTerminals::snapshot(int position, ReaderSnapshot& out) const
+{
+    const Reader& r = reader(position);
+    out.position = position;
+    out.screen = r.screen;
+    out.paper = r.paper;
+    out.keypad = r.keypad;
+    out.entryMode = r.entryMode;
+    out.keyEntryPending = m_keys.pendingAt(position);
+    out.beeps = r.beeps;
+    out.chipReaderEnabled = r.emv.chipReaderEnabled;
+    out.queues.clear();
+    for (const auto& row : kQueues)
+        out.queues.push_back({row.kind, row.countName, {r.queue(row.kind).begin(), r.queue(row.kind).end()}});
+}
+
 } // namespace vantrel::forecourt

@@ -15,6 +15,7 @@
 #include "paper.h"
 #include "record_parser.h"
 #include "screen_model.h"
+#include "site_state.h"
 
 #include "server/automation_error.h"
 
@@ -89,6 +90,12 @@ public:
     std::size_t preloadedCount() const { return m_prompts.size(); }
     // Key entries that the simulated customers have yet to make.
     std::size_t pendingKeyEntries() const { return m_keys.pending(); }
+
+    // Moves the key entries whose time has come into the key queues now.
+    void catchUpNow() { catchUp(); }
+    KeyEntrySimulator& keyEntries() { return m_keys; }
+    // The reader at `position` as the board shows it.
+    void snapshot(int position, ReaderSnapshot& out) const;
 
     Reader& reader(int position) { return m_readers.at(static_cast<std::size_t>(position)); }
     const Reader& reader(int position) const { return m_readers.at(static_cast<std::size_t>(position)); }

@@ -80,4 +80,15 @@ std::string TankMonitor::reportStatus() const
 
 std::string TankMonitor::report() const { return m_readyAt && !busy() ? m_report : std::string(); }
 
+std::vector<TankSnapshot> TankMonitor::tanks() const
+{
+    const double dispensed = std::max(0.0, m_dispensed ? m_dispensed() : 0.0);
+    std::vector<TankSnapshot> out;
+    int number = 0;
+    for (const auto& tank : kTanks)
+        out.push_back({++number, tank.product, tank.capacity, std::max(0.0, tank.startVolume - tank.share * dispensed),
+                       tank.water, tank.temperature});
+    return out;
+}
+
 } // namespace vantrel::forecourt

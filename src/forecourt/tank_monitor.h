@@ -11,6 +11,9 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "site_state.h"
 
 namespace vantrel::forecourt {
 
@@ -33,6 +36,9 @@ public:
     std::string report() const;
 
     static constexpr Millis kPreparationTime{5000};
+
+    // The tanks as they stand now, for the board's gauges.
+    std::vector<TankSnapshot> tanks() const;
 
 private:
     bool busy() const;

@@ -100,6 +100,7 @@ void SessionRecorder::actionEnded(const UserAction& a)
         break;
     case K::DoubleClick: m_current.action = {{"doubleclick " + std::to_string(a.number), std::nullopt}}; break;
     case K::Press: m_current.action = {{"press " + target(a), std::nullopt}}; break;
+    case K::Customer: m_current.action = {{"customer " + a.text, std::nullopt}}; break;
     case K::Type:
         m_typing = {target(a), a.text};
         m_typingUnsendable = a.number != 0;

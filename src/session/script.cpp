@@ -84,6 +84,40 @@ bool readNumber(std::string_view text, long& out)
     return res.ec == std::errc() && res.ptr == text.data() + text.size();
 }
 
+// The forms of "customer": the server checks the values themselves (which
+// test card, which keys the entry takes); here only the shape of the line.
+void checkCustomerAction(std::string_view rest)
+{
+    const std::string_view what = nextWord(rest);
+    long n = 0;
+    auto position = [&] {
+        if (!readNumber(nextWord(rest), n) || n < 1 || n > 32)
+            throw ScriptError{0, "customer " + std::string(what) + " takes a position 1 to 32"};
+    };
+    if (what == "nozzle") {
+        position();
+        if (rest != "lift" && rest != "hang")
+            throw ScriptError{0, "write customer nozzle P lift or customer nozzle P hang"};
+    } else if (what == "card") {
+        position();
+        if (!rest.empty() && rest != "chip" && (!readNumber(rest, n) || n < 1))
+            throw ScriptError{0, "write customer card P, customer card P N (a test card) or customer card P chip"};
+    } else if (what == "key") {
+        position();
+        if (rest.empty() || rest.find(' ') != std::string_view::npos)
+            throw ScriptError{0, "write customer key P KEYS (digits and letters, or Enter, Cancel, Clear, Help)"};
+    } else if (what == "cash") {
+        position();
+        if (rest.empty() || rest.find(' ') != std::string_view::npos)
+            throw ScriptError{0, "write customer cash P AMOUNT (such as 20 or 5.50)"};
+    } else if (what == "wash") {
+        if (rest.find(' ') != std::string_view::npos)
+            throw ScriptError{0, "write customer wash or customer wash CODE"};
+    } else {
+        throw ScriptError{0, "customer takes nozzle, card, key, cash or wash"};
+    }
+}
+
 } // namespace
 
 std::string unescapeText(std::string_view text)
@@ -206,6 +240,10 @@ std::vector<ScriptCommand> parseScript(std::string_view content)
                     c.kind = how == "is" ? ScriptCommand::Kind::ExpectIs : ScriptCommand::Kind::ExpectHas;
                     c.text = unescapeText(rest);
                 }
+            } else if (verb == "customer") {
+                c.kind = ScriptCommand::Kind::Customer;
+                c.text = std::string(rest);
+                checkCustomerAction(rest);
             } else {
                 throw ScriptError{0, "unknown command \"" + std::string(verb) + "\""};
             }

@@ -28,6 +28,7 @@ struct ScriptCommand {
         ExpectIs,    // expect BOX is TEXT
         ExpectHas,   // expect BOX contains TEXT
         ExpectError, // expect error NUMBER
+        Customer,    // customer ACTION: what a customer does at the site (text holds ACTION)
     };
     Kind kind;
     int line = 0;

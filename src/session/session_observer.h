@@ -39,6 +39,7 @@ struct UserAction {
         DoubleClick, // selector button `number` double-clicked
         Type,        // `text` typed into the text box `control` of `window`
         Tick,        // the timer `control` of `window` fired
+        Customer,    // the customer did `text` on the simulated site ("card 7 1")
     };
     Kind kind = Kind::Press;
     std::string window;

@@ -1,0 +1,50 @@
+// Reading the site for the board: all 32 positions with their sales as of
+// the clock (the board's per-frame read while a sale runs), the whole site
+// state with one reader, and the view model of all of it.
+#include "board/board_view.h"
+#include "forecourt/forecourt_server.h"
+
+#include <benchmark/benchmark.h>
+
+using namespace vantrel;
+
+namespace {
+
+// Every position with a sale under way, so that each one is worked out from the clock.
+std::unique_ptr<forecourt::ForecourtServer> busySite(std::shared_ptr<forecourt::ManualClock> clock)
+{
+    auto server = std::make_unique<forecourt::ForecourtServer>(clock);
+    for (int p = 1; p <= 32; ++p) {
+        const std::string n = (p < 10 ? "0" : "") + std::to_string(p);
+        server->put("Authorize", Value::string("FuelingPosition=" + n + "\r\nHose=1\r\nMOP=1\r\nLimit=005000\r\n" + '\0'));
+    }
+    clock->advance(forecourt::Millis(10000));
+    return server;
+}
+
+} // namespace
+
+static void BM_ReadAll32Positions(benchmark::State& state)
+{
+    auto clock = std::make_shared<forecourt::ManualClock>();
+    auto server = busySite(clock);
+    forecourt::PositionSnapshots positions;
+    for (auto _ : state) {
+        clock->advance(forecourt::Millis(1));
+        server->readPositions(positions);
+        benchmark::DoNotOptimize(positions);
+    }
+}
+BENCHMARK(BM_ReadAll32Positions)->Repetitions(3)->ReportAggregatesOnly(true);
+
+static void BM_SiteStateAndBoardView(benchmark::State& state)
+{
+    auto clock = std::make_shared<forecourt::ManualClock>();
+    auto server = busySite(clock);
+    for (auto _ : state) {
+        clock->advance(forecourt::Millis(1));
+        const auto view = board::boardView(server->siteState(7), 7);
+        benchmark::DoNotOptimize(view);
+    }
+}
+BENCHMARK(BM_SiteStateAndBoardView)->Repetitions(3)->ReportAggregatesOnly(true);

@@ -1,0 +1,278 @@
+#include "customer.h"
+
+#include "forecourt_server.h"
+#include "text_helpers.h"
+
+#include "server/records.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+
+namespace vantrel::forecourt {
+
+namespace {
+
+constexpr std::array<TestCard, 4> kTestCards = {{
+    {"Visa", "4111111111111111", "2812"},
+    {"MasterCard", "5555555555554444", "2708"},
+    {"Amex", "378282246310005", "2906"},
+    {"Discover", "6011111111111117", "2711"},
+}};
+
+constexpr std::array<const char*, 4> kFunctionKeys = {"Enter", "Cancel", "Clear", "Help"};
+
+[[noreturn]] void refuse(const std::string& reason) { throw CustomerError(reason); }
+
+int checkedPosition(int position)
+{
+    if (position < 1 || position > FuelingPositions::kPositions)
+        refuse("a position is 1 to 32, not " + std::to_string(position));
+    return position;
+}
+
+bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool allOf(std::string_view keys, bool (*ok)(char)) { return !keys.empty() && std::all_of(keys.begin(), keys.end(), ok); }
+bool digitKey(char c) { return isAsciiDigit(c); }
+bool letterKey(char c) { return isLetter(c); }
+bool alphaNumericKey(char c) { return isAsciiDigit(c) || isLetter(c); }
+
+const char* functionKey(std::string_view keys)
+{
+    for (const char* k : kFunctionKeys)
+        if (equalsIgnoreCase(keys, k))
+            return k;
+    return nullptr;
+}
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() && equalsIgnoreCase(text.substr(0, prefix.size()), prefix);
+}
+
+// The key lines a waiting request in `mode` gets from `keys`.
+std::string answerFor(const Reader& reader, int position, const std::string& mode, std::string_view keys, int entry)
+{
+    if (const char* fk = functionKey(keys))
+        return std::string("FunctionKey=") + fk;
+    const std::string k(keys);
+    auto need = [&](bool (*ok)(char), const char* what) {
+        if (!allOf(keys, ok))
+            refuse("the reader waits for " + std::string(what) + " (" + mode + "), not \"" + k + "\"");
+    };
+    if (startsWithNoCase(mode, "SecurePrompt")) {
+        need(digitKey, "digits");
+        const auto dot = mode.find('.');
+        const std::string number = dot == std::string::npos ? std::string() : mode.substr(dot + 1);
+        if (reader.screen.securePrompt && reader.screen.securePrompt->maxLength > 0 &&
+            k.size() > static_cast<std::size_t>(reader.screen.securePrompt->maxLength))
+            refuse("the secure prompt takes at most " + std::to_string(reader.screen.securePrompt->maxLength) + " digits");
+        return "MessageNumber=" + number + "\r\nKeyData=" + k;
+    }
+    if (startsWithNoCase(mode, "DESEncryption")) {
+        need(digitKey, "a PIN");
+        return "PINBlock=" + KeyEntrySimulator::pinBlock(position, entry, k);
+    }
+    if (equalsIgnoreCase(mode, "AnyKey")) {
+        if (k.size() != 1 || !alphaNumericKey(k[0]))
+            refuse("the reader waits for one key (AnyKey), not \"" + k + "\"");
+        return "KeyData=" + k;
+    }
+    if (equalsIgnoreCase(mode, "AlphaOnly"))
+        need(letterKey, "letters");
+    else if (equalsIgnoreCase(mode, "AlphaAndNumeric"))
+        need(alphaNumericKey, "letters and digits");
+    else
+        need(digitKey, "digits"); // the numeric modes and AlphaWithNumericOnly
+    return "KeyData=" + k;
+}
+
+bool moneyAmount(std::string_view text, std::string& normalised)
+{
+    const auto dot = text.find('.');
+    const std::string_view whole = text.substr(0, dot);
+    const std::string_view cents = dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
+    if (!allDigits(whole) || whole.size() > 6 || (dot != std::string_view::npos && (cents.empty() || cents.size() > 2 || !allDigits(cents))))
+        return false;
+    const std::string c = std::string(cents) + std::string(2 - cents.size(), '0');
+    const std::string w(whole.substr(std::min(whole.find_first_not_of('0'), whole.size() - 1)));
+    if (w == "0" && c == "00")
+        return false;
+    normalised = w + "." + c;
+    return true;
+}
+
+std::string_view nextWord(std::string_view& rest)
+{
+    const auto start = rest.find_first_not_of(' ');
+    if (start == std::string_view::npos) {
+        rest = {};
+        return {};
+    }
+    rest.remove_prefix(start);
+    const auto end = rest.find(' ');
+    const std::string_view word = rest.substr(0, end);
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end);
+    return word;
+}
+
+int positionWord(std::string_view word)
+{
+    int n = 0;
+    const auto res = std::from_chars(word.data(), word.data() + word.size(), n);
+    if (word.empty() || res.ec != std::errc() || res.ptr != word.data() + word.size() || n < 1 || n > 32)
+        refuse("a position 1 to 32 is needed, not \"" + std::string(word) + "\"");
+    return n;
+}
+
+} // namespace
+
+std::span<const TestCard> testCards() { return kTestCards; }
+std::span<const char* const> functionKeys() { return kFunctionKeys; }
+
+bool luhnValid(std::string_view digits)
+{
+    if (digits.size() < 2 || !allDigits(digits))
+        return false;
+    int sum = 0;
+    bool twice = false;
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it, twice = !twice) {
+        int d = *it - '0';
+        if (twice && (d *= 2) > 9)
+            d -= 9;
+        sum += d;
+    }
+    return sum % 10 == 0;
+}
+
+void liftNozzle(ForecourtServer& server, int position)
+{
+    server.fueling().liftNozzle(checkedPosition(position));
+    server.noteChange();
+}
+
+void hangNozzle(ForecourtServer& server, int position)
+{
+    server.fueling().hangNozzle(checkedPosition(position));
+    server.noteChange();
+}
+
+void insertCard(ForecourtServer& server, int position, int card)
+{
+    Reader& reader = server.readers().reader(checkedPosition(position));
+    if (card == kChipCard) {
+        if (!reader.emv.chipReaderEnabled)
+            refuse("the chip reader at " + rec::positionText(position) + " is disabled (ReaderControl enables it)");
+        insertChipCard(reader, position);
+    } else {
+        if (card < 1 || card > static_cast<int>(kTestCards.size()))
+            refuse("the test cards are 1 to " + std::to_string(kTestCards.size()) + " and chip");
+        const TestCard& c = kTestCards[static_cast<std::size_t>(card - 1)];
+        std::string entry;
+        addLine(entry, "ReaderPosition", rec::positionText(position));
+        addLine(entry, "CardType", c.type);
+        addLine(entry, "Track2", std::string(";") + c.pan + "=" + c.expiry + "1010000000000000?");
+        reader.cardQueue.push_back(std::move(entry));
+    }
+    server.noteChange();
+}
+
+void pressKeys(ForecourtServer& server, int position, std::string_view keys)
+{
+    ReaderTerminals& readers = server.readers();
+    readers.catchUpNow(); // a request whose time has come was answered already
+    Reader& reader = readers.reader(checkedPosition(position));
+    if (!functionKey(keys) && !allOf(keys, alphaNumericKey))
+        refuse("keys are digits and letters, or one of Enter, Cancel, Clear, Help; not \"" + std::string(keys) + "\"");
+    std::string entry = "ReaderPosition=" + rec::positionText(position) + "\r\n";
+    if (readers.keyEntries().pendingAt(position)) {
+        entry += "EntryMode=" + reader.entryMode + "\r\n" + answerFor(reader, position, reader.entryMode, keys, reader.keyEntries + 1);
+        readers.keyEntries().withdraw(position);
+        ++reader.keyEntries;
+    } else if (const char* fk = functionKey(keys)) {
+        entry += std::string("FunctionKey=") + fk;
+    } else {
+        entry += "KeyData=" + std::string(keys);
+    }
+    reader.keyQueue.push_back(std::move(entry));
+    server.noteChange();
+}
+
+void insertCash(ForecourtServer& server, int position, std::string_view amount)
+{
+    Reader& reader = server.readers().reader(checkedPosition(position));
+    std::string normalised;
+    if (!moneyAmount(amount, normalised))
+        refuse("cash is an amount above 0 such as 20 or 5.50, not \"" + std::string(amount) + "\"");
+    reader.cashQueue.push_back("ReaderPosition=" + rec::positionText(position) + "\r\nCashAmount=" + normalised);
+    server.noteChange();
+}
+
+std::string enterWashCode(ForecourtServer& server, std::string_view code)
+{
+    CarWash& wash = server.carWash();
+    const std::string chosen = code.empty() ? wash.firstUnusedCode() : std::string(code);
+    if (chosen.empty())
+        refuse("the car wash has issued no unused code");
+    if (wash.isWashing())
+        refuse("the bay is still washing");
+    if (!wash.enterCode(chosen))
+        refuse("the bay does not take the code " + chosen + " (unknown, used or cancelled)");
+    server.noteChange();
+    return chosen;
+}
+
+std::string actAsCustomer(ForecourtServer& server, std::string_view action)
+{
+    std::string_view rest = action;
+    const std::string_view verb = nextWord(rest);
+    auto noMore = [&] {
+        if (!nextWord(rest).empty())
+            refuse("too much after \"" + std::string(verb) + "\"");
+    };
+    if (verb == "wash") {
+        const std::string code(nextWord(rest));
+        noMore();
+        return "wash code " + enterWashCode(server, code) + " entered";
+    }
+    const int position = positionWord(nextWord(rest));
+    const std::string where = " at " + rec::positionText(position);
+    if (verb == "nozzle") {
+        const std::string_view how = nextWord(rest);
+        noMore();
+        if (how == "lift")
+            liftNozzle(server, position);
+        else if (how == "hang")
+            hangNozzle(server, position);
+        else
+            refuse("nozzle takes lift or hang");
+        return "nozzle " + std::string(how) + where;
+    }
+    if (verb == "card") {
+        const std::string_view which = nextWord(rest);
+        noMore();
+        int card = 1;
+        if (which == "chip")
+            card = kChipCard;
+        else if (!which.empty() && (!allDigits(which) || which.size() > 2 || (card = std::stoi(std::string(which))) == 0))
+            refuse("card takes a test card number 1 to " + std::to_string(kTestCards.size()) + " or chip");
+        insertCard(server, position, card);
+        return std::string("card ") + (card == kChipCard ? "chip" : kTestCards[static_cast<std::size_t>(std::min<int>(card, 4) - 1)].type) + where;
+    }
+    if (verb == "key") {
+        const std::string keys(nextWord(rest));
+        noMore();
+        pressKeys(server, position, keys);
+        return "keys " + keys + where;
+    }
+    if (verb == "cash") {
+        const std::string amount(nextWord(rest));
+        noMore();
+        insertCash(server, position, amount);
+        return "cash " + amount + where;
+    }
+    refuse("the customer can: nozzle, card, key, cash, wash; not \"" + std::string(verb) + "\"");
+}
+
+} // namespace vantrel::forecourt

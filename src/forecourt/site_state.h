@@ -1,0 +1,97 @@
+// What the simulated site shows at one moment, in plain values: every
+// fueling position with its sale as of the clock now, the reader terminal at
+// one position with its screen, paper and queues, the tanks, the car wash
+// and the price sign. The board draws this; nothing in it refers back into
+// the simulator, so a copy can be kept and compared.
+#pragma once
+
+#include "paper.h"
+#include "screen_model.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vantrel::forecourt {
+
+enum class QueueKind; // reader_terminals.h
+
+// A position as the customer and the cashier see it. Calling: the nozzle
+// is lifted with no sale authorised; Paid: the last sale was paid out and
+// the nozzle is back on its hook.
+enum class PositionState { Idle, Calling, Authorised, Fueling, Stopped, Completed, Paid };
+const char* positionStateName(PositionState state);
+
+struct HoseTiers {
+    double tier1 = 1.0, tier2 = 1.0;
+};
+
+struct PositionSnapshot {
+    int number = 0;
+    PositionState state = PositionState::Idle;
+    bool nozzleLifted = false;
+    bool hasSale = false;
+    int hoseInUse = 0;            // 0 without a sale
+    char mop = 0;                 // '1', '2', 'F', 'N'; 0 without a sale
+    long long limitHundredths = 0;
+    bool fillUp = false;
+    double unitPrice = 0;
+    double litres = 0;            // the sale's, or the last paid one's when Paid
+    double amount = 0;
+    std::array<HoseTiers, 8> prices{}; // hoses 1..8 at index 0..7
+};
+
+using PositionSnapshots = std::array<PositionSnapshot, 32>;
+
+struct QueueSnapshot {
+    QueueKind kind{};
+    const char* name = "";
+    std::vector<std::string> entries; // top first
+};
+
+struct ReaderSnapshot {
+    int position = 0;
+    ScreenModel screen;
+    Paper paper;
+    std::string keypad;
+    std::string entryMode;
+    bool keyEntryPending = false; // a key entry request the customer has not answered yet
+    int beeps = 0;
+    bool chipReaderEnabled = false;
+    std::vector<QueueSnapshot> queues; // Card, Key, Cash, Packet, Error
+};
+
+struct TankSnapshot {
+    int number = 0;
+    std::string product;
+    double capacity = 0, volume = 0, water = 0, temperature = 0;
+};
+
+struct WashCodeSnapshot {
+    std::string code;
+    int program = 0;
+    std::string state; // "Unused", "Used", "Cancelled"
+};
+
+struct CarWashSnapshot {
+    std::vector<WashCodeSnapshot> codes; // in the order issued
+    bool washing = false;
+    std::string washCode;
+    int washProgram = 0;
+    long secondsLeft = 0;
+};
+
+struct SiteState {
+    std::uint64_t version = 0; // the simulator's change count when read
+    long long clockMs = 0;
+    PositionSnapshots positions{};
+    ReaderSnapshot reader;
+    std::vector<TankSnapshot> tanks;
+    std::string tankReportStatus, tankReport;
+    CarWashSnapshot carWash;
+    std::string signIntensity;
+    std::array<std::string, 5> signLines;
+};
+
+} // namespace vantrel::forecourt

@@ -1,0 +1,90 @@
+// Draws the board for the documentation: "sale" (a busy forecourt during
+// sales) or "ixcat" (after the iX CAT special test at position 7), into the
+// PNG file named. Run from the build: board_screenshot sale docs/board-sale.png
+#include "board/board_window.h"
+#include "forecourt/customer.h"
+#include "session/handler_runner.h"
+#include "suites/ixcat_sequences.h"
+#include "support/session_rig.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <string>
+
+using namespace vantrel;
+using namespace vantrel::test;
+
+namespace {
+
+void put(ForecourtRig& rig, const char* member, const std::string& record, bool nul = true)
+{
+    rig.server.put(member, Value::string(nul ? record + '\0' : record));
+}
+
+void busySite(ForecourtRig& rig)
+{
+    put(rig, "Price", "FuelingPosition=03\r\nHose=1\r\nTier1=1.459\r\nTier2=1.399\r\nHose=2\r\nTier1=1.629\r\nTier2=1.579\r\n");
+    put(rig, "Authorize", "FuelingPosition=01\r\nHose=1\r\nMOP=1\r\nLimit=002000\r\n");
+    put(rig, "Authorize", "FuelingPosition=06\r\nHose=0\r\nMOP=F\r\nLimit=999999\r\n");
+    rig.advance(9000);
+    put(rig, "Authorize", "FuelingPosition=12\r\nHose=1\r\nMOP=1\r\nLimit=000500\r\n");
+    put(rig, "Authorize", "FuelingPosition=17\r\nHose=3\r\nMOP=1\r\nLimit=001000\r\n");
+    rig.advance(30000);
+    put(rig, "PayOutSale", "12", false);
+    put(rig, "Stop", "06", false);
+    put(rig, "Authorize", "FuelingPosition=22\r\nHose=1\r\nMOP=N\r\nLimit=003000\r\n");
+    put(rig, "Authorize", "FuelingPosition=03\r\nHose=2\r\nMOP=2\r\nLimit=004000\r\n");
+    rig.advance(3000);
+    forecourt::liftNozzle(rig.server, 9);
+    forecourt::liftNozzle(rig.server, 27);
+    put(rig, "DisplayData", "ReaderPosition=03\r\nMessage=Fuelling hose 2\r\nPlease hang up when done\r\n");
+    put(rig, "PrintOutput", "ReaderPosition=03\r\nJob=Header\r\nMessage=--- VANTREL FUELS ---\r\n");
+    put(rig, "PrintOutput", "ReaderPosition=03\r\nJob=Receipt\r\nMessage=Pump 03  Hose 2\r\nVolume  12.345 l\r\nAmount  19.49\r\n\r\n\x1b" "B4006381333931\x03\r\nSignature ____________\r\n");
+    put(rig, "KeyEntryType", "ReaderPosition=03\r\nEntryMode=NumericWithEcho\r\n");
+    put(rig, "KeyPadConfiguration", "ReaderPosition=03\r\nKeyData=123@R456A@789NYL0EHCe\n");
+    put(rig, "BeeperControl", "ReaderPosition=03\nBeepCounts=02\n");
+    forecourt::insertCard(rig.server, 3, 2);
+    forecourt::insertCash(rig.server, 3, "20");
+    put(rig, "PriceSignDataSend", "Command=SendPrices\r\nLine1=001459\r\nLine2=001629\r\nLine3=001549\r\nLine4=001399\r\n");
+    put(rig, "CarWashInformationRequest", "RequestCarWashCode\r\nProgramNumber=02\r\nPriceLevel=01\r\nOptionCount=0\r\n");
+    put(rig, "CarWashInformationRequest", "RequestCarWashCode\r\nProgramNumber=01\r\nPriceLevel=01\r\nOptionCount=0\r\n");
+    forecourt::enterWashCode(rig.server);
+    rig.advance(14000);
+    rig.server.put("TankMonitorStartReport", Value::int16(1));
+    rig.select(3);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: board_screenshot sale|ixcat FILE.png\n");
+        return 2;
+    }
+    const std::string scene = argv[1];
+    ForecourtRig rig;
+    if (scene == "sale") {
+        busySite(rig);
+    } else if (scene == "ixcat") {
+        put(rig, "Authorize", "FuelingPosition=07\r\nHose=1\r\nMOP=1\r\nLimit=002500\r\n");
+        rig.select(7);
+        suites::IxCatState state;
+        if (!runHandler(rig.session, [&](Session& s) { suites::runSpecialTest(s, state); }))
+            return 1;
+        rig.advance(5000);
+        put(rig, "ReaderControl", "ReaderPosition=07\r\nChipReaderControl=Enable\r\n");
+        forecourt::insertCard(rig.server, 7, forecourt::kChipCard);
+    } else {
+        std::fprintf(stderr, "no scene %s\n", scene.c_str());
+        return 2;
+    }
+    board::BoardWindow board(rig.server, rig.session);
+    board.resize(1240, 820);
+    board.setAttribute(Qt::WA_DontShowOnScreen);
+    board.show();
+    QApplication::processEvents();
+    return board.grab().save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+}
