@@ -320,12 +320,7 @@ private:
     void customer(const std::string& action)
     {
         // An action of its own, so that a saved session acts as the customer too.
-        Session& session = m_app.session();
-        session.beginAction({UserAction::Kind::Customer, {}, {}, 0, action});
-        struct End {
-            Session& s;
-            ~End() { s.endAction(); }
-        } end{session};
+        const Session::ActionScope doing(m_app.session(), {UserAction::Kind::Customer, {}, {}, 0, action});
         try {
             if (auto* site = dynamic_cast<forecourt::ForecourtServer*>(&m_app.server())) {
                 m_out << "customer: " << forecourt::actAsCustomer(*site, action) << "\n";

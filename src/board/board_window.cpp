@@ -483,13 +483,14 @@ void BoardWindow::act(const std::string& action)
                (blank == std::string::npos ? "" : action.substr(blank));
     }
     // An action of the session, so that a saved session acts as the customer too.
-    m_session.beginAction({UserAction::Kind::Customer, {}, {}, 0, text});
-    try {
-        m_answer->setText(q(forecourt::actAsCustomer(m_server, text)));
-    } catch (const std::exception& e) {
-        m_answer->setText("\u26A0 " + QString::fromUtf8(e.what()));
+    {
+        const Session::ActionScope doing(m_session, {UserAction::Kind::Customer, {}, {}, 0, text});
+        try {
+            m_answer->setText(q(forecourt::actAsCustomer(m_server, text)));
+        } catch (const std::exception& e) {
+            m_answer->setText("\u26A0 " + QString::fromUtf8(e.what()));
+        }
     }
-    m_session.endAction();
     refresh();
 }
 

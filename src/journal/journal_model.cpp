@@ -13,6 +13,14 @@ std::string valueText(const std::optional<Value>& v)
     return v->type() == Value::Type::String ? v->asString() : toText(*v);
 }
 
+// The bytes a Sent or Result cell shows: what went out, or what came back or the error.
+std::string cellBytes(const JournalEntry& e, int column)
+{
+    if (column == JournalModel::Sent)
+        return valueText(e.call.argument);
+    return e.errorNumber ? e.errorDescription : valueText(e.call.result);
+}
+
 QString shortForm(const std::string& bytes)
 {
     const bool cut = bytes.size() > static_cast<std::size_t>(JournalModel::kCellLength);
@@ -53,11 +61,9 @@ QString JournalModel::cellText(const JournalEntry& e, int column)
     case Control: return QString::fromStdString(c.control);
     case Access: return QString::fromLatin1(accessName(c.access));
     case Member: return QString::fromStdString(c.member);
-    case Sent: return shortForm(valueText(c.argument));
+    case Sent: return shortForm(cellBytes(e, Sent));
     case Result:
-        if (e.errorNumber)
-            return QStringLiteral("Error %1: ").arg(*e.errorNumber) + shortForm(e.errorDescription);
-        return shortForm(valueText(c.result));
+        return (e.errorNumber ? QStringLiteral("Error %1: ").arg(*e.errorNumber) : QString()) + shortForm(cellBytes(e, Result));
     case Duration: return QStringLiteral("%1 ms").arg(c.durationMs);
     default: return {};
     }
@@ -72,10 +78,7 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const
         return cellText(e, index.column());
     if (role == Qt::ToolTipRole && (index.column() == Sent || index.column() == Result)) {
         // The whole bytes, in display form, up to a screenful.
-        const std::string bytes = index.column() == Sent ? valueText(e.call.argument)
-                                  : e.errorNumber        ? e.errorDescription
-                                                         : valueText(e.call.result);
-        return toDisplayForm(std::string_view(bytes).substr(0, 4000));
+        return toDisplayForm(std::string_view(cellBytes(e, index.column())).substr(0, 4000));
     }
     if (role == Qt::ForegroundRole && e.errorNumber)
         return QColor(0xB0, 0x00, 0x20);
@@ -135,9 +138,13 @@ bool JournalFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const
         return false;
     if (m_text.empty())
         return true;
-    auto holds = [&](const std::string& text) { return text.find(m_text) != std::string::npos; };
-    return holds(e.call.member) || holds(e.call.window) || holds(e.call.control) || holds(valueText(e.call.argument)) ||
-           holds(valueText(e.call.result)) || holds(e.errorDescription);
+    auto holds = [&](std::string_view text) { return text.find(m_text) != std::string_view::npos; };
+    // String values are searched where they lie: the filter runs over every row.
+    auto holdsValue = [&](const std::optional<Value>& v) {
+        return v && (v->type() == Value::Type::String ? holds(v->asString()) : holds(toText(*v)));
+    };
+    return holds(e.call.member) || holds(e.call.window) || holds(e.call.control) || holdsValue(e.call.argument) ||
+           holdsValue(e.call.result) || holds(e.errorDescription);
 }
 
 } // namespace vantrel::journal

@@ -51,6 +51,14 @@ void SessionRecorder::noteTyped(std::string_view text)
         m_typedCard = true;
 }
 
+// Typing waits for the next action: the box's last text is what is written.
+void SessionRecorder::typingCame(const UserAction& typing)
+{
+    m_typing = {target(typing), typing.text};
+    m_typingUnsendable = typing.number != 0;
+    noteTyped(typing.text);
+}
+
 void SessionRecorder::actionStarted(const UserAction& a)
 {
     if (m_depth++ > 0) {
@@ -101,11 +109,7 @@ void SessionRecorder::actionEnded(const UserAction& a)
     case K::DoubleClick: m_current.action = {{"doubleclick " + std::to_string(a.number), std::nullopt}}; break;
     case K::Press: m_current.action = {{"press " + target(a), std::nullopt}}; break;
     case K::Customer: m_current.action = {{"customer " + a.text, std::nullopt}}; break;
-    case K::Type:
-        m_typing = {target(a), a.text};
-        m_typingUnsendable = a.number != 0;
-        noteTyped(a.text);
-        return;
+    case K::Type: typingCame(a); return;
     case K::Tick:
         if (!m_ticks) {
             m_ticks = Group{};
@@ -122,11 +126,8 @@ void SessionRecorder::actionEnded(const UserAction& a)
     }
     writeGroup(m_current);
     m_current = Group{};
-    for (const auto& typing : m_deferredTyping) {
-        m_typing = {target(typing), typing.text};
-        m_typingUnsendable = typing.number != 0;
-        noteTyped(typing.text);
-    }
+    for (const auto& typing : m_deferredTyping)
+        typingCame(typing);
     m_deferredTyping.clear();
 }
 

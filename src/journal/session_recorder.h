@@ -69,6 +69,7 @@ private:
     void writeGroup(Group& group);
     void addLine(std::string text);
     void noteTyped(std::string_view text);
+    void typingCame(const UserAction& typing);
     static Line expectLine(Box box, const std::string& text);
 
     std::vector<Line> m_lines;

@@ -205,30 +205,24 @@ void Session::waitTicks(std::int16_t& counter, int ticks)
     m_waiter.wait(counter, ticks);
 }
 
-void Session::beginAction(const UserAction& action)
+Session::ActionScope::ActionScope(Session& session, const UserAction& action) : m_session(session)
 {
-    m_actions.push_back(action);
-    for (auto* o : m_observers)
+    m_session.m_actions.push_back(action);
+    for (auto* o : m_session.m_observers)
         o->actionStarted(action);
 }
 
-void Session::endAction()
+Session::ActionScope::~ActionScope()
 {
-    if (m_actions.empty())
-        return;
-    const UserAction action = std::move(m_actions.back());
-    m_actions.pop_back();
-    for (auto* o : m_observers)
+    const UserAction action = std::move(m_session.m_actions.back());
+    m_session.m_actions.pop_back();
+    for (auto* o : m_session.m_observers)
         o->actionEnded(action);
 }
 
 bool Session::runAction(const UserAction& action, const Handler& handler)
 {
-    beginAction(action);
-    struct End {
-        Session& s;
-        ~End() { s.endAction(); }
-    } end{*this};
+    const ActionScope doing(*this, action);
     return runHandler(*this, handler);
 }
 

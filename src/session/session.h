@@ -112,9 +112,18 @@ public:
     void setClock(std::function<long long()> clock) { m_clock = std::move(clock); }
 
     // The technician's action that is running: calls made meanwhile carry
-    // its window and control. Observers see it start and end.
-    void beginAction(const UserAction& action);
-    void endAction();
+    // its window and control. Observers see it start and end; it ends with
+    // its scope, however the handler leaves.
+    class ActionScope {
+    public:
+        ActionScope(Session& session, const UserAction& action);
+        ~ActionScope();
+        ActionScope(const ActionScope&) = delete;
+        ActionScope& operator=(const ActionScope&) = delete;
+
+    private:
+        Session& m_session;
+    };
     const UserAction* currentAction() const { return m_actions.empty() ? nullptr : &m_actions.back(); }
     // Runs `handler` through the handler runner as the doing of `action`.
     bool runAction(const UserAction& action, const Handler& handler);

@@ -196,8 +196,8 @@ void Form::typed(const std::string& box, const QString& text)
 {
     // Text that holds characters above 255 cannot be sent, nor written to a script.
     const auto bytes = toBytes(text);
-    m_session.beginAction({UserAction::Kind::Type, objectName().toStdString(), box, bytes ? 0 : 1, bytes.value_or("")});
-    m_session.endAction();
+    const Session::ActionScope typing(m_session, {UserAction::Kind::Type, objectName().toStdString(), box, bytes ? 0 : 1,
+                                                  bytes.value_or("")});
 }
 
 // Typing into an editable text box is an action of its own, so that a saved
