@@ -2,6 +2,8 @@
 
 #include "shell_handlers.h"
 
+#include "board/bus_site.h"
+#include "dbus/dbus_client.h"
 #include "devices/devices_windows.h"
 #include "reader/reader_controls.h"
 #include "forecourt/forecourt_server.h"
@@ -13,6 +15,30 @@
 #include <QPushButton>
 
 namespace vantrel {
+
+namespace {
+// The board's site: the embedded forecourt, or the simulator of a D-Bus server
+// that offers one; other servers have no site to show.
+MainWindow::SiteMaker siteMaker(AutomationObject& server)
+{
+    if (auto* site = dynamic_cast<forecourt::ForecourtServer*>(&server))
+        return [site](std::string&) -> std::unique_ptr<board::SiteSource> { return std::make_unique<board::EmbeddedSite>(*site); };
+    auto* bus = dynamic_cast<dbus::DBusClient*>(&server);
+    if (!bus)
+        return {};
+    return [bus](std::string& whyNot) -> std::unique_ptr<board::SiteSource> {
+        try {
+            if (bus->hasSiteReading())
+                return std::make_unique<board::BusSite>(bus->endpoint(), bus->timeout());
+            whyNot = dbus::describe(bus->endpoint()) +
+                     " offers no simulated site to show: it has no Vantrel.Simulator.ReadSite.";
+        } catch (const AutomationError& e) {
+            whyNot = "The forecourt cannot be shown: " + errorMessage(e);
+        }
+        return nullptr;
+    };
+}
+} // namespace
 
 std::unique_ptr<Application> Application::start(const AutomationRegistry& registry, const std::string& progId,
                                                  Prompter& prompter, Waiter& waiter, SessionObserver* early,
@@ -44,7 +70,7 @@ std::unique_ptr<Application> Application::start(const AutomationRegistry& regist
     app->m_main = std::make_unique<MainWindow>(*app->m_session, title);
     app->m_main->setAttribute(Qt::WA_DontShowOnScreen, offScreen);
     app->m_main->setJournal(&app->m_journal, &app->m_recorder);
-    app->m_main->setForecourt(dynamic_cast<forecourt::ForecourtServer*>(app->m_server.get()));
+    app->m_main->setSite(siteMaker(*app->m_server));
     app->m_windows->setMainWindow(app->m_main.get());
     // Buttons that open a window nobody provides yet stay disabled.
     for (const auto& [button, window] : shell::kNavigation)

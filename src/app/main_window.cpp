@@ -214,18 +214,25 @@ void MainWindow::showJournal()
     m_journalWindow->activateWindow();
 }
 
-void MainWindow::setForecourt(forecourt::ForecourtServer* site)
+void MainWindow::setSite(SiteMaker makeSite)
 {
-    m_site = site;
-    m_boardAction->setEnabled(site != nullptr);
+    m_makeSite = std::move(makeSite);
+    m_boardAction->setEnabled(static_cast<bool>(m_makeSite));
 }
 
 void MainWindow::showBoard()
 {
-    if (!m_site)
+    if (!m_makeSite)
         return;
-    if (!m_board)
-        m_board = std::make_unique<board::BoardWindow>(*m_site, session());
+    if (!m_board) {
+        std::string whyNot;
+        auto source = m_makeSite(whyNot);
+        if (!source) {
+            m_status->setNote(QString::fromStdString(whyNot));
+            return;
+        }
+        m_board = std::make_unique<board::BoardWindow>(std::move(source), &session());
+    }
     placeBesideMe(*m_board);
     m_board->show();
     m_board->raise();

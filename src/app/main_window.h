@@ -24,6 +24,7 @@ namespace vantrel {
 
 namespace board {
 class BoardWindow;
+class SiteSource;
 }
 namespace forecourt {
 class ForecourtServer;
@@ -64,10 +65,13 @@ public:
     void setJournal(journal::CallJournal* journal, journal::SessionRecorder* recorder);
     void showJournal();
     journal::JournalWindow* journalWindow() const { return m_journalWindow.get(); }
-    // The forecourt board of the embedded server, beside the main window;
-    // made when first asked for. Without the embedded server (nullptr) the
-    // View entry is disabled.
-    void setForecourt(forecourt::ForecourtServer* site);
+    // The forecourt board of the simulated site, beside the main window;
+    // made when first asked for, from the source `makeSite` gives: the
+    // embedded forecourt, or the simulator on D-Bus. `makeSite` gives nothing,
+    // with the reason, when the server has no site to show. Without a
+    // `makeSite` the View entry is disabled.
+    using SiteMaker = std::function<std::unique_ptr<board::SiteSource>(std::string& whyNot)>;
+    void setSite(SiteMaker makeSite);
     void showBoard();
     board::BoardWindow* boardWindow() const { return m_board.get(); }
     // Whether saved files mask cardholder data (not with --trace-unmasked).
@@ -125,7 +129,7 @@ private:
     journal::SessionRecorder* m_recorder = nullptr;
     std::unique_ptr<journal::JournalWindow> m_journalWindow;
     std::unique_ptr<board::BoardWindow> m_board;
-    forecourt::ForecourtServer* m_site = nullptr;
+    SiteMaker m_makeSite;
     QAction* m_boardAction = nullptr;
     std::unique_ptr<QPlainTextEdit> m_scriptOutput;
     std::function<void(const QString&)> m_runScript;

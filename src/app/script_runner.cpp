@@ -316,7 +316,7 @@ private:
     }
 
     // The customer acts on the simulated site itself: the embedded forecourt,
-    // or one served on a virtual clock, which takes it through Vantrel.Simulator.
+    // or one served on D-Bus, which takes it through Vantrel.Simulator.Customer.
     void customer(const std::string& action)
     {
         // An action of its own, so that a saved session acts as the customer too.
@@ -327,9 +327,9 @@ private:
                 return;
             }
             auto* bus = dynamic_cast<dbus::DBusClient*>(&m_app.server());
-            if (!bus || !bus->hasSimulator())
-                cannot("customer needs the embedded forecourt, or a simulator on a virtual clock "
-                       "(vantrel-forecourt --virtual-clock): this server has no customer to act as");
+            if (!bus || !bus->hasCustomer())
+                cannot("customer needs the embedded forecourt, or a simulated site served on D-Bus "
+                       "(vantrel-forecourt): this server has no customer to act as");
             m_out << "customer: " << bus->customer(action) << "\n";
         } catch (const forecourt::CustomerError& e) {
             cannot(std::string("the customer cannot do that: ") + e.what());

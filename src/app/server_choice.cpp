@@ -45,14 +45,14 @@ std::optional<ServerChoice> overDBus(AutomationRegistry& registry, const std::st
                 (*onWait)(waiting, member);
         });
         // A script run starts every script on a simulated site fresh at its start.
-        if (virtualTime && client->hasSimulator())
+        if (virtualTime && client->hasVirtualClock())
             client->reset();
         *current = client.get();
         return client;
     });
     if (virtualTime)
         choice.advance = [current](std::chrono::milliseconds by) {
-            if (*current && (*current)->hasSimulator())
+            if (*current && (*current)->hasVirtualClock())
                 (*current)->advance(by);
         };
     return choice;

@@ -1,19 +1,20 @@
 #include "board_window.h"
 
 #include "forecourt/customer.h"
-#include "forecourt/forecourt_server.h"
 #include "session/session.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <functional>
 
 namespace vantrel::board {
 
@@ -63,8 +64,31 @@ class SiteCanvas : public QWidget {
 public:
     explicit SiteCanvas(QWidget* parent) : QWidget(parent) { setMinimumSize(1180, 700); }
     const BoardView* view = nullptr;
+    std::function<void(int position)> tileClicked; // set when a click selects
+
+    // Four islands of eight pumps.
+    static constexpr int kColumns = 8, kRows = 4, kGap = 8;
+    QRect forecourtArea() const { return QRect(10, 10, width() - 440, 440); }
+    static QRect tileRect(const QRect& area, int index)
+    {
+        const int tileW = (area.width() - 24 - kGap * (kColumns - 1)) / kColumns;
+        const int tileH = (area.height() - 40 - kGap * (kRows - 1)) / kRows;
+        const int r = index / kColumns, c = index % kColumns;
+        return QRect(area.left() + 12 + c * (tileW + kGap), area.top() + 30 + r * (tileH + kGap), tileW, tileH);
+    }
 
 protected:
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        if (tileClicked && event->button() == Qt::LeftButton)
+            for (int i = 0; i < kColumns * kRows; ++i)
+                if (tileRect(forecourtArea(), i).contains(event->position().toPoint())) {
+                    tileClicked(i + 1);
+                    return;
+                }
+        QWidget::mousePressEvent(event);
+    }
+
     void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
@@ -73,7 +97,7 @@ protected:
         if (!view)
             return;
         const int readerLeft = width() - 420;
-        paintForecourt(p, QRect(10, 10, readerLeft - 20, 440));
+        paintForecourt(p, forecourtArea());
         paintReader(p, QRect(readerLeft, 10, 410, height() - 20));
         paintDevices(p, QRect(10, 460, readerLeft - 20, height() - 470));
     }
@@ -88,19 +112,15 @@ private:
         p.setFont(boardFont(11, true));
         p.drawText(area.adjusted(12, 6, 0, 0), Qt::AlignLeft | Qt::AlignTop, "FORECOURT");
         // Four islands of eight pumps, the island a concrete strip under them.
-        const int cols = 8, rows = 4;
-        const int gap = 8;
-        const int tileW = (area.width() - 24 - gap * (cols - 1)) / cols;
-        const int tileH = (area.height() - 40 - gap * (rows - 1)) / rows;
-        for (int r = 0; r < rows; ++r) {
-            const int top = area.top() + 30 + r * (tileH + gap);
+        for (int r = 0; r < kRows; ++r) {
+            const QRect first = tileRect(area, r * kColumns);
             p.setPen(Qt::NoPen);
             p.setBrush(QColor(190, 194, 200));
-            p.drawRoundedRect(QRect(area.left() + 6, top + tileH / 2 - 10, area.width() - 12, 20), 8, 8);
-            for (int c = 0; c < cols; ++c) {
-                const std::size_t index = static_cast<std::size_t>(r * cols + c);
+            p.drawRoundedRect(QRect(area.left() + 6, first.center().y() - 10, area.width() - 12, 20), 8, 8);
+            for (int c = 0; c < kColumns; ++c) {
+                const std::size_t index = static_cast<std::size_t>(r * kColumns + c);
                 if (index < view->tiles.size())
-                    paintTile(p, QRect(area.left() + 12 + c * (tileW + gap), top, tileW, tileH), view->tiles[index]);
+                    paintTile(p, tileRect(area, static_cast<int>(index)), view->tiles[index]);
             }
         }
     }
@@ -406,7 +426,12 @@ private:
 };
 
 BoardWindow::BoardWindow(forecourt::ForecourtServer& server, Session& session, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_server(server), m_session(session)
+    : BoardWindow(std::make_unique<EmbeddedSite>(server), &session, parent)
+{
+}
+
+BoardWindow::BoardWindow(std::unique_ptr<SiteSource> source, Session* session, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_source(std::move(source)), m_session(session)
 {
     setObjectName("ForecourtBoard");
     setWindowTitle("Forecourt");
@@ -415,6 +440,10 @@ BoardWindow::BoardWindow(forecourt::ForecourtServer& server, Session& session, Q
     layout->setSpacing(0);
     m_canvas = new SiteCanvas(this);
     m_canvas->view = &m_view;
+    if (!m_session) {
+        m_canvas->tileClicked = [this](int position) { selectPosition(position); };
+        m_canvas->setToolTip("Click a pump to show its reader and act there as the customer");
+    }
     layout->addWidget(m_canvas, 1);
 
     // The customer's side, at the selected position.
@@ -450,28 +479,57 @@ BoardWindow::BoardWindow(forecourt::ForecourtServer& server, Session& session, Q
     row->addWidget(m_cash);
     button("insertCash", "Insert cash", [this] { return "cash " + m_cash->text().trimmed().toStdString(); });
     button("takeWash", "Enter wash code", [] { return std::string("wash"); });
-    m_answer = new QLabel(bar);
+    row->addStretch(1);
+    // What the last action did, and where the site is read (or why it cannot
+    // be), on a line of their own: long messages wrap instead of widening the window.
+    auto* said = new QWidget(this);
+    auto* saidRow = new QHBoxLayout(said);
+    saidRow->setContentsMargins(row->contentsMargins().left(), 0, row->contentsMargins().right(), 4);
+    m_answer = new QLabel(said);
     m_answer->setObjectName("answer");
-    row->addWidget(m_answer, 1);
+    m_answer->setWordWrap(true);
+    m_answer->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    saidRow->addWidget(m_answer, 1);
+    m_status = new QLabel(said);
+    m_status->setObjectName("siteStatus");
+    m_status->setWordWrap(true);
+    m_status->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_status->setText(q(m_source->describe()));
+    saidRow->addWidget(m_status, 1);
     layout->addWidget(bar);
+    layout->addWidget(said);
 
     m_coalesce.setSingleShot(true);
     m_coalesce.setInterval(0);
     connect(&m_coalesce, &QTimer::timeout, this, &BoardWindow::refresh);
     m_running.setInterval(200);
     connect(&m_running, &QTimer::timeout, this, &BoardWindow::refresh);
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(1000);
+    connect(&m_retry, &QTimer::timeout, this, &BoardWindow::refresh);
     resize(1200, 800);
 }
 
 BoardWindow::~BoardWindow()
 {
-    if (m_listener)
-        m_server.unsubscribe(m_listener);
-    if (m_listener)
-        m_session.removeObserver(this);
+    m_source->stopListening();
+    if (m_observing)
+        m_session->removeObserver(this);
 }
 
-int BoardWindow::selectedPosition() const { return std::clamp<int>(m_session.fp(), 1, 32); }
+int BoardWindow::selectedPosition() const
+{
+    return std::clamp<int>(m_session ? m_session->fp() : m_selected, 1, 32);
+}
+
+void BoardWindow::selectPosition(int position)
+{
+    if (m_session || position == m_selected)
+        return;
+    m_selected = std::clamp(position, 1, 32);
+    refresh();
+}
 
 void BoardWindow::act(const std::string& action)
 {
@@ -482,25 +540,32 @@ void BoardWindow::act(const std::string& action)
         text = action.substr(0, blank) + " " + std::to_string(selectedPosition()) +
                (blank == std::string::npos ? "" : action.substr(blank));
     }
-    // An action of the session, so that a saved session acts as the customer too.
-    {
-        const Session::ActionScope doing(m_session, {UserAction::Kind::Customer, {}, {}, 0, text});
-        try {
-            m_answer->setText(q(forecourt::actAsCustomer(m_server, text)));
-        } catch (const std::exception& e) {
-            m_answer->setText("\u26A0 " + QString::fromUtf8(e.what()));
-        }
+    auto answered = [this](CustomerAnswer answer) {
+        m_answer->setText(answer.done ? q(answer.text) : "\u26A0 " + q(answer.text));
+        refresh();
+    };
+    if (!m_session) {
+        m_answer->setText(q(text) + " \u2026");
+        m_source->act(text, answered);
+        return;
     }
-    refresh();
+    // An action of the session, so that a saved session acts as the customer too.
+    const Session::ActionScope doing(*m_session, {UserAction::Kind::Customer, {}, {}, 0, text});
+    m_source->act(text, answered);
 }
 
 QString BoardWindow::answer() const { return m_answer->text(); }
 
+QString BoardWindow::siteStatus() const { return m_status->text(); }
+
 void BoardWindow::showEvent(QShowEvent* event)
 {
-    if (!m_listener) {
-        m_listener = m_server.subscribe([this] { scheduleRefresh(); });
-        m_session.addObserver(this);
+    if (!m_source->listening()) {
+        m_source->listen([this] { scheduleRefresh(); });
+        if (m_session && !m_observing) {
+            m_session->addObserver(this);
+            m_observing = true;
+        }
     }
     refresh();
     QWidget::showEvent(event);
@@ -508,13 +573,14 @@ void BoardWindow::showEvent(QShowEvent* event)
 
 void BoardWindow::hideEvent(QHideEvent* event)
 {
-    if (m_listener) {
-        m_server.unsubscribe(m_listener);
-        m_session.removeObserver(this);
-        m_listener = 0;
+    m_source->stopListening();
+    if (m_observing) {
+        m_session->removeObserver(this);
+        m_observing = false;
     }
     m_running.stop();
     m_coalesce.stop();
+    m_retry.stop();
     QWidget::hideEvent(event);
 }
 
@@ -532,8 +598,28 @@ void BoardWindow::scheduleRefresh()
 
 void BoardWindow::refresh()
 {
-    m_view = boardView(m_server.siteState(selectedPosition()), selectedPosition());
-    if (m_server.timeDriven()) {
+    const int position = selectedPosition();
+    m_source->read(position, [this, position](SiteReading reading) {
+        // A reading for a position no longer selected is read again for the one that is.
+        if (reading.state && position != selectedPosition())
+            return scheduleRefresh();
+        display(std::move(reading));
+    });
+}
+
+void BoardWindow::display(SiteReading reading)
+{
+    if (!reading.state) {
+        // The last picture stays, the line says why it is old, and the site is asked again while shown.
+        m_status->setText("\u26A0 " + q(reading.error));
+        m_running.stop();
+        if (isVisible())
+            m_retry.start();
+        return;
+    }
+    m_status->setText(q(m_source->describe()));
+    m_view = boardView(*reading.state, selectedPosition());
+    if (reading.state->timeDriven && isVisible()) {
         if (!m_running.isActive())
             m_running.start();
     } else {

@@ -80,20 +80,7 @@ DBusClient::DBusClient(Endpoint endpoint, std::chrono::milliseconds timeout)
 
 DBusClient::~DBusClient() { QDBusConnection::disconnectFromBus(m_connectionName); }
 
-void DBusClient::connect()
-{
-    switch (m_endpoint.bus) {
-    case Endpoint::Bus::Session:
-        m_connection = QDBusConnection::connectToBus(QDBusConnection::SessionBus, m_connectionName);
-        break;
-    case Endpoint::Bus::System:
-        m_connection = QDBusConnection::connectToBus(QDBusConnection::SystemBus, m_connectionName);
-        break;
-    case Endpoint::Bus::Address:
-        m_connection = QDBusConnection::connectToBus(QString::fromStdString(m_endpoint.address), m_connectionName);
-        break;
-    }
-}
+void DBusClient::connect() { m_connection = connectToBus(m_endpoint, m_connectionName); }
 
 void DBusClient::checkServerPresent()
 {
@@ -202,10 +189,10 @@ Value DBusClient::invoke(std::string_view member, const std::optional<Value>& ar
                                                        reply.signature().toStdString() + "', not one variant");
 }
 
-bool DBusClient::hasSimulator()
+const DBusClient::SimulatorMethods& DBusClient::simulatorMethods()
 {
-    if (m_hasSimulator)
-        return *m_hasSimulator;
+    if (m_simulator)
+        return *m_simulator;
     QDBusMessage message = methodCall(kIntrospectableInterface, "Introspect");
     QString xml;
     try {
@@ -216,13 +203,24 @@ bool DBusClient::hasSimulator()
         if (e.number() != static_cast<int>(ErrorCode::UnknownMember))
             throw;
     }
-    bool found = false;
+    SimulatorMethods found;
     QXmlStreamReader reader(xml);
-    while (!reader.atEnd() && !found)
-        if (reader.readNext() == QXmlStreamReader::StartElement && reader.name() == u"interface")
-            found = reader.attributes().value(QStringLiteral("name")) == QLatin1String(kSimulatorInterface);
-    m_hasSimulator = found;
-    return found;
+    bool inSimulator = false;
+    while (!reader.atEnd()) {
+        const auto token = reader.readNext();
+        if (token == QXmlStreamReader::StartElement && reader.name() == u"interface")
+            inSimulator = reader.attributes().value(QStringLiteral("name")) == QLatin1String(kSimulatorInterface);
+        else if (token == QXmlStreamReader::EndElement && reader.name() == u"interface")
+            inSimulator = false;
+        else if (token == QXmlStreamReader::StartElement && inSimulator && reader.name() == u"method") {
+            const auto name = reader.attributes().value(QStringLiteral("name"));
+            found.advance = found.advance || name == u"Advance";
+            found.customer = found.customer || name == u"Customer";
+            found.readSite = found.readSite || name == u"ReadSite";
+        }
+    }
+    m_simulator = found;
+    return *m_simulator;
 }
 
 void DBusClient::advance(std::chrono::milliseconds by)
@@ -241,6 +239,16 @@ std::string DBusClient::customer(const std::string& action)
 }
 
 void DBusClient::reset() { send(methodCall(kSimulatorInterface, "Reset"), "Reset", Phase::Call); }
+
+QDBusConnection connectToBus(const Endpoint& endpoint, const QString& connectionName)
+{
+    switch (endpoint.bus) {
+    case Endpoint::Bus::Session: return QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName);
+    case Endpoint::Bus::System: return QDBusConnection::connectToBus(QDBusConnection::SystemBus, connectionName);
+    case Endpoint::Bus::Address: break;
+    }
+    return QDBusConnection::connectToBus(QString::fromStdString(endpoint.address), connectionName);
+}
 
 bool registerDBusServer(AutomationRegistry& registry, const std::string& spec, std::chrono::milliseconds timeout)
 {

@@ -53,10 +53,14 @@ public:
     // True while a call is out: nothing else may start one then.
     bool isWaiting() const { return m_waiting; }
 
-    // The server's virtual clock (the Vantrel.Simulator interface).
-    bool hasSimulator();
+    // The server's virtual clock (Advance and Reset of Vantrel.Simulator).
+    bool hasVirtualClock() { return simulatorMethods().advance; }
     void advance(std::chrono::milliseconds by);
     void reset();
+    // A simulated site to act on as the customer (Vantrel.Simulator.Customer),
+    // and to read whole for a board (ReadSite).
+    bool hasCustomer() { return simulatorMethods().customer; }
+    bool hasSiteReading() { return simulatorMethods().readSite; }
     // Acts as the customer at the simulated site ("card 7"); what was done comes back.
     std::string customer(const std::string& action);
 
@@ -64,6 +68,11 @@ public:
     std::chrono::milliseconds timeout() const { return m_timeout; }
 
 private:
+    struct SimulatorMethods {
+        bool advance = false, customer = false, readSite = false;
+    };
+    // What the server's introspection offers of Vantrel.Simulator, asked once.
+    const SimulatorMethods& simulatorMethods();
     void connect();
     void checkServerPresent();
     QDBusMessage methodCall(const char* interface, std::string_view member) const;
@@ -77,8 +86,11 @@ private:
     QDBusConnection m_connection;
     WaitHook m_waitHook;
     bool m_waiting = false;
-    std::optional<bool> m_hasSimulator;
+    std::optional<SimulatorMethods> m_simulator;
 };
+
+// A connection named `connectionName` to the endpoint's bus (check isConnected()).
+QDBusConnection connectToBus(const Endpoint& endpoint, const QString& connectionName);
 
 // Registers the server at `spec` ("dbus", "dbus:NAME@ADDRESS"...) under that
 // spec as its identifier. Returns false, registering nothing, when the spec

@@ -41,20 +41,26 @@ const char* kStandardInterfaces = R"(  <interface name="org.freedesktop.DBus.Int
   </interface>
 )";
 
-const char* kSimulator = R"(  <interface name="Vantrel.Simulator">
-    <method name="Advance">
+const char* kVirtualClock = R"(    <method name="Advance">
       <arg name="milliseconds" type="t" direction="in"/>
     </method>
     <method name="Reset"/>
-    <method name="Customer">
+)";
+const char* kSite = R"(    <method name="Customer">
       <arg name="action" type="s" direction="in"/>
       <arg name="done" type="s" direction="out"/>
     </method>
-  </interface>
+    <method name="ReadSite">
+      <arg name="position" type="n" direction="in"/>
+      <arg name="state" type="s" direction="out"/>
+    </method>
+    <signal name="Changed">
+      <arg name="version" type="t"/>
+    </signal>
 )";
 } // namespace
 
-QString introspectInterfaces(std::span<const forecourt::MemberInfo> members, bool withSimulator)
+QString introspectInterfaces(std::span<const forecourt::MemberInfo> members, SimulatorParts simulator)
 {
     QString xml = QStringLiteral("  <interface name=\"%1\">\n").arg(QLatin1String(kInterface));
     for (const auto& m : members) {
@@ -74,17 +80,23 @@ QString introspectInterfaces(std::span<const forecourt::MemberInfo> members, boo
         }
     }
     xml += QStringLiteral("  </interface>\n");
-    if (withSimulator)
-        xml += QLatin1String(kSimulator);
+    if (simulator.site || simulator.virtualClock) {
+        xml += QStringLiteral("  <interface name=\"%1\">\n").arg(QLatin1String(kSimulatorInterface));
+        if (simulator.virtualClock)
+            xml += QLatin1String(kVirtualClock);
+        if (simulator.site)
+            xml += QLatin1String(kSite);
+        xml += QStringLiteral("  </interface>\n");
+    }
     return xml;
 }
 
-QString introspectDocument(std::span<const forecourt::MemberInfo> members, bool withSimulator)
+QString introspectDocument(std::span<const forecourt::MemberInfo> members, SimulatorParts simulator)
 {
     return QStringLiteral("<!DOCTYPE node PUBLIC \"-//freedesktop//DTD D-BUS Object Introspection 1.0//EN\"\n"
                           " \"http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd\">\n"
                           "<node>\n") +
-           QLatin1String(kStandardInterfaces) + introspectInterfaces(members, withSimulator) +
+           QLatin1String(kStandardInterfaces) + introspectInterfaces(members, simulator) +
            QStringLiteral("</node>\n");
 }
 

@@ -5,6 +5,7 @@
 
 #include "call_log.h"
 #include "introspection.h"
+#include "site_state_codec.h"
 #include "wire_contract.h"
 
 #include "server/automation_error.h"
@@ -29,6 +30,8 @@ void append(std::string& line, std::initializer_list<std::string_view> parts)
 
 // Longer than ten years of simulated time is a mistake, not a test.
 constexpr qulonglong kLongestAdvanceMs = 10ULL * 366 * 24 * 3600 * 1000;
+// Changes closer together than this are told as one Changed signal.
+constexpr int kChangeCoalesceMs = 20;
 
 QDBusMessage refuse(const QDBusMessage& message, QDBusError::ErrorType type, const QString& text, std::string& line)
 {
@@ -51,13 +54,30 @@ Value argumentValue(const QVariant& argument)
 } // namespace
 
 ServiceObject::ServiceObject(InstanceFactory factory, std::span<const forecourt::MemberInfo> members, LogSink log)
-    : m_factory(std::move(factory)), m_instance(m_factory()), m_members(members), m_log(std::move(log))
+    : m_factory(std::move(factory)),
+      m_instance(m_factory()),
+      m_members(members),
+      m_log(std::move(log)),
+      m_changeConnection(QString()) // the one a call came on, once one has
 {
+    m_seenObject = m_instance.object.get();
+    if (const auto* served = site())
+        m_seenChanges = served->changeCount();
+    m_changeTimer.setSingleShot(true);
+    m_changeTimer.setInterval(kChangeCoalesceMs);
+    QObject::connect(&m_changeTimer, &QTimer::timeout, this, [this] { tellChange(); });
 }
 
 ServiceObject::~ServiceObject() = default;
 
-QString ServiceObject::introspect(const QString&) const { return introspectInterfaces(m_members, hasSimulator()); }
+forecourt::ForecourtServer* ServiceObject::site() const
+{
+    return dynamic_cast<forecourt::ForecourtServer*>(m_instance.object.get());
+}
+
+SimulatorParts ServiceObject::simulatorParts() const { return {site() != nullptr, hasVirtualClock()}; }
+
+QString ServiceObject::introspect(const QString&) const { return introspectInterfaces(m_members, simulatorParts()); }
 
 const forecourt::MemberInfo* ServiceObject::findMember(const QString& name) const
 {
@@ -93,7 +113,31 @@ bool ServiceObject::handleMessage(const QDBusMessage& message, const QDBusConnec
         m_log(line);
     if (message.isReplyRequired())
         connection.send(reply);
+    noteChange(connection);
     return true;
+}
+
+void ServiceObject::noteChange(const QDBusConnection& connection)
+{
+    const auto* served = site();
+    if (!served)
+        return;
+    if (served == m_seenObject && served->changeCount() == m_seenChanges)
+        return;
+    m_seenObject = served;
+    m_seenChanges = served->changeCount();
+    m_changeConnection = connection;
+    if (!m_changeTimer.isActive())
+        m_changeTimer.start();
+}
+
+void ServiceObject::tellChange()
+{
+    QDBusMessage changed = QDBusMessage::createSignal(QLatin1String(kObjectPath), QLatin1String(kSimulatorInterface),
+                                                      QStringLiteral("Changed"));
+    changed << static_cast<qulonglong>(m_seenChanges);
+    if (m_changeConnection.send(changed))
+        ++m_changesTold;
 }
 
 QDBusMessage ServiceObject::dispatch(const QDBusMessage& message, std::string& line)
@@ -107,13 +151,13 @@ QDBusMessage ServiceObject::dispatch(const QDBusMessage& message, std::string& l
             return refuse(message, QDBusError::UnknownMethod, message.member(), line);
         if (!message.signature().isEmpty())
             return refuseSignature(message, "", line);
-        return message.createReply(introspectDocument(m_members, hasSimulator()));
+        return message.createReply(introspectDocument(m_members, simulatorParts()));
     }
     if (interface == QLatin1String("org.freedesktop.DBus.Peer") && message.member() == QLatin1String("Ping")) {
         line += "ping";
         return message.createReply();
     }
-    if (interface == QLatin1String(kSimulatorInterface) && hasSimulator())
+    if (interface == QLatin1String(kSimulatorInterface) && (site() || hasVirtualClock()))
         return serveSimulator(message, line);
     // A call without an interface goes to the server's own.
     if (interface.isEmpty() || interface == QLatin1String(kInterface))
@@ -128,7 +172,8 @@ QDBusMessage ServiceObject::serveProperties(const QDBusMessage& message, std::st
     const QVariantList args = message.arguments();
     const QString interface = args.value(0).toString();
     const bool ours = interface.isEmpty() || interface == QLatin1String(kInterface);
-    const bool known = ours || (interface == QLatin1String(kSimulatorInterface) && hasSimulator());
+    const SimulatorParts simulator = simulatorParts();
+    const bool known = ours || (interface == QLatin1String(kSimulatorInterface) && (simulator.site || simulator.virtualClock));
 
     if (member == QLatin1String("Set")) {
         line += "put";
@@ -195,7 +240,8 @@ QDBusMessage ServiceObject::serveRead(const QDBusMessage& message, std::string& 
 QDBusMessage ServiceObject::serveSimulator(const QDBusMessage& message, std::string& line)
 {
     const QString member = message.member();
-    if (member == QLatin1String("Advance")) {
+    const bool clocked = hasVirtualClock();
+    if (clocked && member == QLatin1String("Advance")) {
         line += "advance";
         if (message.signature() != QLatin1String("t"))
             return refuseSignature(message, "t", line);
@@ -204,34 +250,51 @@ QDBusMessage ServiceObject::serveSimulator(const QDBusMessage& message, std::str
         if (ms > kLongestAdvanceMs)
             return refuse(message, QDBusError::InvalidArgs, QStringLiteral("Advance takes at most %1 ms").arg(kLongestAdvanceMs), line);
         m_instance.clock->advance(forecourt::Millis(static_cast<long long>(ms)));
+        // Time moving on moves the sales, the wash and the due key entries.
+        m_seenObject = nullptr;
         line += " -> ok";
         return message.createReply();
     }
-    if (member == QLatin1String("Reset")) {
+    if (clocked && member == QLatin1String("Reset")) {
         line += "reset";
         if (!message.signature().isEmpty())
             return refuseSignature(message, "", line);
         ServedInstance fresh = m_factory();
         m_instance = std::move(fresh);
+        m_seenObject = nullptr; // the fresh site may sit where the old one was
         line += " -> ok";
         return message.createReply();
     }
-    if (member == QLatin1String("Customer")) {
+    auto* served = site();
+    if (served && member == QLatin1String("Customer")) {
         line += "customer";
         if (message.signature() != QLatin1String("s"))
             return refuseSignature(message, "s", line);
         const std::string action = message.arguments().front().toString().toStdString();
         append(line, {" ", action});
-        auto* site = dynamic_cast<forecourt::ForecourtServer*>(m_instance.object.get());
-        if (!site)
-            return refuse(message, QDBusError::NotSupported, QStringLiteral("This server has no customer"), line);
         try {
-            const std::string done = forecourt::actAsCustomer(*site, action);
+            const std::string done = forecourt::actAsCustomer(*served, action);
             line += " -> ok";
             return message.createReply(QString::fromStdString(done));
         } catch (const forecourt::CustomerError& e) {
             return refuse(message, QDBusError::InvalidArgs, QString::fromStdString(e.what()), line);
         }
+    }
+    if (served && member == QLatin1String("ReadSite")) {
+        line += "read site";
+        if (message.signature() != QLatin1String("n"))
+            return refuseSignature(message, "n", line);
+        const int position = message.arguments().front().value<short>();
+        append(line, {" ", std::to_string(position)});
+        if (position < 1 || position > forecourt::FuelingPositions::kPositions)
+            return refuse(message, QDBusError::InvalidArgs,
+                          QStringLiteral("ReadSite takes a position from 1 to %1, not %2")
+                              .arg(forecourt::FuelingPositions::kPositions)
+                              .arg(position),
+                          line);
+        const QByteArray json = encodeSiteState(served->siteState(position));
+        append(line, {" -> ", std::to_string(json.size()), " bytes"});
+        return message.createReply(QString::fromUtf8(json));
     }
     append(line, {"Simulator.", member.toStdString()});
     return refuse(message, QDBusError::UnknownMethod, QStringLiteral("No method Simulator.%1").arg(member), line);

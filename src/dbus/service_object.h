@@ -2,23 +2,31 @@
 // each member name means, the member table only drives the introspection
 // data. A Properties.Set becomes a put, a method call on Vantrel.Application
 // a get (a call when the sender wants no reply), and an AutomationError
-// travels back as "Vantrel.Error.E<number>" with its description. A server
-// on a virtual clock also gets Vantrel.Simulator: Advance(milliseconds)
-// moves the clock, Reset() builds a fresh server and clock, as at start.
+// travels back as "Vantrel.Error.E<number>" with its description. A
+// simulated site also gets Vantrel.Simulator: Customer(action) acts as the
+// customer, ReadSite(position) gives the whole site's state as JSON, and the
+// Changed(version) signal says the state changed (at most one in 20 ms, the
+// last change always told). On a virtual clock, Advance(milliseconds) moves
+// the clock and Reset() builds a fresh server and clock, as at start.
 // Bad messages get a D-Bus error and never end the service.
 //
 //   bus -> handleMessage -> dispatch by interface -> AutomationObject -> reply / error -> bus
 //                                    \-> log line (sender, access, member, value, outcome)
+//                                    \-> state changed -> Changed signal (coalesced)
 #pragma once
 
 #include "forecourt/clock.h"
 #include "forecourt/forecourt_server.h"
+#include "introspection.h"
 
 #include "server/automation_object.h"
 
+#include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
+#include <QTimer>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
@@ -43,8 +51,12 @@ public:
     QString introspect(const QString& path) const override;
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
 
-    bool hasSimulator() const { return m_instance.clock != nullptr; }
+    bool hasVirtualClock() const { return m_instance.clock != nullptr; }
+    // The simulated site, when the served object is one.
+    forecourt::ForecourtServer* site() const;
     long long callsServed() const { return m_callsServed; }
+    // Changed signals sent so far.
+    long long changesTold() const { return m_changesTold; }
 
 private:
     QDBusMessage dispatch(const QDBusMessage& message, std::string& line);
@@ -52,12 +64,24 @@ private:
     QDBusMessage serveRead(const QDBusMessage& message, std::string& line);
     QDBusMessage serveSimulator(const QDBusMessage& message, std::string& line);
     const forecourt::MemberInfo* findMember(const QString& name) const;
+    // What the introspection shows of Vantrel.Simulator.
+    SimulatorParts simulatorParts() const;
+    // Tells the bus of a change, once the coalescing interval has passed.
+    void noteChange(const QDBusConnection& connection);
+    void tellChange();
 
     InstanceFactory m_factory;
     ServedInstance m_instance;
     std::span<const forecourt::MemberInfo> m_members;
     LogSink m_log;
     long long m_callsServed = 0;
+    long long m_changesTold = 0;
+    // Where the state was when last looked at: a different object (a Reset)
+    // or a different change count is a change.
+    const AutomationObject* m_seenObject = nullptr;
+    std::uint64_t m_seenChanges = 0;
+    QDBusConnection m_changeConnection;
+    QTimer m_changeTimer;
 };
 
 } // namespace vantrel::dbus

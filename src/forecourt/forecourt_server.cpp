@@ -231,6 +231,7 @@ SiteState ForecourtServer::siteState(int readerPosition)
     m_carWash.snapshot(state.carWash);
     state.signIntensity = m_priceSign.intensity();
     state.signLines = m_priceSign.lines();
+    state.timeDriven = timeDriven();
     return state;
 }
 

@@ -13,10 +13,12 @@ struct PrintedItem {
     std::string job;  // "Receipt", "Header", "Footer", or "Packet" for XML print commands
     std::string text; // printed text with its line feeds; bar code characters for BarCode
     std::string symbology; // bar codes only
+    bool operator==(const PrintedItem&) const = default;
 };
 
 struct Paper {
     std::vector<PrintedItem> items;
+    bool operator==(const Paper&) const = default;
 
     void addText(std::string job, std::string text) { items.push_back({PrintedItem::Kind::Text, std::move(job), std::move(text), {}}); }
     void addBarCode(std::string job, std::string characters, std::string symbology)

@@ -20,6 +20,7 @@ namespace vantrel::forecourt {
 struct EscapeSequence {
     enum class Kind { GraphicMode, Code000, CodeA, Font, Position, SoftKey, Unknown } kind = Kind::Unknown;
     std::string raw; // the bytes of the sequence, ESC included (the positioned text itself excluded)
+    bool operator==(const EscapeSequence&) const = default;
 };
 
 struct ScreenText {
@@ -29,11 +30,13 @@ struct ScreenText {
     int line = 0;            // running text: its line, counting from 0
     std::string fontName;    // the font in effect, empty for the display's own
     int fontSize = 0;
+    bool operator==(const ScreenText&) const = default;
 };
 
 struct SoftKeyLabel {
     int key = 0;
     std::string label;
+    bool operator==(const SoftKeyLabel&) const = default;
 };
 
 struct Geometry {
@@ -53,6 +56,7 @@ struct WindowProperties {
     std::string foreColor, backColor, verticalAlignment, horizontalAlignment;
     Geometry area;
     FontSpec font;
+    bool operator==(const WindowProperties&) const = default;
 };
 
 struct SoftKeyProperties {
@@ -60,6 +64,7 @@ struct SoftKeyProperties {
     std::string foreColor, alignment;
     int pixelsFromEdge = 0, width = 0, height = 0;
     FontSpec font;
+    bool operator==(const SoftKeyProperties&) const = default;
 };
 
 struct PromptLine {
@@ -68,6 +73,7 @@ struct PromptLine {
     std::string horizontalAlignment, verticalAlignment;
     FontSpec font;
     Geometry area;
+    bool operator==(const PromptLine&) const = default;
 };
 
 struct Prompt {
@@ -75,17 +81,20 @@ struct Prompt {
     std::string description;
     PromptLine main; // the prompt text itself; its id is the prompt's id
     std::vector<PromptLine> additional;
+    bool operator==(const Prompt&) const = default;
 };
 
 struct ImageDetails {
     std::string filename, language;
     std::string data; // the image text as the XML reader gives it (line ends as LF)
+    bool operator==(const ImageDetails&) const = default;
 };
 
 struct SecurePrompt {
     std::string promptId, language, securityLevel, pinSupportData;
     int maxLength = 0;
     bool autoTerminate = false, hidden = false;
+    bool operator==(const SecurePrompt&) const = default;
 };
 
 struct ScreenModel {
@@ -109,6 +118,8 @@ struct ScreenModel {
     std::optional<SecurePrompt> securePrompt;
     // Things in XML commands the terminal passed over: unknown attributes and elements.
     std::vector<std::string> notes;
+
+    bool operator==(const ScreenModel&) const = default;
 
     // Takes a display message (the text after "Message=", continuation lines included).
     void showMessage(std::string_view text);

@@ -25,6 +25,7 @@ const char* positionStateName(PositionState state);
 
 struct HoseTiers {
     double tier1 = 1.0, tier2 = 1.0;
+    bool operator==(const HoseTiers&) const = default;
 };
 
 struct PositionSnapshot {
@@ -40,14 +41,16 @@ struct PositionSnapshot {
     double litres = 0;            // the sale's, or the last paid one's when Paid
     double amount = 0;
     std::array<HoseTiers, 8> prices{}; // hoses 1..8 at index 0..7
+    bool operator==(const PositionSnapshot&) const = default;
 };
 
 using PositionSnapshots = std::array<PositionSnapshot, 32>;
 
 struct QueueSnapshot {
     QueueKind kind{};
-    const char* name = "";
+    std::string name; // "Card", "Key", "Cash", "Packet", "Error"
     std::vector<std::string> entries; // top first
+    bool operator==(const QueueSnapshot&) const = default;
 };
 
 struct ReaderSnapshot {
@@ -60,18 +63,21 @@ struct ReaderSnapshot {
     int beeps = 0;
     bool chipReaderEnabled = false;
     std::vector<QueueSnapshot> queues; // Card, Key, Cash, Packet, Error
+    bool operator==(const ReaderSnapshot&) const = default;
 };
 
 struct TankSnapshot {
     int number = 0;
     std::string product;
     double capacity = 0, volume = 0, water = 0, temperature = 0;
+    bool operator==(const TankSnapshot&) const = default;
 };
 
 struct WashCodeSnapshot {
     std::string code;
     int program = 0;
     std::string state; // "Unused", "Used", "Cancelled"
+    bool operator==(const WashCodeSnapshot&) const = default;
 };
 
 struct CarWashSnapshot {
@@ -80,11 +86,13 @@ struct CarWashSnapshot {
     std::string washCode;
     int washProgram = 0;
     long secondsLeft = 0;
+    bool operator==(const CarWashSnapshot&) const = default;
 };
 
 struct SiteState {
     std::uint64_t version = 0; // the simulator's change count when read
     long long clockMs = 0;
+    bool timeDriven = false; // something moves with the clock: a sale, a wash, a due key entry, a report
     PositionSnapshots positions{};
     ReaderSnapshot reader;
     std::vector<TankSnapshot> tanks;
@@ -92,6 +100,7 @@ struct SiteState {
     CarWashSnapshot carWash;
     std::string signIntensity;
     std::array<std::string, 5> signLines;
+    bool operator==(const SiteState&) const = default;
 };
 
 } // namespace vantrel::forecourt

@@ -2,6 +2,7 @@
 // Vantrel.Application, for other programs (a point-of-sale, a script,
 // busctl) and for vantrel-test --server dbus. Ends cleanly on SIGINT and
 // SIGTERM.
+#include "board_launcher.h"
 #include "forecourt_service.h"
 #include "service_options.h"
 
@@ -88,6 +89,12 @@ int main(int argc, char** argv)
         if (!quiet)
             printLine(line);
     };
+    BoardLauncher board(notify);
+    if (options.board)
+        if (const std::string refused = board.prepare(); !refused.empty()) {
+            std::cerr << "vantrel-forecourt: " << refused << "\n";
+            return 1;
+        }
     ForecourtService service(options, log, notify);
     if (const std::string refused = service.start(); !refused.empty()) {
         std::cerr << "vantrel-forecourt: " << refused << "\n";
@@ -95,6 +102,11 @@ int main(int argc, char** argv)
     }
     notify(std::string("serving Vantrel.Application at /Vantrel/Application on ") + service.busDescription() +
            (options.virtualClock ? " (virtual clock)" : ""));
+    if (options.board)
+        if (const std::string refused = board.start(options); !refused.empty()) {
+            std::cerr << "vantrel-forecourt: " << refused << "\n";
+            return 1;
+        }
     const int status = app.exec();
     notify("ended");
     return status;

@@ -12,13 +12,16 @@ std::string usageText()
            "      --address ADDR   serve on the bus at the D-Bus address ADDR (unix:path=/run/site.sock)\n"
            "      --replace        take the name over from a server that already owns it\n"
            "      --virtual-clock  run on a clock that moves only through Vantrel.Simulator.Advance\n"
+           "      --board          show the forecourt board (vantrel-board) of this simulator; closing it\n"
+           "                       leaves the service serving, and the board ends with the service\n"
            "  -q, --quiet          log no line per call (failures to start are still reported)\n"
            "      --help           show this help and exit\n"
            "      --version        show the version and exit\n"
            "\n"
            "Exit status:\n"
            "  0  clean end: SIGINT or SIGTERM, the bus went away, or another server took the name over\n"
-           "  1  cannot start: the bus cannot be reached, or the name has an owner (see --replace)\n"
+           "  1  cannot start: the bus cannot be reached, the name has an owner (see --replace),\n"
+           "     or --board without a display or without vantrel-board\n"
            "  2  usage error\n";
 }
 
@@ -53,6 +56,8 @@ std::variant<ServiceOptions, std::string> parseServiceOptions(const std::vector<
             options.address = value;
         } else if (arg == "--replace") {
             options.replace = true;
+        } else if (arg == "--board") {
+            options.board = true;
         } else if (arg == "--virtual-clock") {
             options.virtualClock = true;
         } else if (arg == "-q" || arg == "--quiet") {

@@ -17,6 +17,7 @@ struct ServiceOptions {
     bool replace = false;
     bool virtualClock = false;
     bool quiet = false;
+    bool board = false; // show the forecourt board (vantrel-board) beside the service
     bool help = false;
     bool version = false;
 };

@@ -1,5 +1,6 @@
 #include "bus_fixture.h"
 
+#include "dbus/site_state_codec.h"
 #include "dbus/wire_contract.h"
 
 #include <QDeadlineTimer>
@@ -71,6 +72,18 @@ QString forecourtExe() { return QStringLiteral(VANTREL_FORECOURT_EXE); }
 QDBusMessage methodCall(const char* interface, const char* member, const char* service)
 {
     return QDBusMessage::createMethodCall(service, kObjectPath, interface, member);
+}
+
+std::optional<forecourt::SiteState> readSite(const PrivateBus& bus, int position, std::string& error)
+{
+    QDBusMessage call = methodCall(kSimulatorInterface, "ReadSite");
+    call << QVariant::fromValue(static_cast<short>(position));
+    const QDBusMessage reply = bus.connect("fixture").call(call, QDBus::Block, 10000);
+    if (reply.type() != QDBusMessage::ReplyMessage) {
+        error = reply.errorName().toStdString() + ": " + reply.errorMessage().toStdString();
+        return std::nullopt;
+    }
+    return decodeSiteState(reply.arguments().value(0).toString().toUtf8(), error);
 }
 
 ServiceProcess::ServiceProcess(const PrivateBus& bus, QStringList args, const QStringList& prefix) : m_bus(bus)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "dbus/endpoint.h"
+#include "forecourt/site_state.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -12,6 +13,8 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace vantrel::dbus::test {
 
@@ -53,5 +56,7 @@ private:
 
 QString forecourtExe();
 QDBusMessage methodCall(const char* interface, const char* member, const char* service = "Vantrel.Application");
+// Vantrel.Simulator.ReadSite at `position`, decoded; nothing, with the reason, when it fails.
+std::optional<forecourt::SiteState> readSite(const PrivateBus& bus, int position, std::string& error);
 
 } // namespace vantrel::dbus::test

@@ -175,6 +175,6 @@ TEST(Documentation, ShowsTheGeneratedIntrospection)
     const qsizetype start = text.indexOf("```xml\n") + 7;
     const QString shown = text.mid(start, text.indexOf("```", start) - start);
     EXPECT_EQ(shown.toStdString(),
-              introspectInterfaces(forecourt::ForecourtServer::members(), true).toStdString());
+              introspectInterfaces(forecourt::ForecourtServer::members(), {true, true}).toStdString());
 }
 } // namespace

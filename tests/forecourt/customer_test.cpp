@@ -185,7 +185,7 @@ TEST(SiteState, HoldsTheSaleTheReaderAndTheDevices)
     ASSERT_EQ(s.reader.paper.items.size(), 1u);
     EXPECT_EQ(s.reader.beeps, 3);
     ASSERT_EQ(s.reader.queues.size(), 5u);
-    EXPECT_STREQ(s.reader.queues[2].name, "Cash");
+    EXPECT_EQ(s.reader.queues[2].name, "Cash");
     EXPECT_EQ(s.reader.queues[2].entries.size(), 2u); // the two seeded at reader 02
     ASSERT_EQ(s.tanks.size(), 3u);
     EXPECT_DOUBLE_EQ(s.tanks[0].volume, 21000 - 0.5);

@@ -66,6 +66,9 @@ programs=(vantrel-test)
 if [ -e "$usr/bin/vantrel-forecourt" ]; then
     programs+=(vantrel-forecourt)
     expected+=(share/man/man1/vantrel-forecourt.1.gz)
+    # --board starts the board from beside the service.
+    programs+=(vantrel-board)
+    expected+=(bin/vantrel-board share/man/man1/vantrel-board.1.gz)
 fi
 for size in 16 32 48 64 128 256; do
     expected+=(share/icons/hicolor/${size}x${size}/apps/vantrel-test.png)

@@ -1,0 +1,64 @@
+// The simulated site of a vantrel-forecourt (or any server with the
+// Vantrel.Simulator site methods) on D-Bus, for the board: ReadSite for the
+// state, Customer for the customer's actions, the Changed signal for
+// changes. Every call is asynchronous, so the board never waits on the bus:
+// one read is out at a time, and a read asked for meanwhile goes out when
+// it comes back (only the newest, the ones in between would be stale).
+// A server that goes away is a failed read; when the name gets an owner
+// again, the listener is told, so the board reads the new server.
+#pragma once
+
+#include "site_source.h"
+
+#include "dbus/dbus_client.h"
+#include "dbus/endpoint.h"
+
+#include <QDBusConnection>
+#include <QDBusServiceWatcher>
+#include <QObject>
+
+#include <chrono>
+
+namespace vantrel::board {
+
+class BusSite : public QObject, public SiteSource {
+    Q_OBJECT
+public:
+    explicit BusSite(dbus::Endpoint endpoint, std::chrono::milliseconds timeout = dbus::kDefaultTimeout);
+    ~BusSite() override;
+
+    void read(int position, std::function<void(SiteReading)> done) override;
+    void act(const std::string& action, std::function<void(CustomerAnswer)> done) override;
+    void listen(std::function<void()> changed) override;
+    void stopListening() override;
+    bool listening() const override { return static_cast<bool>(m_changed); }
+    std::string describe() const override;
+
+    bool reading() const { return m_reading; }
+
+private slots:
+    void onChanged(qulonglong version);
+
+private:
+    QDBusMessage simulatorCall(const char* member) const;
+    // Sends `message`; `done` gets the reply, or an error reply made here when the bus is gone.
+    void send(const QDBusMessage& message, std::function<void(const QDBusMessage&)> done);
+    void startRead(int position, std::function<void(SiteReading)> done);
+    // "Vantrel.Application on the session bus: <message> (<name>)".
+    std::string failure(const QDBusMessage& reply) const;
+
+    dbus::Endpoint m_endpoint;
+    std::chrono::milliseconds m_timeout;
+    QString m_connectionName;
+    QDBusConnection m_connection;
+    QDBusServiceWatcher m_owner;
+    std::function<void()> m_changed;
+    bool m_reading = false;
+    struct WaitingRead {
+        int position;
+        std::function<void(SiteReading)> done;
+    };
+    std::optional<WaitingRead> m_nextRead;
+};
+
+} // namespace vantrel::board
