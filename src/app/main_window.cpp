@@ -32,6 +32,7 @@
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
@@ -173,10 +174,17 @@ void MainWindow::placeBesideMe(QWidget& window)
     if (window.property("vantrelPlaced").toBool())
         return;
     window.setProperty("vantrelPlaced", true);
+    // A window not shown yet knows its minimum size only once its layout has run.
+    if (QLayout* layout = window.layout())
+        layout->activate();
     const QRect screen = this->screen()->availableGeometry();
     window.resize(std::min(window.width(), std::max(screen.width() - frameGeometry().width() - 16, 480)),
                   frameGeometry().height());
-    window.move(placeBeside(frameGeometry(), window.frameGeometry().size(), screen, resultBoxesOnScreen(*this)));
+    // Nor does it know its frame: take this window's title bar and borders for it.
+    QSize outer = window.frameGeometry().size();
+    if (outer == window.size())
+        outer += frameGeometry().size() - size();
+    window.move(placeBeside(frameGeometry(), outer, screen, resultBoxesOnScreen(*this)));
 }
 
 void MainWindow::showInspector()
