@@ -1,7 +1,9 @@
 // Reading the site for the board: all 32 positions with their sales as of
 // the clock (the board's per-frame read while a sale runs), the whole site
-// state with one reader, and the view model of all of it.
+// state with one reader, the view model of all of it, and that state as
+// the JSON a board across the bus reads.
 #include "board/board_view.h"
+#include "dbus/site_state_codec.h"
 #include "forecourt/forecourt_server.h"
 
 #include <benchmark/benchmark.h>
@@ -48,3 +50,21 @@ static void BM_SiteStateAndBoardView(benchmark::State& state)
     }
 }
 BENCHMARK(BM_SiteStateAndBoardView)->Repetitions(3)->ReportAggregatesOnly(true);
+
+// The same state on the wire: the JSON a ReadSite carries, written and read back.
+static void BM_SiteStateJsonRoundTrip(benchmark::State& state)
+{
+    auto clock = std::make_shared<forecourt::ManualClock>();
+    auto server = busySite(clock);
+    const forecourt::SiteState site = server->siteState(7);
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const QByteArray json = dbus::encodeSiteState(site);
+        std::string error;
+        const auto back = dbus::decodeSiteState(json, error);
+        bytes = static_cast<std::size_t>(json.size());
+        benchmark::DoNotOptimize(back);
+    }
+    state.counters["json_bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_SiteStateJsonRoundTrip)->Repetitions(3)->ReportAggregatesOnly(true);

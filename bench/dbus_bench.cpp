@@ -3,6 +3,7 @@
 // to a server that does nothing. The two alternate in each iteration so both
 // see the same machine; each is reported as median and 99th percentile.
 #include "dbus/dbus_client.h"
+#include "dbus/site_state_codec.h"
 #include "dbus/wire_contract.h"
 #include "bench_records.h"
 
@@ -147,3 +148,54 @@ static void BM_DBusPutDisplayRecord200(benchmark::State& state)
     QDBusConnection::disconnectFromBus("bench-caller");
 }
 BENCHMARK(BM_DBusPutDisplayRecord200)->Unit(benchmark::kMicrosecond)->Iterations(5000)->Repetitions(3);
+
+// A board's read over the bus: ReadSite of a site with a sale at every
+// position, the JSON decoded, as BusSite does it.
+static void BM_DBusReadSite(benchmark::State& state)
+{
+    PrivateBusWithService bus;
+    if (!bus.start()) {
+        state.SkipWithError("cannot start dbus-daemon and vantrel-forecourt");
+        return;
+    }
+    std::unique_ptr<dbus::DBusClient> client;
+    for (QDeadlineTimer deadline(10000); !client && !deadline.hasExpired(); QThread::msleep(20)) {
+        try {
+            client = std::make_unique<dbus::DBusClient>(
+                dbus::Endpoint{dbus::kDefaultBusName, dbus::Endpoint::Bus::Address, bus.address.toStdString()});
+        } catch (const AutomationError&) {
+        }
+    }
+    if (!client) {
+        state.SkipWithError("vantrel-forecourt does not serve");
+        return;
+    }
+    for (int p = 1; p <= 32; ++p) {
+        const std::string n = (p < 10 ? "0" : "") + std::to_string(p);
+        client->put("Authorize", Value::string("FuelingPosition=" + n + "\r\nHose=1\r\nMOP=1\r\nLimit=005000\r\n" + '\0'));
+    }
+    client->advance(std::chrono::milliseconds(10000));
+    QDBusConnection raw = QDBusConnection::connectToBus(bus.address, "bench-board");
+    QDBusMessage read = QDBusMessage::createMethodCall(dbus::kDefaultBusName, dbus::kObjectPath, dbus::kSimulatorInterface, "ReadSite");
+    read << QVariant::fromValue(short(7));
+    using Clock = std::chrono::steady_clock;
+    std::vector<double> reads;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        const QDBusMessage reply = raw.call(read);
+        std::string error;
+        const auto site = dbus::decodeSiteState(reply.arguments().value(0).toString().toUtf8(), error);
+        reads.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+        if (!site) {
+            state.SkipWithError(("ReadSite: " + error).c_str());
+            break;
+        }
+    }
+    if (!reads.empty()) {
+        state.counters["read_median_us"] = percentile(reads, 0.5);
+        state.counters["read_p99_us"] = percentile(reads, 0.99);
+    }
+    client.reset();
+    QDBusConnection::disconnectFromBus("bench-board");
+}
+BENCHMARK(BM_DBusReadSite)->Unit(benchmark::kMicrosecond)->Iterations(2000)->Repetitions(3);

@@ -58,7 +58,7 @@ public:
     // ...) as the buttons do; the answer line shows what happened.
     void act(const std::string& action);
     QString answer() const;
-    // Where the site is read, and "" or why the last read failed.
+    // Where the site is read from, or why the last read failed (marked with a warning sign).
     QString siteStatus() const;
     // Reads the site now (what a change or the running timer does).
     void refresh();
