@@ -1,6 +1,7 @@
 #include "board_window.h"
 
 #include "forecourt/customer.h"
+#include "forecourt/fueling_positions.h"
 #include "session/session.h"
 
 #include <QComboBox>
@@ -520,14 +521,14 @@ BoardWindow::~BoardWindow()
 
 int BoardWindow::selectedPosition() const
 {
-    return std::clamp<int>(m_session ? m_session->fp() : m_selected, 1, 32);
+    return std::clamp<int>(m_session ? m_session->fp() : m_selected, 1, forecourt::FuelingPositions::kPositions);
 }
 
 void BoardWindow::selectPosition(int position)
 {
     if (m_session || position == m_selected)
         return;
-    m_selected = std::clamp(position, 1, 32);
+    m_selected = std::clamp(position, 1, forecourt::FuelingPositions::kPositions);
     refresh();
 }
 

@@ -80,7 +80,7 @@ QString introspectInterfaces(std::span<const forecourt::MemberInfo> members, Sim
         }
     }
     xml += QStringLiteral("  </interface>\n");
-    if (simulator.site || simulator.virtualClock) {
+    if (simulator.any()) {
         xml += QStringLiteral("  <interface name=\"%1\">\n").arg(QLatin1String(kSimulatorInterface));
         if (simulator.virtualClock)
             xml += QLatin1String(kVirtualClock);

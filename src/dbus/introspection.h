@@ -18,6 +18,7 @@ namespace vantrel::dbus {
 struct SimulatorParts {
     bool site = false;         // a simulated site to read and act on as the customer
     bool virtualClock = false; // a clock that moves only when told
+    bool any() const { return site || virtualClock; }
 };
 
 // The <interface> elements of the served interfaces.

@@ -157,7 +157,7 @@ QDBusMessage ServiceObject::dispatch(const QDBusMessage& message, std::string& l
         line += "ping";
         return message.createReply();
     }
-    if (interface == QLatin1String(kSimulatorInterface) && (site() || hasVirtualClock()))
+    if (interface == QLatin1String(kSimulatorInterface) && simulatorParts().any())
         return serveSimulator(message, line);
     // A call without an interface goes to the server's own.
     if (interface.isEmpty() || interface == QLatin1String(kInterface))
@@ -172,8 +172,7 @@ QDBusMessage ServiceObject::serveProperties(const QDBusMessage& message, std::st
     const QVariantList args = message.arguments();
     const QString interface = args.value(0).toString();
     const bool ours = interface.isEmpty() || interface == QLatin1String(kInterface);
-    const SimulatorParts simulator = simulatorParts();
-    const bool known = ours || (interface == QLatin1String(kSimulatorInterface) && (simulator.site || simulator.virtualClock));
+    const bool known = ours || (interface == QLatin1String(kSimulatorInterface) && simulatorParts().any());
 
     if (member == QLatin1String("Set")) {
         line += "put";

@@ -8,6 +8,9 @@
 #include <QJsonValue>
 
 #include <array>
+#include <charconv>
+#include <cstdio>
+#include <cmath>
 #include <concepts>
 #include <map>
 #include <optional>
@@ -149,51 +152,119 @@ template <class T> struct IsOptional<std::optional<T>> : std::true_type {};
 template <class T> struct IsMap : std::false_type {};
 template <class T> struct IsMap<std::map<std::string, T>> : std::true_type {};
 
-// Bytes as the characters of the same codes: valid UTF-8 in the JSON text, every byte kept.
-QString bytesText(const std::string& bytes) { return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())); }
+// Writes JSON text straight from the fields, in their order: building a
+// QJsonObject first costs several times as much.
+class Encoder {
+public:
+    std::string out;
 
-QJsonValue encode(const auto& value);
-
-struct Encoder {
-    QJsonObject object;
-    void operator()(const char* name, const auto& field) { object.insert(QLatin1String(name), encode(field)); }
-};
-
-QJsonValue encode(const auto& value)
-{
-    using T = std::remove_cvref_t<decltype(value)>;
-    if constexpr (std::is_same_v<T, bool>) {
-        return value;
-    } else if constexpr (std::is_same_v<T, char>) {
-        return value ? bytesText(std::string(1, value)) : QString();
-    } else if constexpr (std::is_integral_v<T>) {
-        return static_cast<qint64>(value);
-    } else if constexpr (std::is_floating_point_v<T>) {
-        return static_cast<double>(value);
-    } else if constexpr (std::is_enum_v<T>) {
-        const auto names = enumNames<T>();
-        const auto index = static_cast<std::size_t>(value);
-        return index < names.size() ? QJsonValue(QLatin1String(names[index])) : QJsonValue(static_cast<int>(index));
-    } else if constexpr (std::is_same_v<T, std::string>) {
-        return bytesText(value);
-    } else if constexpr (IsVector<T>::value || IsArray<T>::value) {
-        QJsonArray list;
-        for (const auto& item : value)
-            list.append(encode(item));
-        return list;
-    } else if constexpr (IsOptional<T>::value) {
-        return value ? encode(*value) : QJsonValue(QJsonValue::Null);
-    } else if constexpr (IsMap<T>::value) {
-        QJsonObject map;
-        for (const auto& [key, item] : value)
-            map.insert(bytesText(key), encode(item));
-        return map;
-    } else {
-        Encoder fieldsOut;
-        fields(fieldsOut, value);
-        return fieldsOut.object;
+    void operator()(const char* name, const auto& field)
+    {
+        if (!m_first.back())
+            out += ',';
+        m_first.back() = false;
+        out += '"';
+        out += name;
+        out += "\":";
+        write(field);
     }
-}
+
+    template <class T>
+    void write(const T& value)
+    {
+        if constexpr (std::is_same_v<T, bool>) {
+            out += value ? "true" : "false";
+        } else if constexpr (std::is_same_v<T, char>) {
+            writeBytes(value ? std::string_view(&value, 1) : std::string_view());
+        } else if constexpr (std::is_integral_v<T>) {
+            out += std::to_string(value);
+        } else if constexpr (std::is_floating_point_v<T>) {
+            writeNumber(static_cast<double>(value));
+        } else if constexpr (std::is_enum_v<T>) {
+            const auto names = enumNames<T>();
+            const auto index = static_cast<std::size_t>(value);
+            if (index < names.size())
+                writeBytes(names[index]);
+            else
+                out += std::to_string(index);
+        } else if constexpr (std::is_same_v<T, std::string>) {
+            writeBytes(value);
+        } else if constexpr (IsVector<T>::value || IsArray<T>::value) {
+            out += '[';
+            bool first = true;
+            for (const auto& item : value) {
+                if (!first)
+                    out += ',';
+                first = false;
+                write(item);
+            }
+            out += ']';
+        } else if constexpr (IsOptional<T>::value) {
+            if (value)
+                write(*value);
+            else
+                out += "null";
+        } else if constexpr (IsMap<T>::value) {
+            out += '{';
+            bool first = true;
+            for (const auto& [key, item] : value) {
+                if (!first)
+                    out += ',';
+                first = false;
+                writeBytes(key);
+                out += ':';
+                write(item);
+            }
+            out += '}';
+        } else {
+            out += '{';
+            m_first.push_back(true);
+            fields(*this, value);
+            m_first.pop_back();
+            out += '}';
+        }
+    }
+
+private:
+    std::vector<bool> m_first{true};
+
+    // Each byte as the character of its code: UTF-8, with quotes, backslashes
+    // and control characters escaped.
+    void writeBytes(std::string_view bytes)
+    {
+        out += '"';
+        for (const char c : bytes) {
+            const auto code = static_cast<unsigned char>(c);
+            if (code == '"' || code == '\\') {
+                out += '\\';
+                out += c;
+            } else if (code < 0x20 || code == 0x7F) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", code);
+                out += escaped;
+            } else if (code < 0x80) {
+                out += c;
+            } else {
+                out += static_cast<char>(0xC0 | (code >> 6));
+                out += static_cast<char>(0x80 | (code & 0x3F));
+            }
+        }
+        out += '"';
+    }
+
+    // The shortest text that reads back as the same double. JSON has no
+    // infinity or NaN: they are written as null, which a reader refuses.
+    void writeNumber(double value)
+    {
+        if (!std::isfinite(value)) {
+            out += "null";
+            return;
+        }
+        char text[32];
+        const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+        out.append(text, error == std::errc() ? end : text);
+    }
+};
 
 // Reads into existing values; the first thing that does not fit stops it,
 // with the path to it.
@@ -225,8 +296,9 @@ public:
                 return fail(path, "out of range");
             value = static_cast<T>(whole);
         } else if constexpr (std::is_floating_point_v<T>) {
-            if (!json.isDouble())
-                return fail(path, "not a number");
+            // JSON has no infinity, so one read from a number too large to hold could not be written back.
+            if (!json.isDouble() || !std::isfinite(json.toDouble()))
+                return fail(path, "not a finite number");
             value = json.toDouble();
         } else if constexpr (std::is_enum_v<T>) {
             const auto names = enumNames<T>();
@@ -315,9 +387,13 @@ private:
 
 QByteArray encodeSiteState(const SiteState& state)
 {
-    QJsonObject object = encode(state).toObject();
-    object.insert(QStringLiteral("format"), kSiteStateFormat);
-    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+    Encoder encoder;
+    encoder.out.reserve(16 * 1024);
+    encoder.out += '{';
+    encoder("format", kSiteStateFormat);
+    fields(encoder, state);
+    encoder.out += '}';
+    return QByteArray(encoder.out.data(), static_cast<qsizetype>(encoder.out.size()));
 }
 
 std::optional<SiteState> decodeSiteState(const QByteArray& json, std::string& error)

@@ -172,7 +172,7 @@ static int positionArgument(const char* member, const Value& argument)
     const double n = argument.type() == Value::Type::Double ? argument.asDouble()
                      : argument.type() == Value::Type::Int32 ? argument.asInt32()
                                                              : argument.asInt16();
-    if (n != std::floor(n) || n < 1 || n > 32)
+    if (n != std::floor(n) || n < 1 || n > FuelingPositions::kPositions)
         throw AutomationError(ErrorCode::PositionOutOfRange, plainNumber(n));
     return static_cast<int>(n);
 }

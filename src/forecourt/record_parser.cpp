@@ -1,4 +1,5 @@
 #include "record_parser.h"
+#include "fueling_positions.h"
 
 #include "text_helpers.h"
 
@@ -111,7 +112,7 @@ int parsePosition(std::string_view text, bool allowAll)
     const bool digits = t.size() <= 2 && allDigits(t);
     if (digits) {
         const int n = std::stoi(t);
-        if (n >= 1 && n <= 32 && t.size() == 2)
+        if (n >= 1 && n <= FuelingPositions::kPositions && t.size() == 2)
             return n;
         if (allowAll && t == "0")
             return 0;

@@ -3,6 +3,7 @@
 #include "dbus/site_state_codec.h"
 #include "dbus/wire_contract.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QThread>
@@ -72,6 +73,16 @@ QString forecourtExe() { return QStringLiteral(VANTREL_FORECOURT_EXE); }
 QDBusMessage methodCall(const char* interface, const char* member, const char* service)
 {
     return QDBusMessage::createMethodCall(service, kObjectPath, interface, member);
+}
+
+bool waitFor(const std::function<bool()>& done, int ms)
+{
+    const QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return done();
 }
 
 std::optional<forecourt::SiteState> readSite(const PrivateBus& bus, int position, std::string& error)

@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,6 +57,8 @@ private:
 
 QString forecourtExe();
 QDBusMessage methodCall(const char* interface, const char* member, const char* service = "Vantrel.Application");
+// Runs the event loop until `done` holds or `ms` have passed; whether it holds.
+bool waitFor(const std::function<bool()>& done, int ms = 10000);
 // Vantrel.Simulator.ReadSite at `position`, decoded; nothing, with the reason, when it fails.
 std::optional<forecourt::SiteState> readSite(const PrivateBus& bus, int position, std::string& error);
 

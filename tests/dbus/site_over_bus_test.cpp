@@ -19,19 +19,10 @@
 
 using namespace vantrel;
 using namespace vantrel::dbus;
+using test::waitFor;
 
 namespace {
 const Value kAuthorize7 = Value::string(std::string("FuelingPosition=07\r\nHose=1\r\nMOP=1\r\nLimit=001500\r\n") + '\0');
-
-bool waitFor(const std::function<bool()>& done, int ms = 10000)
-{
-    const QDeadlineTimer deadline(ms);
-    while (!done() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return done();
-}
 } // namespace
 
 // Collects the Changed signals of the simulator.

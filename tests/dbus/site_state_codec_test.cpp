@@ -19,7 +19,7 @@ namespace {
 // Every field of the screen and the paper away from its default, with the bytes a record can hold.
 SiteState everythingSet()
 {
-    const std::string bytes = std::string("A\0B\x1b\r\n\x7f\x80\xfc\xff", 10);
+    const std::string bytes = std::string("A\0B\x1b\r\n\x7f\x80\xfc\xff\"\\/", 13);
     SiteState s;
     s.version = 1ULL << 40;
     s.clockMs = 123456789012LL;
@@ -127,6 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"stringForNumber", "{\"format\":1,\"clockMs\":\"5\"}", "clockMs: not a whole number"},
         Refusal{"fraction", "{\"format\":1,\"reader\":{\"beeps\":1.5}}", "reader.beeps: not a whole number"},
         Refusal{"outOfRange", "{\"format\":1,\"reader\":{\"beeps\":1e12}}", "reader.beeps: out of range"},
+        Refusal{"tooLarge", "{\"format\":1,\"tanks\":[{\"volume\":1e999}]}", "not JSON"},
         Refusal{"shortArray", "{\"format\":1,\"signLines\":[\"a\"]}", "signLines: not a list of 5"},
         Refusal{"badEnum", "{\"format\":1,\"reader\":{\"queues\":[{\"kind\":\"Coin\"}]}}", "reader.queues[0].kind"},
         Refusal{"wideCharacter", "{\"format\":1,\"tankReport\":\"\\u20ac\"}", "tankReport: a character above 255"},
