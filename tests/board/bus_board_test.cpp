@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QThread>
@@ -106,6 +107,20 @@ TEST_F(BoardOverBus, OpensFromTheUtilityForADBusServer)
     // A call of the utility changes the site: the board follows.
     app->server().put("Authorize", Value::string(std::string("FuelingPosition=09\r\nHose=1\r\nMOP=1\r\nLimit=001000\r\n") + '\0'));
     EXPECT_TRUE(waitFor([&] { return tileState(*b, 9) == "Authorised"; }));
+}
+
+// Without a display the board says so and ends, rather than aborting in Qt.
+TEST(BoardProgram, WithoutADisplaySaysSoAndEnds)
+{
+    QProcess board;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(name);
+    board.setProcessEnvironment(env);
+    board.start(VANTREL_BOARD_EXE, {"--position", "7"});
+    ASSERT_TRUE(board.waitForFinished(10000));
+    EXPECT_EQ(board.exitCode(), 1);
+    EXPECT_TRUE(board.readAllStandardError().contains("no display to show the window on"));
 }
 
 struct OptionsCase {
