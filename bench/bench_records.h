@@ -2,6 +2,7 @@
 // "200-byte display record" sends the same bytes.
 #pragma once
 
+#include "server/automation_object.h"
 #include "server/records.h"
 
 #include <string>
@@ -19,6 +20,15 @@ inline std::string displayRecord200()
     rec::appendLine(r, message);
     rec::appendNul(r);
     return r;
+}
+
+// Authorises hose 1 at every position (limit 50.00), so that each has a sale to work out.
+inline void authorizeEveryPosition(AutomationObject& server)
+{
+    for (int p = 1; p <= 32; ++p) {
+        const std::string n = (p < 10 ? "0" : "") + std::to_string(p);
+        server.put("Authorize", Value::string("FuelingPosition=" + n + "\r\nHose=1\r\nMOP=1\r\nLimit=005000\r\n" + '\0'));
+    }
 }
 
 } // namespace vantrel::bench

@@ -2,6 +2,7 @@
 // the clock (the board's per-frame read while a sale runs), the whole site
 // state with one reader, the view model of all of it, and that state as
 // the JSON a board across the bus reads.
+#include "bench_records.h"
 #include "board/board_view.h"
 #include "dbus/site_state_codec.h"
 #include "forecourt/forecourt_server.h"
@@ -16,10 +17,7 @@ namespace {
 std::unique_ptr<forecourt::ForecourtServer> busySite(std::shared_ptr<forecourt::ManualClock> clock)
 {
     auto server = std::make_unique<forecourt::ForecourtServer>(clock);
-    for (int p = 1; p <= 32; ++p) {
-        const std::string n = (p < 10 ? "0" : "") + std::to_string(p);
-        server->put("Authorize", Value::string("FuelingPosition=" + n + "\r\nHose=1\r\nMOP=1\r\nLimit=005000\r\n" + '\0'));
-    }
+    bench::authorizeEveryPosition(*server);
     clock->advance(forecourt::Millis(10000));
     return server;
 }

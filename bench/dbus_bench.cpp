@@ -79,6 +79,18 @@ struct PrivateBusWithService {
         service.start(VANTREL_FORECOURT_EXE, {"--quiet", "--virtual-clock", "--address", address});
         return !address.isEmpty() && service.waitForStarted(10000);
     }
+    // A client of the service, once it serves; nothing when it does not within 10 s.
+    std::unique_ptr<dbus::DBusClient> client() const
+    {
+        for (QDeadlineTimer deadline(10000); !deadline.hasExpired(); QThread::msleep(20)) {
+            try {
+                return std::make_unique<dbus::DBusClient>(
+                    dbus::Endpoint{dbus::kDefaultBusName, dbus::Endpoint::Bus::Address, address.toStdString()});
+            } catch (const AutomationError&) {
+            }
+        }
+        return nullptr;
+    }
     ~PrivateBusWithService()
     {
         service.kill();
@@ -104,14 +116,7 @@ static void BM_DBusPutDisplayRecord200(benchmark::State& state)
     }
     NullServer floor(bus.address);
     const Value record = Value::string(bench::displayRecord200());
-    std::unique_ptr<dbus::DBusClient> client;
-    for (QDeadlineTimer deadline(10000); !client && !deadline.hasExpired(); QThread::msleep(20)) {
-        try {
-            client = std::make_unique<dbus::DBusClient>(
-                dbus::Endpoint{dbus::kDefaultBusName, dbus::Endpoint::Bus::Address, bus.address.toStdString()});
-        } catch (const AutomationError&) {
-        }
-    }
+    std::unique_ptr<dbus::DBusClient> client = bus.client();
     if (!client) {
         state.SkipWithError("vantrel-forecourt does not serve");
         return;
@@ -158,22 +163,12 @@ static void BM_DBusReadSite(benchmark::State& state)
         state.SkipWithError("cannot start dbus-daemon and vantrel-forecourt");
         return;
     }
-    std::unique_ptr<dbus::DBusClient> client;
-    for (QDeadlineTimer deadline(10000); !client && !deadline.hasExpired(); QThread::msleep(20)) {
-        try {
-            client = std::make_unique<dbus::DBusClient>(
-                dbus::Endpoint{dbus::kDefaultBusName, dbus::Endpoint::Bus::Address, bus.address.toStdString()});
-        } catch (const AutomationError&) {
-        }
-    }
+    std::unique_ptr<dbus::DBusClient> client = bus.client();
     if (!client) {
         state.SkipWithError("vantrel-forecourt does not serve");
         return;
     }
-    for (int p = 1; p <= 32; ++p) {
-        const std::string n = (p < 10 ? "0" : "") + std::to_string(p);
-        client->put("Authorize", Value::string("FuelingPosition=" + n + "\r\nHose=1\r\nMOP=1\r\nLimit=005000\r\n" + '\0'));
-    }
+    bench::authorizeEveryPosition(*client);
     client->advance(std::chrono::milliseconds(10000));
     QDBusConnection raw = QDBusConnection::connectToBus(bus.address, "bench-board");
     QDBusMessage read = QDBusMessage::createMethodCall(dbus::kDefaultBusName, dbus::kObjectPath, dbus::kSimulatorInterface, "ReadSite");

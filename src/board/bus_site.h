@@ -34,8 +34,6 @@ public:
     bool listening() const override { return static_cast<bool>(m_changed); }
     std::string describe() const override;
 
-    bool reading() const { return m_reading; }
-
 private slots:
     void onChanged(qulonglong version);
 

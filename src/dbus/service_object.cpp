@@ -60,7 +60,6 @@ ServiceObject::ServiceObject(InstanceFactory factory, std::span<const forecourt:
       m_log(std::move(log)),
       m_changeConnection(QString()) // the one a call came on, once one has
 {
-    m_seenObject = m_instance.object.get();
     if (const auto* served = site())
         m_seenChanges = served->changeCount();
     m_changeTimer.setSingleShot(true);
@@ -122,10 +121,10 @@ void ServiceObject::noteChange(const QDBusConnection& connection)
     const auto* served = site();
     if (!served)
         return;
-    if (served == m_seenObject && served->changeCount() == m_seenChanges)
+    if (served->changeCount() == m_seenChanges && !m_movedOrReplaced)
         return;
-    m_seenObject = served;
     m_seenChanges = served->changeCount();
+    m_movedOrReplaced = false;
     m_changeConnection = connection;
     if (!m_changeTimer.isActive())
         m_changeTimer.start();
@@ -136,8 +135,7 @@ void ServiceObject::tellChange()
     QDBusMessage changed = QDBusMessage::createSignal(QLatin1String(kObjectPath), QLatin1String(kSimulatorInterface),
                                                       QStringLiteral("Changed"));
     changed << static_cast<qulonglong>(m_seenChanges);
-    if (m_changeConnection.send(changed))
-        ++m_changesTold;
+    m_changeConnection.send(changed);
 }
 
 QDBusMessage ServiceObject::dispatch(const QDBusMessage& message, std::string& line)
@@ -250,7 +248,7 @@ QDBusMessage ServiceObject::serveSimulator(const QDBusMessage& message, std::str
             return refuse(message, QDBusError::InvalidArgs, QStringLiteral("Advance takes at most %1 ms").arg(kLongestAdvanceMs), line);
         m_instance.clock->advance(forecourt::Millis(static_cast<long long>(ms)));
         // Time moving on moves the sales, the wash and the due key entries.
-        m_seenObject = nullptr;
+        m_movedOrReplaced = true;
         line += " -> ok";
         return message.createReply();
     }
@@ -260,7 +258,7 @@ QDBusMessage ServiceObject::serveSimulator(const QDBusMessage& message, std::str
             return refuseSignature(message, "", line);
         ServedInstance fresh = m_factory();
         m_instance = std::move(fresh);
-        m_seenObject = nullptr; // the fresh site may sit where the old one was
+        m_movedOrReplaced = true;
         line += " -> ok";
         return message.createReply();
     }

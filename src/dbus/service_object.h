@@ -55,8 +55,6 @@ public:
     // The simulated site, when the served object is one.
     forecourt::ForecourtServer* site() const;
     long long callsServed() const { return m_callsServed; }
-    // Changed signals sent so far.
-    long long changesTold() const { return m_changesTold; }
 
 private:
     QDBusMessage dispatch(const QDBusMessage& message, std::string& line);
@@ -75,11 +73,10 @@ private:
     std::span<const forecourt::MemberInfo> m_members;
     LogSink m_log;
     long long m_callsServed = 0;
-    long long m_changesTold = 0;
-    // Where the state was when last looked at: a different object (a Reset)
-    // or a different change count is a change.
-    const AutomationObject* m_seenObject = nullptr;
+    // The site's change count when last looked at, and whether the clock moved
+    // or the site was replaced since: either is a change to tell.
     std::uint64_t m_seenChanges = 0;
+    bool m_movedOrReplaced = false;
     QDBusConnection m_changeConnection;
     QTimer m_changeTimer;
 };

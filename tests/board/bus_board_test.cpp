@@ -26,7 +26,7 @@ namespace bustest = vantrel::dbus::test;
 using bustest::waitFor;
 
 namespace {
-const Value kAuthorize7 = Value::string(std::string("FuelingPosition=07\r\nHose=1\r\nMOP=1\r\nLimit=001500\r\n") + '\0');
+const Value kAuthorize7 = Value::string(bustest::kAuthorize7);
 
 std::string tileState(const BoardWindow& b, int position)
 {

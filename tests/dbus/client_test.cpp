@@ -25,7 +25,7 @@ using namespace vantrel::dbus;
 using std::chrono::milliseconds;
 
 namespace {
-const std::string kAuthorize7 = std::string("FuelingPosition=07\r\nHose=1\r\nMOP=1\r\nLimit=001500\r\n") + '\0';
+using test::kAuthorize7;
 
 struct Step {
     Access access;

@@ -22,7 +22,7 @@ using namespace vantrel::dbus;
 using test::waitFor;
 
 namespace {
-const Value kAuthorize7 = Value::string(std::string("FuelingPosition=07\r\nHose=1\r\nMOP=1\r\nLimit=001500\r\n") + '\0');
+const Value kAuthorize7 = Value::string(test::kAuthorize7);
 } // namespace
 
 // Collects the Changed signals of the simulator.
