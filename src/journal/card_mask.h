@@ -27,4 +27,16 @@ std::string maskCardData(std::string_view bytes);
 // True when the bytes hold something maskCardData would change.
 bool holdsCardData(std::string_view bytes);
 
+// Masks what one run writes into a file. Some card data can only be told
+// from what was sent before it (digits keyed after a PIN entry or an
+// encrypted secure prompt was asked for at that reader), so a writer notes
+// every value it sends and masks every text through one CardMasker.
+class CardMasker {
+public:
+    // A value sent to a member of the server.
+    void noteSent(std::string_view member, std::string_view bytes);
+    // The bytes masked, with what was sent so far.
+    std::string mask(std::string_view bytes) const;
+};
+
 } // namespace vantrel::journal

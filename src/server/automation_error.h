@@ -21,6 +21,8 @@ enum class ErrorCode : int {
     ServerError = 440,
     WrongAccess = 450,
     ServerUnavailable = 462,
+    // An answer larger than the utility takes in (its size is in the description).
+    ReplyTooLarge = 463,
     // Records and values the embedded server refuses.
     WrongValueType = 1001,
     MissingTerminator = 1002,
@@ -28,6 +30,8 @@ enum class ErrorCode : int {
     MalformedRecord = 1004,
     MissingKey = 1005,
     InvalidValue = 1006,
+    // A value larger than the server takes (the bound is in the description).
+    ValueTooLarge = 1007,
     // Fueling positions.
     SaleStateConflict = 1101,
     NoSaleToPay = 1102,
