@@ -108,7 +108,7 @@ void SessionRecorder::actionEnded(const UserAction& a)
         break;
     case K::DoubleClick: m_current.action = {{"doubleclick " + std::to_string(a.number), std::nullopt}}; break;
     case K::Press: m_current.action = {{"press " + target(a), std::nullopt}}; break;
-    case K::Customer: m_current.action = {{"customer " + a.text, std::nullopt}}; break;
+    case K::Customer: m_current.action = {customerLine(a.text)}; break;
     case K::Type: typingCame(a); return;
     case K::Tick:
         if (!m_ticks) {
@@ -158,9 +158,38 @@ void SessionRecorder::flushPending()
     }
 }
 
-SessionRecorder::Line SessionRecorder::expectLine(Box box, const std::string& text)
+void SessionRecorder::callMade(const CallEvent& call)
 {
-    const std::string masked = maskCardData(text);
+    if (call.argument && call.argument->type() == Value::Type::String)
+        m_masker.noteSent(call.member, call.argument->asString());
+}
+
+// "customer key P KEYS": digits keyed at a reader that waits for a PIN are
+// written as zeros, so the replay keys as many digits and no PIN is saved.
+SessionRecorder::Line SessionRecorder::customerLine(const std::string& action) const
+{
+    const std::string line = "customer " + action;
+    std::vector<std::string> words;
+    for (std::size_t start = 0; start < action.size();) {
+        const auto end = std::min(action.find(' ', start), action.size());
+        if (end > start)
+            words.push_back(action.substr(start, end - start));
+        start = end + 1;
+    }
+    auto digits = [](const std::string& w) {
+        return !w.empty() && w.size() <= 64 && std::all_of(w.begin(), w.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (words.size() != 3 || words[0] != "key" || !digits(words[1]) || words[1].size() > 2 || !digits(words[2]) ||
+        !m_masker.pinEntryAt(std::stoi(words[1])))
+        return {line, std::nullopt};
+    return {"# the PIN keyed at reader " + words[1] + " is written as zeros\ncustomer key " + words[1] + " " +
+                std::string(words[2].size(), '0'),
+            line};
+}
+
+SessionRecorder::Line SessionRecorder::expectLine(Box box, const std::string& text) const
+{
+    const std::string masked = m_masker.mask(text);
     const std::string name = boxName(box);
     auto tail = [](std::string_view t) { return t.size() > kContainsLength ? t.substr(t.size() - kContainsLength) : t; };
     auto plain = [&](std::string_view t) {

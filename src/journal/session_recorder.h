@@ -6,9 +6,16 @@
 // against the same server state, the script makes the same calls.
 //
 // What the server returned is masked in the expectations (a box that holds
-// card data is checked by "contains" up to where the card data begins); what the
-// technician typed stays as typed, since the script must send it again.
+// card data is checked by "contains" up to where the card data begins),
+// with what the run sent so far (keys keyed at a reader that waits for a
+// PIN). What the technician typed stays as typed, since the script must
+// send it again; but a PIN the customer keys at a reader waiting for one
+// ("customer key P 1234" after a PIN entry or an encrypted secure prompt was
+// asked for at P) is written as as many zeros, with a comment saying so: the
+// replay makes the same calls, and the PIN is in no file.
 #pragma once
+
+#include "card_mask.h"
 
 #include "session/session_observer.h"
 
@@ -35,6 +42,7 @@ public:
 
     void actionStarted(const UserAction& action) override;
     void actionEnded(const UserAction& action) override;
+    void callMade(const CallEvent& call) override;
     void inputAnswered(std::string_view title, std::string_view prompt, std::string_view answer) override;
     void questionAnswered(std::string_view title, std::string_view text, bool yes) override;
     void callFailed(std::string_view member, int number, std::string_view description) override;
@@ -70,7 +78,8 @@ private:
     void addLine(std::string text);
     void noteTyped(std::string_view text);
     void typingCame(const UserAction& typing);
-    static Line expectLine(Box box, const std::string& text);
+    Line expectLine(Box box, const std::string& text) const;
+    Line customerLine(const std::string& action) const;
 
     std::vector<Line> m_lines;
     // Each box's whole text as the last event gave it. The session tells
@@ -92,6 +101,7 @@ private:
     bool m_typingUnsendable = false;
     std::vector<UserAction> m_deferredTyping; // typing during a running action
     bool m_typedCard = false;
+    CardMasker m_masker; // follows the values sent, for what only they tell apart
 };
 
 } // namespace vantrel::journal

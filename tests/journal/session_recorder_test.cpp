@@ -122,6 +122,33 @@ TEST(SessionRecorder, CardDataIsCheckedUpToWhereItBeginsButTypedTextStaysAsTyped
     EXPECT_EQ(unmasked[4], "expect DeviceData is 4111111111111111");
 }
 
+TEST(SessionRecorder, APinKeyedAtAReaderWaitingForOneIsWrittenAsZerosAndItsAnswerMasked)
+{
+    Rig rig;
+    auto put = [&](const std::string& member, const std::string& value) {
+        rig.recorder.callMade({Access::Put, member, Value::string(value), std::nullopt});
+    };
+    rig.press("TestFunctionForm", "iXCAT_DES_TEST", [&] {
+        put("PacketQueOutput", "ReaderPosition=01\r\nPacketCount=040\r\nPacketData=<DisplaySecurePromptCommand "
+                               "SequenceNumber=\"0\" SecurityLevel=\"Encrypted\"/>\r\n\0"s);
+    });
+    rig.act({K::Customer, {}, {}, 0, "key 1 2468"});
+    rig.act({K::Customer, {}, {}, 0, "key 2 1357"});
+    rig.act({K::Customer, {}, {}, 0, "key 1 Enter"});
+    rig.press("VantrelTest", "KeyQue", [&] { rig.box(Box::InBox, "ReaderPosition=01\r\nKeyData=2468"); });
+    // A key entry with echo ends the PIN entry at reader 1.
+    rig.press("KeyEntryForm", "NUM_ECHO_BUTTON", [&] { put("KeyEntryType", "ReaderPosition=01\r\nEntryMode=NumericWithEcho\r\n\0"s); });
+    rig.act({K::Customer, {}, {}, 0, "key 1 42"});
+    EXPECT_EQ(rig.lines(), (std::vector<std::string>{"press TestFunctionForm.iXCAT_DES_TEST",
+                                                     "# the PIN keyed at reader 1 is written as zeros", "customer key 1 0000",
+                                                     "customer key 2 1357", "customer key 1 Enter", "press KeyQue",
+                                                     "expect InBox contains ReaderPosition=01\\r\\nKeyData=",
+                                                     "press KeyEntryForm.NUM_ECHO_BUTTON", "customer key 1 42"}));
+    const auto unmasked = rig.lines(false);
+    EXPECT_EQ(unmasked[1], "customer key 1 2468");
+    EXPECT_EQ(unmasked[5], "expect InBox is ReaderPosition=01\\r\\nKeyData=2468");
+}
+
 TEST(SessionRecorder, ScriptTextReadsBackAsTheSameBytes)
 {
     std::string every;
