@@ -18,9 +18,10 @@ std::string helpText()
            usageText() +
            "\n"
            "  --script FILE|FOLDER...  run session scripts headless (a folder: its .vts files in name order)\n"
-           "  --trace FILE             write the JSON Lines trace of every call, prompt and box change\n"
+           "  --trace FILE             write the JSON Lines trace of every press, customer action, call, prompt\n"
+           "                           and box change\n"
            "  --trace-unmasked         write card numbers, track data and PIN blocks in the files as they came\n"
-           "                           (lab use; masked by default)\n"
+           "                           (lab use; masked by default; the files are then readable by their owner alone)\n"
            "  --server SERVER          the server: Vantrel.Application (embedded, the default), dbus, dbus:NAME,\n"
            "                           dbus:NAME@system or dbus:NAME@ADDRESS; VANTREL_SERVER sets the default\n"
            "  --timeout MS             how long one call to a D-Bus server may take (default 5000)\n"
@@ -31,11 +32,16 @@ std::string helpText()
            "  --help                   show this help and end\n"
            "  --version                show the version and end\n"
            "\n"
+           "Output files are written whole or not at all (a temporary file beside each, renamed into place);\n"
+           "only a regular file or a link to one is written: a device, a FIFO or a folder is refused.\n"
+           "\n"
            "Exit status:\n"
            "  0  the run ended normally; every script passed\n"
            "  1  a script failed (an expectation, an unexpected error, answers left over), the server could\n"
-           "     not be created, or the trace or report could not be written whole\n"
-           "  2  the command line or a script cannot be used (bad option, bad line, no script to run)\n";
+           "     not be created, or an output file (trace, report, saved session, screenshot) could not be\n"
+           "     written whole\n"
+           "  2  the command line or a script cannot be used (bad option, an output that is no regular file,\n"
+           "     bad line, a script that cannot be read or holds no command, no script to run)\n";
 }
 
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args, std::string& reason)

@@ -6,8 +6,10 @@
 // as soon as the shown window is idle (start-up timing). --help lists them all.
 #include "application.h"
 #include "command_line.h"
+#include "output_file.h"
 #include "script_runner.h"
 #include "server_choice.h"
+#include "session_files.h"
 #include "trace_writer.h"
 
 #include "forecourt/forecourt_server.h"
@@ -34,11 +36,13 @@ int usageError(const std::string& reason)
     return 2;
 }
 
-// A trace that could not be written whole fails the run.
-int withTrace(int status, const vantrel::TraceWriter* trace)
+// Ends the trace, renamed into place; a trace that could not be written
+// whole fails the run (the reason is said when it happens), and is not left
+// as if it had been.
+int withTrace(int status, vantrel::TraceWriter* trace)
 {
-    if (trace && !trace->ok()) {
-        std::cerr << "vantrel-test: the trace is incomplete\n";
+    if (trace && !trace->finish()) {
+        std::cerr << "vantrel-test: the trace is incomplete and was not saved\n";
         return status ? status : 1;
     }
     return status;
@@ -74,6 +78,15 @@ int main(int argc, char** argv)
                                               {"--save-session", options->saveSession}});
     if (!reason.empty())
         return usageError(reason);
+    // Only a regular file (or a link to one) is written: a device, a FIFO or
+    // a folder given as an output is refused before anything runs.
+    for (const auto& [option, path] : {std::pair{"--trace", options->trace}, std::pair{"--junit", options->junit},
+                                       std::pair{"--screenshot", options->screenshot},
+                                       std::pair{"--save-session", options->saveSession}})
+        if (const std::string why = path.empty() ? std::string() : vantrel::outputRefusal(path); !why.empty()) {
+            std::cerr << "vantrel-test: " << option << " " << path << ": " << why << "\n";
+            return 2;
+        }
     // Each script runs against a server of its own: their sessions are not one session.
     if (!options->saveSession.empty() && scripts.size() > 1)
         return usageError("--save-session saves one session: give one script, not " + std::to_string(scripts.size()));
@@ -178,7 +191,10 @@ int main(int argc, char** argv)
     if (!options->screenshot.empty()) {
         // Shows the window, saves a picture of it and ends: for the documentation.
         QTimer::singleShot(300, [&] {
-            const bool saved = app->mainWindow().grab().save(QString::fromStdString(options->screenshot));
+            std::string why;
+            const bool saved = vantrel::saveScreenshot(app->mainWindow(), options->screenshot, why);
+            if (!saved)
+                std::cerr << "vantrel-test: cannot save the screenshot " << options->screenshot << ": " << why << "\n";
             QApplication::exit(saved ? 0 : 1);
         });
     }

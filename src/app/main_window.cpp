@@ -212,7 +212,7 @@ void MainWindow::showJournal()
     // Made when first asked for: a closed journal costs only its rows.
     if (!m_journalWindow)
         m_journalWindow = std::make_unique<journal::JournalWindow>(*m_journal, [this](const journal::JournalEntry& e) {
-            m_inspector->inspect(e.call, e.errorNumber, e.errorDescription);
+            m_inspector->inspect(e.call, e.errorNumber, e.errorDescription, e.argumentOmitted, e.resultOmitted);
             if (!m_inspector->isVisible())
                 showInspector();
         });

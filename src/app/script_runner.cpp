@@ -1,6 +1,7 @@
 #include "script_runner.h"
 
 #include "application.h"
+#include "output_file.h"
 #include "session_files.h"
 
 #include "dbus/dbus_client.h"
@@ -26,8 +27,10 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <iostream>
 #include <ostream>
 #include <sstream>
+#include <system_error>
 
 namespace vantrel {
 
@@ -98,11 +101,36 @@ private:
     std::ostream& m_out;
 };
 
+// Masks what a report of the script quotes: one masker for the script's
+// run, told every value sent, so that it knows what the bytes it masks answer.
+class ReportMasker : public SessionObserver {
+public:
+    explicit ReportMasker(bool masked) : m_masked(masked) {}
+    void callMade(const CallEvent& e) override
+    {
+        if (e.argument)
+            m_masker.noteSent(e.member, e.argument->type() == Value::Type::String ? e.argument->asString()
+                                                                                 : toText(*e.argument));
+    }
+    // Bytes in their display form, masked first.
+    std::string shown(std::string_view bytes) const
+    {
+        return vantrel::shown(m_masked ? m_masker.mask(bytes) : std::string(bytes));
+    }
+    // A failure made of the utility's own words: as printed, and masked for a report.
+    ScriptFailure plain(const std::string& text) const { return {text, m_masked ? m_masker.mask(text) : text}; }
+
+private:
+    bool m_masked;
+    journal::CardMasker m_masker;
+};
+
 // Holds failing calls against the script's "expect error" lines.
 class FailureWatch : public SessionObserver {
 public:
+    explicit FailureWatch(const ReportMasker& masker) : m_masker(masker) {}
     std::deque<std::pair<long, int>> expected; // number, script line
-    std::vector<std::string> problems;
+    std::vector<ScriptFailure> problems;
 
     void callFailed(std::string_view member, int number, std::string_view description) override
     {
@@ -116,16 +144,21 @@ public:
 private:
     void failed(const std::string& source, int number, std::string_view description)
     {
+        std::string head;
         if (!expected.empty()) {
             const auto [want, line] = expected.front();
             expected.pop_front();
-            if (want != number)
-                problems.push_back("line " + std::to_string(line) + ": expected error " + std::to_string(want) +
-                                   ", but " + source + " " + std::to_string(number) + ": " + shown(description));
-            return;
+            if (want == number)
+                return;
+            head = "line " + std::to_string(line) + ": expected error " + std::to_string(want) + ", but " + source +
+                   " " + std::to_string(number) + ": ";
+        } else {
+            head = "unexpected error " + std::to_string(number) + " (" + source + "): ";
         }
-        problems.push_back("unexpected error " + std::to_string(number) + " (" + source + "): " + shown(description));
+        problems.push_back({head + shown(description), head + m_masker.shown(description)});
     }
+
+    const ReportMasker& m_masker;
 };
 
 // Wait steps pass at once; their ticks move the virtual clock.
@@ -150,8 +183,9 @@ struct Stop {
 
 class Runner {
 public:
-    Runner(Application& app, QueuedPrompter& prompter, FailureWatch& watch, std::ostream& out, AdvanceClock advance)
-        : m_app(app), m_prompter(prompter), m_watch(watch), m_out(out), m_advance(std::move(advance))
+    Runner(Application& app, QueuedPrompter& prompter, FailureWatch& watch, const ReportMasker& masker,
+           std::ostream& out, AdvanceClock advance)
+        : m_app(app), m_prompter(prompter), m_watch(watch), m_masker(masker), m_out(out), m_advance(std::move(advance))
     {
     }
 
@@ -199,7 +233,7 @@ public:
         }
     }
 
-    std::vector<std::string> failures;
+    std::vector<ScriptFailure> failures;
     std::vector<int> answerLines, replyLines; // where each queued answer and reply was written
 
 private:
@@ -357,16 +391,18 @@ private:
                   << shown(c.text) << "\"\n";
             return;
         }
-        const std::string failure = "line " + std::to_string(c.line) + ": expected " + c.target +
-                                    (c.kind == ScriptCommand::Kind::ExpectIs ? " to be \"" : " to contain \"") +
-                                    shown(c.text) + "\", but it holds \"" + shown(actual) + "\"";
+        const std::string head = "line " + std::to_string(c.line) + ": expected " + c.target +
+                                 (c.kind == ScriptCommand::Kind::ExpectIs ? " to be \"" : " to contain \"");
+        const std::string failure = head + shown(c.text) + "\", but it holds \"" + shown(actual) + "\"";
         m_out << "FAILED " << failure << "\n";
-        failures.push_back(failure);
+        failures.push_back(
+            {failure, head + m_masker.shown(c.text) + "\", but it holds \"" + m_masker.shown(actual) + "\""});
     }
 
     Application& m_app;
     QueuedPrompter& m_prompter;
     FailureWatch& m_watch;
+    const ReportMasker& m_masker;
     std::ostream& m_out;
     AdvanceClock m_advance;
 };
@@ -384,12 +420,19 @@ ScriptResult runScriptText(const std::string& name, const std::string& content, 
         out << verdict << "\n";
         return result;
     };
+    ReportMasker masker(options.masked);
     std::vector<ScriptCommand> commands;
     try {
         commands = parseScript(content);
     } catch (const ScriptError& e) {
         out << name << ":" << e.line << ": " << e.reason << "\n";
-        result.failures.push_back("line " + std::to_string(e.line) + ": " + e.reason);
+        result.failures.push_back(masker.plain("line " + std::to_string(e.line) + ": " + e.reason));
+        return finish(2, "script stopped");
+    }
+    if (commands.empty()) {
+        const std::string reason = "the script holds no command (only comments and blank lines, or nothing): nothing to run";
+        out << name << ":0: " << reason << "\n";
+        result.failures.push_back(masker.plain(reason));
         return finish(2, "script stopped");
     }
 
@@ -407,34 +450,36 @@ ScriptResult runScriptText(const std::string& name, const std::string& content, 
     QueuedPrompter prompter;
     ScriptWaiter waiter(advance);
     Printer printer(out);
-    FailureWatch watch;
+    FailureWatch watch(masker);
     FanoutObserver observers;
+    observers.add(&masker);
     observers.add(options.trace);
     observers.add(&printer);
     observers.add(&watch);
 
     auto app = Application::start(registry, options.progId, prompter, waiter, &observers, true, options.offScreen);
     if (!app) {
-        result.failures.push_back("the server " + options.progId + " cannot be created");
+        result.failures.push_back(masker.plain("the server " + options.progId + " cannot be created"));
         return finish(1, "script failed");
     }
     Session& session = app->session();
     session.setClock(clock);
     app->mainWindow().show();
 
-    Runner runner(*app, prompter, watch, out, advance);
+    Runner runner(*app, prompter, watch, masker, out, advance);
     int status = 0;
     for (const auto& c : commands) {
         try {
             runner.run(c);
         } catch (const Stop& stop) {
             out << name << ":" << c.line << ": " << stop.reason << "\n";
-            result.failures.push_back("line " + std::to_string(c.line) + ": " + stop.reason);
+            result.failures.push_back(masker.plain("line " + std::to_string(c.line) + ": " + stop.reason));
             status = stop.status;
             break;
         } catch (const QueuedPrompter::NothingQueued& e) {
             out << name << ":" << c.line << ": " << e.what << "\n";
-            result.failures.push_back("line " + std::to_string(c.line) + ": " + e.what);
+            const std::string head = "line " + std::to_string(c.line) + ": ";
+            result.failures.push_back({head + e.what, head + masker.shown(e.what)});
             status = 2;
             break;
         }
@@ -442,43 +487,47 @@ ScriptResult runScriptText(const std::string& name, const std::string& content, 
     }
     if (status == 0) {
         for (const auto& [number, line] : watch.expected)
-            watch.problems.push_back("line " + std::to_string(line) + ": expected error " + std::to_string(number) +
-                                     ", but no error came");
+            watch.problems.push_back(masker.plain("line " + std::to_string(line) + ": expected error " +
+                                                  std::to_string(number) + ", but no error came"));
         // Answers and replies nobody asked for: the script did not do what its author thought.
         auto leftover = [&](std::size_t count, const std::vector<int>& lines, const char* what) {
             if (count == 0)
                 return;
             const int first = lines.size() >= count ? lines[lines.size() - count] : 0;
-            watch.problems.push_back("line " + std::to_string(first) + ": " + std::to_string(count) + " " + what +
-                                     " queued by the script " + (count == 1 ? "was" : "were") +
-                                     " never asked for by the end of the script");
+            watch.problems.push_back(masker.plain("line " + std::to_string(first) + ": " + std::to_string(count) + " " +
+                                                  what + " queued by the script " + (count == 1 ? "was" : "were") +
+                                                  " never asked for by the end of the script"));
         };
         leftover(prompter.pendingAnswers(), runner.answerLines, prompter.pendingAnswers() == 1 ? "answer" : "answers");
         leftover(prompter.pendingReplies(), runner.replyLines, prompter.pendingReplies() == 1 ? "reply" : "replies");
         for (const auto& p : watch.problems)
-            out << "FAILED " << p << "\n";
+            out << "FAILED " << p.text << "\n";
         if (!runner.failures.empty() || !watch.problems.empty())
             status = 1;
         result.failures.insert(result.failures.end(), runner.failures.begin(), runner.failures.end());
         result.failures.insert(result.failures.end(), watch.problems.begin(), watch.problems.end());
     }
     session.removeObserver(&observers);
+    // A file the run was asked for and could not write fails the run (status 1), with the system's reason.
+    auto cannotWrite = [&](const std::string& what) {
+        out << what << "\n";
+        result.failures.push_back(masker.plain(what));
+        status = std::max(status, 1);
+    };
     if (!options.saveSession.empty()) {
         std::string reason;
         if (!saveSessionScript(options.saveSession, app->recorder(), sessionHeader(options.serverDescription),
-                               options.masked, reason)) {
-            out << "cannot save the session " << options.saveSession << ": " << reason << "\n";
-            result.failures.push_back("cannot save the session " + options.saveSession + ": " + reason);
-            status = status ? status : 1;
-        }
+                               options.masked, reason))
+            cannotWrite("cannot save the session " + options.saveSession + ": " + reason);
+        else if (app->recorder().typedCardNumber())
+            std::cerr << "vantrel-test: the saved session keeps typed text that looks like a card number as it was "
+                         "typed\n";
     }
     if (!options.screenshot.empty()) {
         Form* front = app->windows().front();
-        if (!front || !front->grab().save(QString::fromStdString(options.screenshot))) {
-            out << "cannot save the screenshot " << options.screenshot << "\n";
-            result.failures.push_back("cannot save the screenshot " + options.screenshot);
-            status = status ? status : 2;
-        }
+        std::string reason = "there is no window to take";
+        if (!front || !saveScreenshot(*front, options.screenshot, reason))
+            cannotWrite("cannot save the screenshot " + options.screenshot + ": " + reason);
     }
     return finish(status, status == 0 ? "script passed" : status == 1 ? "script failed" : "script stopped");
 }
@@ -498,13 +547,24 @@ int runScript(const std::string& name, const std::string& content, const Automat
 std::optional<std::string> readScriptFile(const std::string& path, std::string& reason)
 {
     std::string content;
-    switch (readWholeFile(path, kScriptLimit, content)) {
+    int error = 0;
+    switch (readWholeFile(path, kScriptLimit, content, &error)) {
     case FileProblem::None: return content;
-    case FileProblem::Missing: reason = "no such file"; break;
+    case FileProblem::Missing: {
+        // A link whose file is gone names where it points.
+        std::error_code ec;
+        if (std::filesystem::is_symlink(path, ec))
+            reason = "a link to " + std::filesystem::read_symlink(path, ec).string() + ", which does not exist";
+        else
+            reason = "no such file";
+        break;
+    }
     case FileProblem::Folder: reason = "a folder, not a script"; break;
     case FileProblem::NotRegular: reason = "not a regular file"; break;
     case FileProblem::TooLarge: reason = "larger than " + std::to_string(kScriptLimit >> 20) + " MiB"; break;
-    case FileProblem::Unreadable: reason = "cannot be read whole"; break;
+    case FileProblem::Unreadable:
+        reason = "cannot be read whole" + (error ? " (" + std::generic_category().message(error) + ")" : std::string());
+        break;
     }
     return std::nullopt;
 }
@@ -527,10 +587,15 @@ std::vector<std::string> expandScriptPaths(const std::vector<std::string>& names
             paths.push_back(name);
             continue;
         }
+        // Every .vts entry but a folder is a script: one that cannot be read
+        // (a link to nothing) is named when its turn comes, and fails alone.
         std::vector<std::string> found;
-        for (const auto& entry : fs::directory_iterator(name, ec))
-            if (entry.path().extension() == ".vts" && !entry.is_directory(ec))
-                found.push_back(entry.path().string());
+        fs::directory_iterator it(name, ec);
+        for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+            std::error_code kind;
+            if (it->path().extension() == ".vts" && !fs::is_directory(it->path(), kind))
+                found.push_back(it->path().string());
+        }
         if (ec) {
             reason = name + ": the folder cannot be read (" + ec.message() + ")";
             return {};
@@ -547,9 +612,24 @@ std::vector<std::string> expandScriptPaths(const std::vector<std::string>& names
 
 namespace {
 
-QString xmlText(const std::string& bytes) { return toDisplayForm(bytes, false).toHtmlEscaped(); }
+// Text for an XML attribute: valid UTF-8 (a byte that is not becomes U+FFFD),
+// control characters as their pictures (XML 1.0 takes none of them), escaped.
+QString xmlText(const std::string& text)
+{
+    QString q = QString::fromStdString(text);
+    for (QChar& c : q) {
+        if (c.unicode() < 0x20)
+            c = QChar(0x2400 + c.unicode());
+        else if (c.unicode() == 0x7F)
+            c = QChar(0x2421);
+    }
+    return q.toHtmlEscaped();
+}
 
-bool writeJunit(const std::string& path, const std::vector<std::pair<std::string, ScriptResult>>& results, bool masked)
+} // namespace
+
+bool writeJunitReport(const std::string& path, const std::vector<std::pair<std::string, ScriptResult>>& results,
+                      bool masked, std::string& reason)
 {
     int failures = 0, errors = 0;
     double seconds = 0;
@@ -572,20 +652,19 @@ bool writeJunit(const std::string& path, const std::vector<std::pair<std::string
         }
         xml += ">\n";
         const char* tag = r.status == 1 ? "failure" : "error";
-        // A failure quotes the boxes, which may hold card data.
+        // A failure quotes the boxes, which may hold card data: the report
+        // takes the form masked before the bytes became text.
         for (const auto& f : r.failures)
-            xml += QString("      <%1 message=\"%2\"/>\n").arg(tag, xmlText(masked ? journal::maskCardData(f) : f));
+            xml += QString("      <%1 message=\"%2\"/>\n").arg(tag, xmlText(masked ? f.report : f.text));
         if (r.failures.empty())
             xml += QString("      <%1 message=\"the script did not pass\"/>\n").arg(tag);
         xml += "    </testcase>\n";
     }
     xml += "  </testsuite>\n</testsuites>\n";
-    QFile file(QString::fromStdString(path));
     const QByteArray bytes = xml.toUtf8();
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush();
+    return writeOutputFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), !masked,
+                           reason);
 }
-
-} // namespace
 
 int runScripts(const std::vector<std::string>& paths, const AutomationRegistry& registry,
                const ScriptRunOptions& options, std::ostream& out)
@@ -608,7 +687,7 @@ int runScripts(const std::vector<std::string>& paths, const AutomationRegistry& 
         } else {
             out << path << ":0: cannot read the script: " << reason << "\n";
             r.status = 2;
-            r.failures.push_back("cannot read the script: " + reason);
+            r.failures.push_back({"cannot read the script: " + reason, "cannot read the script: " + reason});
             out << "script stopped\n";
         }
         worst = std::max(worst, r.status);
@@ -616,8 +695,9 @@ int runScripts(const std::vector<std::string>& paths, const AutomationRegistry& 
         results.emplace_back(path, std::move(r));
     }
     out << passed << " passed, " << results.size() - static_cast<std::size_t>(passed) << " failed\n";
-    if (!options.junit.empty() && !writeJunit(options.junit, results, options.masked)) {
-        out << "cannot write the JUnit report " << options.junit << "\n";
+    std::string reason;
+    if (!options.junit.empty() && !writeJunitReport(options.junit, results, options.masked, reason)) {
+        out << "cannot write the JUnit report " << options.junit << ": " << reason << "\n";
         worst = std::max(worst, 1);
     }
     return worst;

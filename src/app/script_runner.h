@@ -30,9 +30,17 @@ using AdvanceClock = std::function<void(std::chrono::milliseconds)>;
 // The largest script file read, in bytes.
 inline constexpr std::size_t kScriptLimit = std::size_t(16) << 20;
 
+// A failed expectation or the reason a script stopped: as printed, and as a
+// report holds it (cardholder data masked before the bytes took their
+// display form, unless the run is unmasked).
+struct ScriptFailure {
+    std::string text;
+    std::string report;
+};
+
 struct ScriptResult {
     int status = 0;
-    std::vector<std::string> failures; // each failed expectation or the reason the script stopped
+    std::vector<ScriptFailure> failures; // each failed expectation or the reason the script stopped
     double seconds = 0;
 };
 
@@ -53,11 +61,17 @@ struct ScriptRunOptions {
 };
 
 // Reads one script file: a regular file of at most kScriptLimit bytes, read
-// whole. Nothing and a reason when it cannot be.
+// whole, that holds at least one command. Nothing and a reason when it
+// cannot be.
 std::optional<std::string> readScriptFile(const std::string& path, std::string& reason);
 // The scripts named on the command line: files as given, each folder's .vts
 // files in name order. Empty, with a reason, when a name yields no script.
 std::vector<std::string> expandScriptPaths(const std::vector<std::string>& names, std::string& reason);
+
+// Writes the JUnit XML report of the scripts' results. False, with the
+// system's reason, when it cannot be written whole.
+bool writeJunitReport(const std::string& path, const std::vector<std::pair<std::string, ScriptResult>>& results,
+                      bool masked, std::string& reason);
 
 // Runs every script in turn; the worst status of them.
 int runScripts(const std::vector<std::string>& paths, const AutomationRegistry& registry,

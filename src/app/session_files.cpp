@@ -1,9 +1,15 @@
 #include "session_files.h"
 
+#include "output_file.h"
+
 #include "journal/session_recorder.h"
 
+#include <QBuffer>
 #include <QDateTime>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QPixmap>
+#include <QWidget>
 
 namespace vantrel {
 
@@ -17,18 +23,23 @@ std::string sessionHeader(const std::string& server)
 bool saveSessionScript(const std::string& path, const journal::SessionRecorder& recorder, const std::string& header,
                        bool masked, std::string& reason)
 {
-    const std::string script = recorder.script(header, masked);
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly)) {
-        reason = file.errorString().toStdString();
+    return writeOutputFile(path, recorder.script(header, masked), !masked, reason);
+}
+
+bool saveScreenshot(QWidget& widget, const std::string& path, std::string& reason)
+{
+    QByteArray format = QFileInfo(QString::fromStdString(path)).suffix().toLower().toLatin1();
+    if (!QImageWriter::supportedImageFormats().contains(format))
+        format = "png";
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!widget.grab().save(&buffer, format.constData())) {
+        reason = "the picture cannot be made";
         return false;
     }
-    if (file.write(script.data(), static_cast<qint64>(script.size())) != static_cast<qint64>(script.size()) ||
-        !file.commit()) {
-        reason = file.errorString().toStdString();
-        return false;
-    }
-    return true;
+    return writeOutputFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), false,
+                           reason);
 }
 
 } // namespace vantrel

@@ -1,19 +1,20 @@
-// The traffic trace: one JSON object per line for every server call,
-// failure, prompt, box change, window shown or hidden and wait step, in the
-// order they happen. Strings are written with each byte 0..255 as the code
-// point of the same number, so the trace is exact and reversible.
+// The traffic trace: one JSON object per line for every action of the
+// user or the customer, server call, failure, prompt, box change, window
+// shown or hidden and wait step, in the order they happen. Strings are
+// written with each byte 0..255 as the code point of the same number, so the
+// trace is exact and reversible. The lines go to a temporary file beside the
+// trace as they happen; finish() renames it into place.
 #pragma once
 
+#include "journal/card_mask.h"
 #include "session/session_observer.h"
 
 #include <QJsonObject>
 
-#include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
-
-class QFile;
 
 namespace vantrel {
 
@@ -36,18 +37,29 @@ struct TraceStart {
 // The start of now.
 TraceStart traceStart(const std::string& server, bool masked);
 
+class OutputFile;
+
 class TraceWriter : public SessionObserver {
 public:
-    // Opens (truncates) the file; isOpen() tells whether that worked. A
-    // masked trace masks cardholder data in every text it writes.
+    // Starts the trace in a temporary file beside `path` (a regular file, a
+    // link to one, or a new name: anything else is refused); isOpen() tells
+    // whether that worked. A masked trace masks cardholder data in every text
+    // it writes, through one masker that sees every value sent; an unmasked
+    // one is readable by its owner alone.
     explicit TraceWriter(const std::string& path, bool masked = true);
+    // Finishes the trace if finish() was not called.
     ~TraceWriter() override;
 
     bool isOpen() const;
     std::string errorText() const;
     // False once a line could not be written whole; the first failure is
-    // also said on standard error, naming the file.
+    // also said on standard error, naming the file and the system's reason.
     bool ok() const { return !m_failed; }
+    // Ends the trace: flushes it to the disk and renames it over `path`.
+    // False when the trace could not be written whole, or this fails (said
+    // on standard error); the temporary file is then removed, and a file
+    // that was at `path` before stays as it was.
+    bool finish();
 
     // The first line; then every event carries "time_ms" from `clock`
     // (the session's), and every call its own time and duration.
@@ -64,19 +76,30 @@ public:
     void errorRaised(int number, std::string_view description) override;
     void windowShown(std::string_view window, bool shown) override;
     void waitStarted(int ticks) override;
+    // Presses, selector clicks and focus moves, typing, timer ticks and the
+    // customer's actions; a tick that does nothing writes no line.
+    void actionStarted(const UserAction& action) override;
+    void actionEnded(const UserAction& action) override;
 
 private:
     void write(QJsonObject object);
+    void say(const std::string& reason);
     QString shownText(std::string_view bytes) const;
-    std::unique_ptr<QFile> m_file;
-    std::string m_path;
+    QJsonObject value(const Value& v) const;
+    std::string maskedAction(const std::string& action) const;
+    void noteSent(std::string_view member, const Value& v);
+    std::unique_ptr<OutputFile> m_file;
     bool m_masked;
+    journal::CardMasker m_masker;
     std::function<long long()> m_clock;
+    std::optional<QJsonObject> m_pendingTick; // written once the tick does something
     bool m_failed = false;
+    bool m_finished = false;
 };
 
 // Writes the calls of the journal as a trace (its first line, then each call
-// and its error). False, with the reason, when the file cannot be written whole.
+// and its error), as the trace is written. False, with the reason, when the
+// file cannot be written whole; an earlier file is then kept as it was.
 bool writeJournalTrace(const std::string& path, const journal::CallJournal& journal, const TraceStart& start,
                        std::string& reason);
 

@@ -4,6 +4,7 @@
 #include "support/running_utility.h"
 
 #include "app/main_window.h"
+#include "app/output_file.h"
 #include "app/script_runner.h"
 #include "app/server_choice.h"
 #include "app/trace_writer.h"
@@ -13,6 +14,7 @@
 #include "journal/journal_window.h"
 
 #include <QDir>
+#include <QPushButton>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -22,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <sstream>
 
 using namespace vantrel;
@@ -191,6 +194,33 @@ TEST(JournalWindow, HoldsAHundredThousandRowsFiltersThemAndShowsTheChosenOneInTh
     calls.callMade({Access::Get, "CardQue", std::nullopt, Value::string("x"), "VantrelTest", "CardQue", 0, 0});
     EXPECT_EQ(window->model()->rowCount(), 100000);
     EXPECT_EQ(window->model()->entry(0).call.argument->asString(), "record 1");
+}
+
+TEST(JournalWindow, ASaveThatFailsSaysTheSystemsReasonAndKeepsTheEarlierFile)
+{
+    QTemporaryDir dir;
+    test::RunningUtility u;
+    MainWindow& main = u.app->mainWindow();
+    main.button("HELP_BUTTON")->click();
+    for (const QString name : {"session.vts", "journal.jsonl"}) {
+        const QString path = dir.filePath(name);
+        {
+            QFile earlier(path);
+            ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+            earlier.write("earlier\n");
+        }
+        test_hooks::setOutputFault([](std::string_view step) { return step == "write" ? ENOSPC : 0; });
+        QString reason;
+        const bool saved = name.endsWith(".vts") ? main.saveSessionAs(path, reason) : main.saveJournalAs(path, reason);
+        test_hooks::setOutputFault({});
+        EXPECT_FALSE(saved) << name.toStdString();
+        EXPECT_EQ(reason, "No space left on device");
+        EXPECT_EQ(readAll(path), "earlier\n");
+        // Saved once the disk has room.
+        EXPECT_TRUE(name.endsWith(".vts") ? main.saveSessionAs(path, reason) : main.saveJournalAs(path, reason));
+        EXPECT_NE(readAll(path), "earlier\n");
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
 TEST(JournalCommandLine, SaveSessionTakesOneScriptAndUnmaskedTracesSaySo)

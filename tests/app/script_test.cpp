@@ -4,12 +4,15 @@
 
 #include "session/script.h"
 #include "app/script_runner.h"
+#include "app/output_file.h"
+#include "app/server_choice.h"
 #include "app/trace_writer.h"
 #include "forecourt/forecourt_server.h"
 #include "server/automation_registry.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -19,7 +22,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <fstream>
+#include <functional>
+
+#include <sys/stat.h>
 #include <sstream>
 
 using namespace vantrel;
@@ -348,6 +355,143 @@ TEST(ScriptText, TextIsTheRestAfterOneBlank)
     EXPECT_EQ(commands[3].text, "");
 }
 
+TEST(Script, PressesAndCustomerActionsAreTraceEventsAndAPinIsLeftOut)
+{
+    const auto run = runText("press KeyEntryTypeButton\npress DES_BUTTON\ncustomer key 1 1234\ncustomer card 1 1\n"
+                             "press CardQue\n");
+    ASSERT_EQ(run.status, 0) << run.output;
+    std::vector<std::string> order;
+    for (const auto& e : run.events) {
+        const QString kind = e["event"].toString();
+        if (kind == "press")
+            order.push_back("press " + e["window"].toString().toStdString() + "." + e["control"].toString().toStdString());
+        else if (kind == "customer")
+            order.push_back("customer " + e["action"].toString().toStdString());
+        else if (kind == "call")
+            order.push_back("call " + e["member"].toString().toStdString());
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"press VantrelTest.KeyEntryTypeButton", "press KeyEntryForm.DES_BUTTON",
+                                               "call KeyEntryType", "customer key 1", "customer card 1 1",
+                                               "press VantrelTest.CardQue", "call CardQue"}));
+}
+
+TEST(Script, ATickThatDoesNothingWritesNoLine)
+{
+    const auto run = runText("tick VantrelTest.Timer1 2\npress STRESS_BUTTON\ntick VantrelTest.Timer1\n");
+    ASSERT_EQ(run.status, 0) << run.output;
+    const auto ticks = eventsOf(run, "tick");
+    ASSERT_EQ(ticks.size(), 1u);
+    EXPECT_EQ(ticks[0]["control"].toString(), "Timer1");
+    EXPECT_EQ(eventsOf(run, "call").size(), 2u); // the stress test's two records
+}
+
+struct EmptyScript {
+    const char* name;
+    const char* script;
+};
+void PrintTo(const EmptyScript& c, std::ostream* os) { *os << c.name; }
+class ScriptWithNothingToRun : public ::testing::TestWithParam<EmptyScript> {};
+TEST_P(ScriptWithNothingToRun, StopsWithTwoSayingSo)
+{
+    const auto run = runText(GetParam().script);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.output.find("test.vts:0: the script holds no command"), std::string::npos) << run.output;
+    EXPECT_TRUE(eventsOf(run, "window").empty());
+}
+INSTANTIATE_TEST_SUITE_P(Texts, ScriptWithNothingToRun,
+                         ::testing::Values(EmptyScript{"Empty", ""}, EmptyScript{"ByteOrderMarkOnly", "\xEF\xBB\xBF"},
+                                           EmptyScript{"CommentsAndBlanks", "# a\n\n   \n\t# b\r\n"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Script, ASuiteWithALinkToNothingNamesThatFile)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir("suite");
+    {
+        QFile f(dir.filePath("suite/a.vts"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("select 2\n");
+    }
+    QFile::link("gone.vts", dir.filePath("suite/b.vts"));
+    std::string reason;
+    const auto paths = expandScriptPaths({dir.filePath("suite").toStdString()}, reason);
+    ASSERT_EQ(paths.size(), 2u) << reason;
+    EXPECT_TRUE(readScriptFile(paths[0], reason));
+    EXPECT_FALSE(readScriptFile(paths[1], reason));
+    EXPECT_EQ(reason, "a link to gone.vts, which does not exist");
+}
+
+namespace {
+// A run of script files against the embedded forecourt on virtual time, as --script has it.
+int runFiles(const std::vector<std::string>& paths, ScriptRunOptions options, std::string& output)
+{
+    AutomationRegistry registry;
+    std::string reason;
+    const auto server = chooseServer(registry, forecourt::kProgId, std::chrono::milliseconds(5000), true, reason);
+    options.progId = server->progId;
+    options.advance = server->advance;
+    std::ostringstream out;
+    const int status = runScripts(paths, registry, options, out);
+    output = out.str();
+    return status;
+}
+} // namespace
+
+TEST(ScriptReport, MasksThePinBlockAndTheCardNumberOfAFailureAndIsUtf8Once)
+{
+    QTemporaryDir dir;
+    const std::string script = dir.filePath("pin.vts").toStdString();
+    std::ofstream(script) << "press KeyEntryTypeButton\npress DES_BUTTON\ncustomer key 1 1234\npress KeyQue\n"
+                             "expect InBox is nothing\ncustomer card 1 1\npress CardQue\nexpect InBox is nothing\n";
+    for (const bool masked : {true, false}) {
+        ScriptRunOptions options;
+        options.junit = dir.filePath("report.xml").toStdString();
+        options.masked = masked;
+        std::string output;
+        ASSERT_EQ(runFiles({script}, options, output), 1) << output;
+        // The output shows what the boxes held.
+        ASSERT_NE(output.find("PINBlock=0"), std::string::npos) << output;
+        QFile file(QString::fromStdString(options.junit));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray xml = file.readAll();
+        EXPECT_EQ(QString::fromUtf8(xml).toUtf8(), xml); // valid UTF-8
+        EXPECT_TRUE(xml.contains("EntryMode=DESEncryption\xE2\x90\x8D\xE2\x90\x8A")) << xml.toStdString(); // U+240D U+240A
+        EXPECT_FALSE(xml.contains("\xC3\xA2")) << xml.toStdString(); // not encoded twice
+        EXPECT_EQ(xml.contains("4111111111111111"), !masked) << xml.toStdString();
+        EXPECT_EQ(xml.contains("PINBlock=&quot;"), masked) << xml.toStdString();
+        if (masked) {
+            EXPECT_TRUE(xml.contains("Track2=;411111******1111=2812101?")) << xml.toStdString();
+        }
+    }
+}
+
+TEST(Script, ASessionThatCannotBeSavedFailsTheScriptAndKeepsTheEarlierFile)
+{
+    QTemporaryDir dir;
+    const QString saved = dir.filePath("saved.vts");
+    {
+        QFile f(saved);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("earlier\n");
+    }
+    test_hooks::setOutputFault([](std::string_view step) { return step == "write" ? ENOSPC : 0; });
+    const std::string script = dir.filePath("s.vts").toStdString();
+    std::ofstream(script) << "select 2\n";
+    ScriptRunOptions options;
+    options.saveSession = saved.toStdString();
+    std::string output;
+    const int status = runFiles({script}, options, output);
+    test_hooks::setOutputFault({});
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(output.find("cannot save the session " + saved.toStdString() + ": No space left on device\nscript failed\n"),
+              std::string::npos)
+        << output;
+    QFile f(saved);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "earlier\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // no temporary file left
+}
+
 namespace {
 QProcess* startUtility(const QStringList& args)
 {
@@ -366,18 +510,20 @@ TEST(Executable, WindowedRunWritesTheTrace)
     const QString path = dir.filePath("windowed.jsonl");
     std::unique_ptr<QProcess> p(startUtility({"--trace", path}));
     ASSERT_TRUE(p->waitForStarted());
-    // The window is up once the start-up events are in the trace.
-    QFile file(path);
+    // The window is up once the start-up events are in the trace, which
+    // goes to a temporary file beside it until the run ends.
     QByteArray content;
     for (int i = 0; i < 100 && !content.contains("\"shown\":true"); ++i) {
         p->waitForFinished(100);
-        if (file.open(QIODevice::ReadOnly)) {
-            content = file.readAll();
-            file.close();
+        for (const QString& name : QDir(dir.path()).entryList({".windowed.jsonl.*"}, QDir::Files | QDir::Hidden)) {
+            QFile file(dir.filePath(name));
+            if (file.open(QIODevice::ReadOnly))
+                content = file.readAll();
         }
     }
     p->kill();
     p->waitForFinished();
+    EXPECT_FALSE(QFile::exists(path)); // killed: never renamed into place
     EXPECT_TRUE(content.contains("Fueling Position -> 1")) << content.toStdString();
     EXPECT_TRUE(content.contains("\"window\":\"VantrelTest\"")) << content.toStdString();
 }
@@ -464,12 +610,94 @@ TEST(Executable, RefusesWhatItCannotRunBeforeWritingAnything)
     EXPECT_EQ(kept.readAll(), script);
 }
 
-TEST(Executable, ATraceThatCannotBeWrittenFailsTheRun)
+// An output that is no regular file is refused before anything runs, and
+// left as it is (the kinds themselves: output_file_test).
+TEST(Executable, AnOutputThatIsNoRegularFileIsRefusedForEveryOption)
 {
     QTemporaryDir dir;
-    const auto run = runUtility({"--script", writeFile(dir, "s.vts", "select 2\n"), "--trace", "/dev/full"});
-    EXPECT_NE(run.status, 0);
-    EXPECT_TRUE(run.err.contains("the trace /dev/full cannot be written")) << run.err.toStdString();
+    const QString script = writeFile(dir, "s.vts", "select 2\n");
+    const QString fifo = dir.filePath("f");
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    for (const char* option : {"--trace", "--junit", "--save-session", "--screenshot"})
+        for (const auto& [path, reason] : {std::pair{QString("/dev/full"), "a character device, not a regular file"},
+                                           std::pair{fifo, "a FIFO, not a regular file"}}) {
+            const auto run = runUtility({"--script", script, option, path});
+            EXPECT_EQ(run.status, 2) << option;
+            EXPECT_TRUE(run.err.contains(reason)) << option << ": " << run.err.toStdString();
+            EXPECT_TRUE(run.out.isEmpty()) << option; // nothing ran
+        }
+    EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot).size(), 2);
+}
+
+// On a full disk every output fails aloud with the system's reason, the run
+// exits 1 and the file that was there stays as it was. A 64 KiB tmpfs of a
+// mount namespace of its own; skipped where none can be made.
+struct FullDiskCase {
+    const char* name;
+    const char* option;
+};
+void PrintTo(const FullDiskCase& c, std::ostream* os) { *os << c.name; }
+class ExecutableFullDisk : public ::testing::TestWithParam<FullDiskCase> {};
+TEST_P(ExecutableFullDisk, FailsTheRunAndKeepsTheEarlierFile)
+{
+    QTemporaryDir dir;
+    const QString shell = R"sh(d="$1"; shift
+mount -t tmpfs -o size=64k vantrel-full "$d" 2>/dev/null || exit 99
+cd "$d" && printf 'select 2\n' > s.vts && printf 'earlier\n' > out && dd if=/dev/zero of=fill bs=1k 2>/dev/null
+"$@" --script s.vts; echo "status=$?"; ls -A; echo "out=$(cat out)")sh";
+    QProcess p;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start("unshare", {"--user", "--map-root-user", "--mount", "sh", "-c", shell, "sh", dir.path(), VANTREL_EXE,
+                        GetParam().option, "out"});
+    p.waitForFinished(60000);
+    const QByteArray out = p.readAllStandardOutput() + p.readAllStandardError();
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0 || !out.contains("status="))
+        GTEST_SKIP() << "no small file system can be mounted here: " << out.toStdString();
+    EXPECT_TRUE(out.contains("status=1")) << out.toStdString();
+    EXPECT_TRUE(out.contains("No space left on device")) << out.toStdString();
+    EXPECT_TRUE(out.contains("\nfill\nout\ns.vts\nout=earlier")) << out.toStdString(); // nothing else beside it
+}
+INSTANTIATE_TEST_SUITE_P(Options, ExecutableFullDisk,
+                         ::testing::Values(FullDiskCase{"SaveSession", "--save-session"}, FullDiskCase{"Trace", "--trace"},
+                                           FullDiskCase{"Junit", "--junit"}, FullDiskCase{"Screenshot", "--screenshot"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Executable, AScreenshotThatCannotBeWrittenFailsTheRunWithOne)
+{
+    QTemporaryDir dir;
+    const auto run = runUtility({"--script", writeFile(dir, "s.vts", "select 2\n"), "--screenshot", "/nonexistent-dir/s.png"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.contains("cannot save the screenshot /nonexistent-dir/s.png: No such file or directory"))
+        << run.out.toStdString();
+}
+
+TEST(Executable, SavingAScriptedSessionWarnsOfATypedCardNumber)
+{
+    QTemporaryDir dir;
+    const QString script = writeFile(dir, "s.vts", "reply yes\nanswer 4111111111111111\npress KeyPad\n");
+    const auto run = runUtility({"--script", script, "--save-session", dir.filePath("saved.vts")});
+    EXPECT_EQ(run.status, 0) << run.out.toStdString();
+    EXPECT_TRUE(run.err.contains("looks like a card number")) << run.err.toStdString();
+    const auto quiet = runUtility({"--script", writeFile(dir, "q.vts", "select 2\n"), "--save-session", dir.filePath("q2.vts")});
+    EXPECT_FALSE(quiet.err.contains("card number")) << quiet.err.toStdString();
+}
+
+TEST(Executable, FilesOfAnUnmaskedRunAreTheOwnersAlone)
+{
+    QTemporaryDir dir;
+    const QString script = writeFile(dir, "s.vts", "press CardQue\nexpect InBox is x\n");
+    const QStringList outputs = {dir.filePath("t.jsonl"), dir.filePath("j.xml"), dir.filePath("saved.vts")};
+    const auto run = runUtility({"--script", script, "--trace-unmasked", "--trace", outputs[0], "--junit", outputs[1],
+                                 "--save-session", outputs[2]});
+    EXPECT_EQ(run.status, 1) << run.out.toStdString();
+    for (const QString& path : outputs) {
+        ASSERT_TRUE(QFile::exists(path)) << path.toStdString();
+        EXPECT_EQ(QFile::permissions(path) & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser),
+                  QFileDevice::Permissions()) << path.toStdString();
+    }
 }
 
 TEST(Executable, SeveralScriptsRunInNameOrderWithAJUnitReport)

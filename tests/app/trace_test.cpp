@@ -1,11 +1,16 @@
+#include "app/output_file.h"
 #include "app/trace_writer.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
 
 using namespace vantrel;
 
@@ -50,4 +55,52 @@ TEST(Trace, UnwritablePathIsReported)
     TraceWriter trace("/nonexistent-dir/trace.jsonl");
     EXPECT_FALSE(trace.isOpen());
     EXPECT_FALSE(trace.errorText().empty());
+}
+
+namespace {
+QByteArray contentOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+} // namespace
+
+TEST(Trace, GoesBesideItsFileUntilFinishedThenTakesItsPlace)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("t.jsonl");
+    TraceWriter trace(path.toStdString());
+    trace.writeStart(traceStart("server", true));
+    trace.waitStarted(3);
+    EXPECT_FALSE(QFile::exists(path));
+    ASSERT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    ASSERT_TRUE(trace.finish());
+    EXPECT_EQ(contentOf(path).count('\n'), 2);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"t.jsonl"});
+}
+
+TEST(Trace, ALineThatCannotBeWrittenFailsItAndTheEarlierTraceStays)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("t.jsonl");
+    {
+        QFile earlier(path);
+        ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier\n");
+    }
+    int writes = 0;
+    test_hooks::setOutputFault([&writes](std::string_view step) { return step == "write" && ++writes == 2 ? ENOSPC : 0; });
+    {
+        TraceWriter trace(path.toStdString());
+        trace.writeStart(traceStart("server", true));
+        EXPECT_TRUE(trace.ok());
+        trace.waitStarted(1);
+        EXPECT_FALSE(trace.ok());
+        EXPECT_EQ(trace.errorText(), std::strerror(ENOSPC));
+        trace.waitStarted(2);
+        EXPECT_FALSE(trace.finish());
+    }
+    test_hooks::setOutputFault({});
+    EXPECT_EQ(contentOf(path), "earlier\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"t.jsonl"});
 }
