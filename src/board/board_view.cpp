@@ -279,6 +279,11 @@ ScreenView screenView(const forecourt::ScreenModel& s)
         v.images.push_back(image.filename + (image.language.empty() ? "" : " (" + image.language + ")"));
     for (const auto& u : s.unknownSequences())
         v.unknown.push_back(shownText(u.raw));
+    if (s.droppedParts > 0)
+        v.dropped.push_back(forecourt::groupedNumber(s.droppedParts) + " more texts and sequences not kept (the display keeps " +
+                            forecourt::groupedNumber(forecourt::kScreenTexts) + " of each)");
+    if (s.droppedXml > 0)
+        v.dropped.push_back(forecourt::groupedNumber(s.droppedXml) + " older prompts, images and notes dropped");
     return v;
 }
 
@@ -312,6 +317,8 @@ std::string describeScreen(const ScreenView& v)
         out += "image " + i + "\n";
     for (const auto& u : v.unknown)
         out += "unknown " + u + "\n";
+    for (const auto& d : v.dropped)
+        out += d + "\n";
     return out;
 }
 
@@ -393,6 +400,8 @@ WashView washView(const forecourt::CarWashSnapshot& w)
                          : std::string("Idle");
     for (const auto& c : w.codes)
         v.codes.push_back(c.code + "  program " + two(c.program) + "  " + c.state);
+    if (w.droppedCodes > 0)
+        v.dropped = forecourt::groupedNumber(w.droppedCodes) + (w.droppedCodes == 1 ? " older code" : " older codes") + " dropped";
     return v;
 }
 
@@ -411,6 +420,9 @@ ReaderView readerView(const forecourt::ReaderSnapshot& r)
     v.caption = "Reader " + two(r.position);
     v.screen = screenView(r.screen);
     v.paper = paperView(r.paper);
+    if (r.paper.droppedLines > 0 || r.paper.droppedItems > 0)
+        v.paperDropped = forecourt::groupedNumber(r.paper.droppedLines) +
+                         (r.paper.droppedLines == 1 ? " older receipt line" : " older receipt lines") + " dropped";
     v.beeps = std::to_string(r.beeps) + (r.beeps == 1 ? " beep" : " beeps");
     v.keypad = r.keypad.empty() ? std::string("keypad as built") : "keypad " + shownText(r.keypad);
     v.entry = r.entryMode.empty() ? std::string("no key entry asked")
@@ -418,7 +430,8 @@ ReaderView readerView(const forecourt::ReaderSnapshot& r)
     v.chip = r.chipReaderEnabled ? "chip reader enabled" : "chip reader disabled";
     for (const auto& q : r.queues) {
         QueueView qv;
-        qv.caption = std::string(q.name) + " (" + std::to_string(q.entries.size()) + ")";
+        qv.caption = std::string(q.name) + " (" + std::to_string(q.entries.size()) +
+                     (q.dropped > 0 ? ", " + forecourt::groupedNumber(q.dropped) + " dropped: the queue was full" : "") + ")";
         for (const auto& e : q.entries)
             qv.entries.push_back(shownText(e));
         v.queues.push_back(std::move(qv));

@@ -72,6 +72,9 @@ struct ScreenView {
     std::string signature;
     std::vector<std::string> images;   // "logo.bmp (en)"
     std::vector<std::string> unknown;  // sequences the display did not know, shown escaped
+    // What the display did not keep: "12 texts and sequences beyond the display's 1,024 not kept",
+    // "3 older prompts, images and notes dropped"; empty when nothing was.
+    std::vector<std::string> dropped;
 };
 ScreenView screenView(const forecourt::ScreenModel& screen);
 // The screen as text, one fact a line, for comparing with expectations.
@@ -99,6 +102,7 @@ std::vector<GaugeView> gaugeViews(const std::vector<forecourt::TankSnapshot>& ta
 struct WashView {
     std::string status; // "Idle", "Washing 200263, program 01: 42 s left"
     std::vector<std::string> codes; // "200263  program 01  Unused"
+    std::string dropped;            // "1,234 older codes dropped", empty when none were
     bool washing = false;
 };
 WashView washView(const forecourt::CarWashSnapshot& wash);
@@ -110,7 +114,7 @@ struct SignView {
 SignView signView(const forecourt::SiteState& site);
 
 struct QueueView {
-    std::string caption; // "Card (2)"
+    std::string caption; // "Card (2)", "Card (1000, 25 dropped: the queue was full)"
     std::vector<std::string> entries; // control bytes shown as CR, LF
 };
 
@@ -118,6 +122,7 @@ struct ReaderView {
     std::string caption;  // "Reader 07"
     ScreenView screen;
     std::vector<PaperLine> paper;
+    std::string paperDropped; // "1,234 older receipt lines dropped", empty when the paper kept everything
     std::string beeps;    // "3 beeps"
     std::string keypad;   // "keypad 123@R456A@789NYL0EHCe" or "keypad as built"
     std::string entry;    // "entry NumericWithEcho (waiting)" or "no key entry asked"

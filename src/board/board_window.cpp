@@ -242,9 +242,14 @@ private:
             p.drawText(QRect(r.left(), y, r.width(), 12), Qt::AlignLeft, "unknown " + q(u));
             y += 12;
         }
+        p.setPen(QColor(200, 200, 200));
+        for (const auto& d : s.dropped) {
+            p.drawText(QRect(r.left(), y, r.width(), 12), Qt::AlignLeft, q(d));
+            y += 12;
+        }
     }
 
-    void paintPaper(QPainter& p, const QRect& r, const std::vector<PaperLine>& paper)
+    void paintPaper(QPainter& p, const QRect& r, const std::vector<PaperLine>& paper, const std::string& dropped)
     {
         // The newest printing at the bottom, where the strip leaves the printer.
         p.setPen(Qt::NoPen);
@@ -306,6 +311,15 @@ private:
             }
         }
         p.restore();
+        if (!dropped.empty()) {
+            // Over the top of the strip, where the oldest printing scrolled off.
+            const QRect band(r.left(), r.top(), r.width(), lineHeight + 4);
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(236, 232, 214));
+            p.drawRect(band);
+            p.setPen(QColor(120, 110, 90));
+            p.drawText(band.adjusted(6, 0, -6, 0), Qt::AlignLeft | Qt::AlignVCenter, q(dropped));
+        }
     }
 
     void paintReader(QPainter& p, const QRect& area)
@@ -343,7 +357,7 @@ private:
             p.drawText(QRect(area.left() + 14, y, 190, 12), Qt::AlignLeft, q(line));
             y += 13;
         }
-        paintPaper(p, QRect(area.left() + 214, below - 6, area.width() - 228, 170), rv.paper);
+        paintPaper(p, QRect(area.left() + 214, below - 6, area.width() - 228, 170), rv.paper, rv.paperDropped);
         // The queues with their entries.
         y = std::max(y + 6, below + 172);
         p.setFont(boardFont(7, true));
@@ -403,8 +417,11 @@ private:
         p.drawText(bay.adjusted(8, 24, -8, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, q(view->wash.status));
         int y = bay.top() + 56;
         p.setFont(boardFont(7, false, true));
-        for (auto it = view->wash.codes.rbegin(); it != view->wash.codes.rend() && y < bay.bottom() - 12; ++it, y += 12)
+        for (auto it = view->wash.codes.rbegin(); it != view->wash.codes.rend() && y < bay.bottom() - 24; ++it, y += 12)
             p.drawText(QRect(bay.left() + 8, y, bay.width() - 16, 12), Qt::AlignLeft, q(*it));
+        if (!view->wash.dropped.empty())
+            p.drawText(QRect(bay.left() + 8, std::min(y, bay.bottom() - 24), bay.width() - 16, 12), Qt::AlignLeft,
+                       q(view->wash.dropped));
         // The price sign: a tall black board with lit digits.
         const QRect sign(bay.right() + 20, area.top() + 16, std::max(120, area.right() - bay.right() - 36), area.height() - 32);
         p.setPen(QPen(QColor(150, 150, 150), 2));

@@ -8,15 +8,22 @@
 #include "site_state_codec.h"
 #include "wire_contract.h"
 
+#include "forecourt/site_bounds.h"
+#include "journal/card_mask.h"
 #include "server/automation_error.h"
+#include "server/control_pictures.h"
 
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QDBusVariant>
 
+#include <algorithm>
+#include <charconv>
+#include <utility>
 #include <initializer_list>
 #include <new>
 #include <string_view>
+#include <vector>
 
 namespace vantrel::dbus {
 
@@ -33,9 +40,13 @@ constexpr qulonglong kLongestAdvanceMs = 10ULL * 366 * 24 * 3600 * 1000;
 // Changes closer together than this are told as one Changed signal.
 constexpr int kChangeCoalesceMs = 20;
 
-QDBusMessage refuse(const QDBusMessage& message, QDBusError::ErrorType type, const QString& text, std::string& line)
+std::string loggedCut(std::string_view bytes);
+
+QDBusMessage refuse(const QDBusMessage& message, QDBusError::ErrorType type, const QString& text, std::string& line,
+                    const std::string& logged = {})
 {
-    append(line, {" -> ", QDBusError::errorString(type).toStdString(), ": ", text.toStdString()});
+    append(line, {" -> ", QDBusError::errorString(type).toStdString(), ": ",
+                  logged.empty() ? loggedCut(text.toStdString()) : logged});
     return message.createErrorReply(type, text);
 }
 
@@ -50,6 +61,104 @@ QDBusMessage refuseSignature(const QDBusMessage& message, const char* wanted, st
 Value argumentValue(const QVariant& argument)
 {
     return fromVariant(qvariant_cast<QDBusVariant>(argument).variant());
+}
+
+// The service log shows a text with its card data masked as the files the
+// utility writes have it, then cut at kLoggedBytes, so a line stays a few
+// hundred bytes whatever was sent, and no card number, track data or PIN
+// reaches a terminal or the journal. It masks the whole text before it
+// cuts, so a card number across the cut is masked too.
+// The shown part of a text, and what says it was cut ("… (381 bytes)").
+std::pair<std::string, std::string> loggedPieces(std::string_view bytes)
+{
+    const std::string masked = journal::maskCardData(bytes);
+    std::string shown = toControlPictures(std::string_view(masked).substr(0, kLoggedBytes));
+    if (masked.size() <= kLoggedBytes)
+        return {std::move(shown), {}};
+    return {std::move(shown), "\u2026 (" + std::to_string(bytes.size()) + " bytes)"};
+}
+
+std::string loggedCut(std::string_view bytes)
+{
+    auto [shown, cut] = loggedPieces(bytes);
+    return shown + cut;
+}
+
+std::string loggedValue(const Value& value)
+{
+    if (value.type() != Value::Type::String)
+        return describeValue(value);
+    auto [shown, cut] = loggedPieces(value.asString());
+    return "\"" + shown + "\"" + cut;
+}
+
+std::string loggedError(const AutomationError& error)
+{
+    return "error " + std::to_string(error.number()) + ": " + loggedCut(error.description());
+}
+
+// A put value as it came, before anything converts it: a text larger than
+// the member takes is refused without copying it.
+void checkArgumentSize(const QVariant& argument, const char* member, std::size_t largest)
+{
+    const QVariant inner = qvariant_cast<QDBusVariant>(argument).variant();
+    if (inner.typeId() == QMetaType::QByteArray)
+        forecourt::checkValueSize(member, static_cast<std::size_t>(inner.toByteArray().size()), largest);
+    else if (inner.typeId() == QMetaType::QString)
+        forecourt::checkValueSize(member, static_cast<std::size_t>(inner.toString().size()), largest);
+}
+
+// A customer action as the log shows it. Keys pressed at a reader whose
+// key entry asks for a PIN are the customer's PIN: the log names them "(PIN)",
+// in the action and in a refusal that quotes them.
+struct LoggedAction {
+    std::string action;
+    std::string pin;
+
+    std::string error(std::string text) const
+    {
+        if (!pin.empty()) {
+            const std::string quoted = "\"" + pin + "\"";
+            for (auto at = text.find(quoted); at != std::string::npos; at = text.find(quoted, at))
+                text.replace(at, quoted.size(), "\"(PIN)\"");
+        }
+        return loggedCut(text);
+    }
+};
+
+LoggedAction loggedAction(forecourt::ForecourtServer& site, const std::string& action)
+{
+    std::vector<std::string> words;
+    std::size_t at = 0;
+    while (words.size() < 4) {
+        at = action.find_first_not_of(" \t", at);
+        if (at == std::string::npos)
+            break;
+        const std::size_t end = std::min(action.find_first_of(" \t", at), action.size());
+        words.push_back(action.substr(at, end - at));
+        at = end;
+    }
+    if (words.size() >= 3 && words[0] == "key") {
+        int position = 0;
+        const auto [end, ec] = std::from_chars(words[1].data(), words[1].data() + words[1].size(), position);
+        if (ec == std::errc() && end == words[1].data() + words[1].size() && position >= 1 &&
+            position <= forecourt::FuelingPositions::kPositions &&
+            forecourt::keysArePin(site.readers().reader(position).entryMode))
+            return {"key " + words[1] + " (PIN)", words[2]};
+    }
+    return {loggedCut(action), {}};
+}
+
+// The largest answer the service sends: a reply must stay under the
+// message limit of the bus (32 MiB on a system bus), with room for its header.
+constexpr std::size_t kLargestReply = std::size_t(24) << 20;
+
+void checkReplySize(const char* what, std::size_t size)
+{
+    if (size > kLargestReply)
+        throw AutomationError(ErrorCode::ReplyTooLarge, std::string(what) + " would be " + forecourt::groupedNumber(size) +
+                                                            " bytes; the service answers at most " +
+                                                            forecourt::groupedNumber(kLargestReply));
 }
 } // namespace
 
@@ -95,15 +204,15 @@ bool ServiceObject::handleMessage(const QDBusMessage& message, const QDBusConnec
     try {
         reply = dispatch(message, line);
     } catch (const AutomationError& e) {
-        append(line, {" -> ", describeError(e)});
+        append(line, {" -> ", loggedError(e)});
         reply = message.createErrorReply(errorNameFor(e), QString::fromStdString(e.description()));
     } catch (const std::bad_alloc&) {
         const AutomationError e(ErrorCode::InternalError, "out of memory");
-        append(line, {" -> ", describeError(e)});
+        append(line, {" -> ", loggedError(e)});
         reply = message.createErrorReply(errorNameFor(e), QString::fromStdString(e.description()));
     } catch (const std::exception& e) {
         const AutomationError error(ErrorCode::InternalError, e.what());
-        append(line, {" -> ", describeError(error)});
+        append(line, {" -> ", loggedError(error)});
         reply = message.createErrorReply(errorNameFor(error), QString::fromStdString(error.description()));
     }
     ++m_callsServed;
@@ -182,8 +291,12 @@ QDBusMessage ServiceObject::serveProperties(const QDBusMessage& message, std::st
             return refuse(message, QDBusError::UnknownInterface, QStringLiteral("No interface '%1' here").arg(interface), line);
         if (!ours)
             return refuse(message, QDBusError::UnknownProperty, QStringLiteral("No property '%1'").arg(name), line);
+        if (const forecourt::MemberInfo* info = findMember(name))
+            checkArgumentSize(args.value(2), info->name, info->largest);
+        else
+            checkArgumentSize(args.value(2), "a member", forecourt::kLargestValue);
         const Value value = argumentValue(args.value(2));
-        append(line, {" = ", describeValue(value)});
+        append(line, {" = ", loggedValue(value)});
         m_instance.object->put(name.toStdString(), value);
         line += " -> ok";
         return message.createReply();
@@ -223,14 +336,17 @@ QDBusMessage ServiceObject::serveRead(const QDBusMessage& message, std::string& 
     append(line, {wantsResult ? "get " : "call ", member});
     std::optional<Value> argument;
     if (message.signature() == QLatin1String("v")) {
+        checkArgumentSize(message.arguments().front(), "an argument", forecourt::kLargestValue);
         argument = argumentValue(message.arguments().front());
-        append(line, {"(", describeValue(*argument), ")"});
+        append(line, {"(", loggedValue(*argument), ")"});
     } else if (!message.signature().isEmpty()) {
         return refuseSignature(message, "v", line);
     }
     const Value result = wantsResult ? m_instance.object->get(member, argument)
                                      : m_instance.object->call(member, argument);
-    append(line, {" -> ", describeValue(result)});
+    append(line, {" -> ", loggedValue(result)});
+    if (result.type() == Value::Type::String)
+        checkReplySize(message.member().toUtf8().constData(), result.asString().size());
     return message.createReply(QVariant::fromValue(toVariant(result)));
 }
 
@@ -267,14 +383,24 @@ QDBusMessage ServiceObject::serveSimulator(const QDBusMessage& message, std::str
         line += "customer";
         if (message.signature() != QLatin1String("s"))
             return refuseSignature(message, "s", line);
-        const std::string action = message.arguments().front().toString().toStdString();
-        append(line, {" ", action});
+        const QString given = message.arguments().front().toString();
+        if (static_cast<std::size_t>(given.size()) > forecourt::kLongestCustomerAction) {
+            append(line, {" (", forecourt::groupedNumber(static_cast<std::size_t>(given.size())), " characters)"});
+            return refuse(message, QDBusError::InvalidArgs,
+                          QStringLiteral("an action is at most %1 characters, not %2")
+                              .arg(QString::fromStdString(forecourt::groupedNumber(forecourt::kLongestCustomerAction)),
+                                   QString::fromStdString(forecourt::groupedNumber(static_cast<std::size_t>(given.size())))),
+                          line);
+        }
+        const std::string action = given.toStdString();
+        const LoggedAction logged = loggedAction(*served, action);
+        append(line, {" ", logged.action});
         try {
             const std::string done = forecourt::actAsCustomer(*served, action);
             line += " -> ok";
             return message.createReply(QString::fromStdString(done));
         } catch (const forecourt::CustomerError& e) {
-            return refuse(message, QDBusError::InvalidArgs, QString::fromStdString(e.what()), line);
+            return refuse(message, QDBusError::InvalidArgs, QString::fromStdString(e.what()), line, logged.error(e.what()));
         }
     }
     if (served && member == QLatin1String("ReadSite")) {
@@ -290,6 +416,9 @@ QDBusMessage ServiceObject::serveSimulator(const QDBusMessage& message, std::str
                               .arg(position),
                           line);
         const QByteArray json = encodeSiteState(served->siteState(position));
+        // The bounds of the site keep the state far below this; should one
+        // ever fail, the caller hears why instead of the bus ending the service.
+        checkReplySize("the site state", static_cast<std::size_t>(json.size()));
         append(line, {" -> ", std::to_string(json.size()), " bytes"});
         return message.createReply(QString::fromUtf8(json));
     }

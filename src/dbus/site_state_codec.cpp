@@ -105,15 +105,19 @@ template <class V, Is<ScreenModel> S> void fields(V& v, S& s)
     v("signature", s.signature), v("messageWindow", s.messageWindow), v("softKeyProperties", s.softKeyProperties);
     v("dataEntryWindow", s.dataEntryWindow), v("prompts", s.prompts), v("shownPromptId", s.shownPromptId);
     v("images", s.images), v("securePrompt", s.securePrompt), v("notes", s.notes);
+    v("droppedParts", s.droppedParts), v("droppedXml", s.droppedXml);
 }
 template <class V, Is<PrintedItem> S> void fields(V& v, S& s)
 {
     v("kind", s.kind), v("job", s.job), v("text", s.text), v("symbology", s.symbology);
 }
-template <class V, Is<Paper> S> void fields(V& v, S& s) { v("items", s.items); }
+template <class V, Is<Paper> S> void fields(V& v, S& s)
+{
+    v("items", s.items), v("droppedItems", s.droppedItems), v("droppedLines", s.droppedLines);
+}
 template <class V, Is<QueueSnapshot> S> void fields(V& v, S& s)
 {
-    v("kind", s.kind), v("name", s.name), v("entries", s.entries);
+    v("kind", s.kind), v("name", s.name), v("entries", s.entries), v("dropped", s.dropped);
 }
 template <class V, Is<ReaderSnapshot> S> void fields(V& v, S& s)
 {
@@ -132,7 +136,7 @@ template <class V, Is<WashCodeSnapshot> S> void fields(V& v, S& s)
 }
 template <class V, Is<CarWashSnapshot> S> void fields(V& v, S& s)
 {
-    v("codes", s.codes), v("washing", s.washing), v("washCode", s.washCode), v("washProgram", s.washProgram);
+    v("codes", s.codes), v("droppedCodes", s.droppedCodes), v("washing", s.washing), v("washCode", s.washCode), v("washProgram", s.washProgram);
     v("secondsLeft", s.secondsLeft);
 }
 template <class V, Is<SiteState> S> void fields(V& v, S& s)

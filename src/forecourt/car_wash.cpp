@@ -1,5 +1,6 @@
 #include "car_wash.h"
 
+#include "site_bounds.h"
 #include "site_devices.h"
 
 #include "server/automation_error.h"
@@ -221,6 +222,7 @@ std::string CarWash::requestCode(const ParsedRecord& record)
 
     code.code = freshCode();
     m_codes.push_back(code);
+    keepWithinBounds();
 
     std::string data;
     addLine(data, "CarWashCode", code.code);
@@ -298,20 +300,31 @@ std::string CarWash::priceData() const
 
 std::string CarWash::reportData() const
 {
-    int unused = 0, used = 0, cancelled = 0;
+    auto byState = m_droppedByState;
     for (const auto& c : m_codes)
-        (c.state == CodeState::Unused ? unused : c.state == CodeState::Used ? used : cancelled) += 1;
-    int sales = 0;
-    for (const auto& t : m_transactions)
-        sales += t.amount;
+        ++byState[static_cast<std::size_t>(c.state)];
     std::string data;
-    addLine(data, "CodesIssued", std::to_string(m_codes.size()));
-    addLine(data, "CodesUnused", std::to_string(unused));
-    addLine(data, "CodesUsed", std::to_string(used));
-    addLine(data, "CodesCancelled", std::to_string(cancelled));
-    addLine(data, "Washes", std::to_string(m_transactions.size()));
-    addLine(data, "WashSales", five(sales));
+    addLine(data, "CodesIssued", std::to_string(m_codes.size() + m_droppedCodes));
+    addLine(data, "CodesUnused", std::to_string(byState[static_cast<std::size_t>(CodeState::Unused)]));
+    addLine(data, "CodesUsed", std::to_string(byState[static_cast<std::size_t>(CodeState::Used)]));
+    addLine(data, "CodesCancelled", std::to_string(byState[static_cast<std::size_t>(CodeState::Cancelled)]));
+    addLine(data, "Washes", std::to_string(m_washes));
+    addLine(data, "WashSales", rec::zeroFilled(m_washSales, 5));
     return data;
+}
+
+void CarWash::keepWithinBounds()
+{
+    if (m_codes.size() > kWashCodes) {
+        const auto drop = static_cast<std::ptrdiff_t>(m_codes.size() - kWashCodes);
+        for (auto it = m_codes.begin(); it != m_codes.begin() + drop; ++it)
+            ++m_droppedByState[static_cast<std::size_t>(it->state)];
+        m_codes.erase(m_codes.begin(), m_codes.begin() + drop);
+        m_droppedCodes += static_cast<std::uint64_t>(drop);
+    }
+    if (m_transactions.size() > kWashTransactions)
+        m_transactions.erase(m_transactions.begin(),
+                             m_transactions.begin() + static_cast<std::ptrdiff_t>(m_transactions.size() - kWashTransactions));
 }
 
 std::string CarWash::transactionData() const
@@ -377,6 +390,9 @@ bool CarWash::enterCode(const std::string& given)
     const Millis now = m_clock.now();
     m_wash = Wash{it->code, it->program.number, now, now + washTime(it->program.number, it->options.size())};
     m_transactions.push_back({it->code, it->program.number, static_cast<int>(it->options.size()), it->amount, now});
+    ++m_washes;
+    m_washSales += it->amount;
+    keepWithinBounds();
     return true;
 }
 
@@ -403,6 +419,7 @@ std::string CarWash::freshCode()
 void CarWash::snapshot(CarWashSnapshot& out) const
 {
     out.codes.clear();
+    out.droppedCodes = m_droppedCodes;
     for (const auto& c : m_codes)
         out.codes.push_back({c.code, c.program.number,
                              c.state == CodeState::Unused ? "Unused" : c.state == CodeState::Used ? "Used" : "Cancelled"});

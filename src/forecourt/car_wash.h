@@ -10,6 +10,7 @@
 #include "record_parser.h"
 #include "site_state.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -111,8 +112,16 @@ private:
 
     const Clock& m_clock;
     PriceTable m_prices;
+    // Keeps the newest kWashCodes codes and kWashTransactions transactions;
+    // the totals of the report count the ones let go too.
+    void keepWithinBounds();
+
     std::vector<Code> m_codes;
     std::vector<Transaction> m_transactions;
+    std::uint64_t m_droppedCodes = 0;
+    std::array<std::uint64_t, 3> m_droppedByState{}; // codes let go, by CodeState
+    std::uint64_t m_washes = 0;                      // every wash, transactions let go included
+    long long m_washSales = 0;
     std::optional<Wash> m_wash;
     BayInputs m_bay;
     LastRequest m_last;

@@ -1,6 +1,7 @@
 #include "customer.h"
 
 #include "forecourt_server.h"
+#include "site_bounds.h"
 #include "text_helpers.h"
 
 #include "server/records.h"
@@ -173,7 +174,7 @@ void insertCard(ForecourtServer& server, int position, int card)
         addLine(entry, "ReaderPosition", rec::positionText(position));
         addLine(entry, "CardType", c.type);
         addLine(entry, "Track2", std::string(";") + c.pan + "=" + c.expiry + "1010000000000000?");
-        reader.cardQueue.push_back(std::move(entry));
+        reader.enqueue(QueueKind::Card, std::move(entry));
     }
     server.noteChange();
 }
@@ -195,7 +196,7 @@ void pressKeys(ForecourtServer& server, int position, std::string_view keys)
     } else {
         entry += "KeyData=" + std::string(keys);
     }
-    reader.keyQueue.push_back(std::move(entry));
+    reader.enqueue(QueueKind::Key, std::move(entry));
     server.noteChange();
 }
 
@@ -205,7 +206,7 @@ void insertCash(ForecourtServer& server, int position, std::string_view amount)
     std::string normalised;
     if (!moneyAmount(amount, normalised))
         refuse("cash is an amount above 0 such as 20 or 5.50, not \"" + std::string(amount) + "\"");
-    reader.cashQueue.push_back("ReaderPosition=" + rec::positionText(position) + "\r\nCashAmount=" + normalised);
+    reader.enqueue(QueueKind::Cash, "ReaderPosition=" + rec::positionText(position) + "\r\nCashAmount=" + normalised);
     server.noteChange();
 }
 
@@ -225,6 +226,9 @@ std::string enterWashCode(ForecourtServer& server, std::string_view code)
 
 std::string actAsCustomer(ForecourtServer& server, std::string_view action)
 {
+    if (action.size() > kLongestCustomerAction)
+        refuse("an action is at most " + groupedNumber(kLongestCustomerAction) + " characters, not " +
+               groupedNumber(action.size()));
     std::string_view rest = action;
     const std::string_view verb = nextWord(rest);
     auto noMore = [&] {

@@ -50,7 +50,8 @@ std::string enterWashCode(ForecourtServer& server, std::string_view code = {});
 // The text form of an action, as scripts and the bus carry it:
 //   nozzle P lift|hang     card P [N|chip]     key P KEYS
 //   cash P AMOUNT          wash [CODE]
-// Returns a short account of what was done.
+// Returns a short account of what was done. An action longer than
+// kLongestCustomerAction (site_bounds.h) is refused before it is read.
 std::string actAsCustomer(ForecourtServer& server, std::string_view action);
 
 } // namespace vantrel::forecourt

@@ -78,7 +78,7 @@ void initiateEmvTransaction(Reader& reader, int position, const std::string& seq
             w.writeAttribute("ErrorCode", "ChipReaderDisabled");
             w.writeAttribute("ErrorText", "The chip reader is disabled");
         });
-        reader.packetQueue.push_back(rec::packetRecord(pos, xml, 3));
+        reader.enqueue(QueueKind::Packet, rec::packetRecord(pos, xml, 3));
         return;
     }
     const Card& card = kCards[static_cast<std::size_t>(reader.emv.cardsRead) % kCards.size()];
@@ -92,7 +92,7 @@ void initiateEmvTransaction(Reader& reader, int position, const std::string& seq
         w.writeAttribute("Expiry", card.expiry);
         w.writeEndElement();
     });
-    reader.packetQueue.push_back(rec::packetRecord(pos, xml, 3));
+    reader.enqueue(QueueKind::Packet, rec::packetRecord(pos, xml, 3));
     queueCardData(reader, pos, card);
 }
 
@@ -114,7 +114,7 @@ void queueCardData(Reader& reader, const std::string& pos, const Card& card)
     rec::appendLine(cardData, "ApplicationLabel=", card.label);
     rec::appendLine(cardData, "AID=", card.aid);
     cardData += "Track2=" + pan + "=" + card.expiry + "201";
-    reader.cardQueue.push_back(cardData);
+    reader.enqueue(QueueKind::Card, std::move(cardData));
 }
 
 } // namespace

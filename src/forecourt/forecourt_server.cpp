@@ -49,10 +49,10 @@ const std::vector<S::Entry>& table()
         {{"ClearTopCashQue", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return i32(s.readers().clearQueueTop(QueueKind::Cash)); }},
         {{"ClearPacketEntry", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return i32(s.readers().clearQueueTop(QueueKind::Packet)); }},
         {{"ClearErrorQue", A::Get, Sh::NoArgument}, [](S& s, const Value&, int) { return i32(s.readers().clearQueueTop(QueueKind::Error)); }},
-        {{"DisplayData", A::Put, Sh::Message}, [](S& s, const Value& v, int) { s.readers().displayData(text(v)); return none(); }},
-        {{"PreloadDisplayMessage", A::Put, Sh::Record}, [](S& s, const Value& v, int) { s.readers().preloadDisplayMessage(text(v)); return none(); }},
+        {{"DisplayData", A::Put, Sh::Message, kLargestDisplayRecord}, [](S& s, const Value& v, int) { s.readers().displayData(text(v)); return none(); }},
+        {{"PreloadDisplayMessage", A::Put, Sh::Record, kLargestDisplayRecord}, [](S& s, const Value& v, int) { s.readers().preloadDisplayMessage(text(v)); return none(); }},
         {{"PrintOutput", A::Put, Sh::Record}, [](S& s, const Value& v, int) { s.readers().printOutput(text(v)); return none(); }},
-        {{"KeyPadConfiguration", A::Put, Sh::Record}, [](S& s, const Value& v, int) { s.readers().keyPadConfiguration(text(v)); return none(); }},
+        {{"KeyPadConfiguration", A::Put, Sh::Record, kLargestKeypadRecord}, [](S& s, const Value& v, int) { s.readers().keyPadConfiguration(text(v)); return none(); }},
         {{"KeyEntryType", A::Put, Sh::Record}, [](S& s, const Value& v, int) { s.readers().keyEntryType(text(v)); return none(); }},
         {{"BeeperControl", A::Put, Sh::Record}, [](S& s, const Value& v, int) { s.readers().beeperControl(text(v)); return none(); }},
         {{"PacketQueOutput", A::Put, Sh::Record}, [](S& s, const Value& v, int) { s.readers().packetQueOutput(text(v)); return none(); }},
@@ -133,12 +133,21 @@ struct ChangeNote {
 };
 } // namespace
 
+void checkValueSize(const char* member, std::size_t size, std::size_t largest)
+{
+    if (size > largest)
+        throw AutomationError(ErrorCode::ValueTooLarge, std::string(member) + " takes at most " + groupedNumber(largest) +
+                                                            " bytes, not " + groupedNumber(size));
+}
+
 void ForecourtServer::put(std::string_view member, const Value& value)
 {
     ChangeNote note{*this};
     const Entry& e = lookup(member);
     if (e.info.access != Access::Put)
         throw AutomationError(ErrorCode::WrongAccess, "'" + std::string(e.info.name) + "' is read, not assigned");
+    if (value.type() == Value::Type::String)
+        checkValueSize(e.info.name, value.asString().size(), e.info.largest);
     int position = 0;
     switch (e.info.shape) {
     case Shape::Int16:

@@ -7,6 +7,7 @@
 #include "clock.h"
 #include "fueling_positions.h"
 #include "reader_terminals.h"
+#include "site_bounds.h"
 #include "site_devices.h"
 
 #include "server/automation_object.h"
@@ -38,7 +39,13 @@ struct MemberInfo {
     const char* name;
     Access access; // Put, or Get for reads (Call reaches reads too)
     Shape shape;
+    // The longest text value a put member takes; a longer one is refused
+    // with ValueTooLarge before anything reads it.
+    std::size_t largest = kLargestValue;
 };
+
+// Refuses a text of `size` bytes for `member` when it is longer than `largest`.
+void checkValueSize(const char* member, std::size_t size, std::size_t largest = kLargestValue);
 
 class ForecourtServer : public AutomationObject {
 public:

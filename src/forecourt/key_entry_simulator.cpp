@@ -52,6 +52,18 @@ constexpr const char* kSecurePromptKeys = "2468";
 
 } // namespace
 
+bool keysArePin(std::string_view mode)
+{
+    const auto contains = [mode](std::string_view word) {
+        for (std::size_t at = 0; at + word.size() <= mode.size(); ++at)
+            if (equalsIgnoreCase(mode.substr(at, word.size()), word))
+                return true;
+        return false;
+    };
+    return contains("WithOutEcho") || contains("DESEncryption") ||
+           (mode.size() >= 12 && equalsIgnoreCase(mode.substr(0, 12), "SecurePrompt"));
+}
+
 KeyedEntry KeyEntrySimulator::keysFor(int position, const std::string& mode, int& keyEntries)
 {
     for (const auto& m : kModes) {

@@ -30,6 +30,10 @@ struct KeyedEntry {
     std::string detail;                // the refusal's detail
 };
 
+// True for a mode whose keys are a PIN: without echo, DES encrypted, or a
+// secure prompt. Logs and files keep such keys out.
+bool keysArePin(std::string_view mode);
+
 class KeyEntrySimulator {
 public:
     explicit KeyEntrySimulator(const Clock& clock) : m_clock(clock) {}

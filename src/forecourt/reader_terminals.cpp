@@ -97,15 +97,29 @@ constexpr std::size_t kLongestAnswer = 999;
 std::deque<std::string>& Reader::queue(QueueKind kind) { return this->*rowOf(kind).queue; }
 const std::deque<std::string>& Reader::queue(QueueKind kind) const { return this->*rowOf(kind).queue; }
 
+bool Reader::enqueue(QueueKind kind, std::string entry, std::size_t at)
+{
+    auto& q = queue(kind);
+    std::size_t bytes = entry.size();
+    for (const auto& e : q)
+        bytes += e.size();
+    if (q.size() >= kQueueEntries || bytes > kQueueBytes) {
+        ++droppedEntries[static_cast<std::size_t>(kind)];
+        return false;
+    }
+    q.insert(q.begin() + static_cast<std::ptrdiff_t>(std::min(at, q.size())), std::move(entry));
+    return true;
+}
+
 ReaderTerminals::ReaderTerminals(const Clock& clock) : m_clock(clock), m_keys(clock)
 {
     for (const auto& e : kStartUp)
-        reader(e.position).queue(e.queue).push_back(e.entry);
+        reader(e.position).enqueue(e.queue, e.entry);
 }
 
 void ReaderTerminals::catchUp()
 {
-    m_keys.deliverDue([this](int position, std::string entry) { reader(position).keyQueue.push_back(std::move(entry)); });
+    m_keys.deliverDue([this](int position, std::string entry) { reader(position).enqueue(QueueKind::Key, std::move(entry)); });
 }
 
 void ReaderTerminals::queueError(int position, ErrorCode code, const std::string& detail)
@@ -113,8 +127,12 @@ void ReaderTerminals::queueError(int position, ErrorCode code, const std::string
     std::string entry;
     addLine(entry, "ReaderPosition", rec::positionText(position));
     addLine(entry, "ErrorNumber", std::to_string(static_cast<int>(code)));
-    addLine(entry, "Error", AutomationError(code, detail).description());
-    reader(position).errorQueue.push_back(std::move(entry));
+    // A detail quotes what was sent, which may be long: the queue keeps its start.
+    std::string shortDetail = detail.substr(0, kQueuedErrorDetail);
+    if (detail.size() > kQueuedErrorDetail)
+        shortDetail += "... (" + std::to_string(detail.size()) + " bytes)";
+    addLine(entry, "Error", AutomationError(code, shortDetail).description());
+    reader(position).enqueue(QueueKind::Error, std::move(entry));
 }
 
 std::string ReaderTerminals::queueTop(QueueKind kind)
@@ -176,7 +194,11 @@ void ReaderTerminals::preloadDisplayMessage(const std::string& record)
         throw AutomationError(ErrorCode::PreloadInvalid, "section \"" + trim(head.require("Section")) + "\", type \"" +
                                                              typeText + "\", number \"" +
                                                              trim(head.require("MessageNumber")) + "\"");
-    m_prompts[{*section, type, *number}] = std::string(withoutFinalLineEnd(fieldToEnd(record, "Message")));
+    PromptKey key{*section, type, *number};
+    if (m_prompts.size() >= kPreloadedMessages && !m_prompts.contains(key))
+        throw AutomationError(ErrorCode::PreloadInvalid, "the readers hold at most " + std::to_string(kPreloadedMessages) +
+                                                             " preloaded messages, and hold that many");
+    m_prompts[std::move(key)] = std::string(withoutFinalLineEnd(fieldToEnd(record, "Message")));
 }
 
 std::optional<std::string> ReaderTerminals::preloaded(int section, std::string_view type, int number) const
@@ -247,11 +269,14 @@ void ReaderTerminals::packetQueOutput(const std::string& record)
         return;
     }
     if (packet.data[first] == '<') {
+        if (packet.data.size() > kLargestXmlPacket)
+            throw AutomationError(ErrorCode::ValueTooLarge, "an XML packet has at most " + groupedNumber(kLargestXmlPacket) +
+                                                                " bytes, this one " + groupedNumber(packet.data.size()));
         handleXmlPacket(r, packet.position, packet.data, m_clock);
         return;
     }
-    r.packetQueue.push_back(rec::packetRecord(rec::positionText(packet.position),
-                                              std::string_view(packet.data).substr(0, kLongestAnswer), 3));
+    r.enqueue(QueueKind::Packet, rec::packetRecord(rec::positionText(packet.position),
+                                                   std::string_view(packet.data).substr(0, kLongestAnswer), 3));
 }
 
 std::string ReaderTerminals::readerInformation(int position)
@@ -326,7 +351,8 @@ void ReaderTerminals::snapshot(int position, ReaderSnapshot& out) const
     out.chipReaderEnabled = r.emv.chipReaderEnabled;
     out.queues.clear();
     for (const auto& row : kQueues)
-        out.queues.push_back({row.kind, row.countName, {r.queue(row.kind).begin(), r.queue(row.kind).end()}});
+        out.queues.push_back({row.kind, row.countName, {r.queue(row.kind).begin(), r.queue(row.kind).end()},
+                              r.droppedEntries[static_cast<std::size_t>(row.kind)]});
 }
 
 } // namespace vantrel::forecourt

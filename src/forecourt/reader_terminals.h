@@ -34,7 +34,10 @@ namespace vantrel::forecourt {
 enum class QueueKind { Card, Key, Cash, Packet, Error };
 
 struct Reader {
+    // Read through queue(kind); filled through enqueue, which keeps them bounded.
     std::deque<std::string> cardQueue, keyQueue, cashQueue, packetQueue, errorQueue;
+    // Entries each queue dropped because it was full, by QueueKind.
+    std::array<std::uint64_t, 5> droppedEntries{};
     ScreenModel screen;      // the display
     Paper paper;             // everything printed
     std::string keypad;      // the keypad layout
@@ -46,6 +49,11 @@ struct Reader {
 
     std::deque<std::string>& queue(QueueKind kind);
     const std::deque<std::string>& queue(QueueKind kind) const;
+    // Adds an entry at the end of a queue, unless the queue holds
+    // kQueueEntries entries or the entry would take it past kQueueBytes:
+    // then the entry is dropped and counted. `at` puts it ahead of the
+    // entries from there on. Whether it was queued.
+    bool enqueue(QueueKind kind, std::string entry, std::size_t at = std::size_t(-1));
 };
 
 // The readers by position, index 1..32 (index 0 is unused).

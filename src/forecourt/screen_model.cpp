@@ -1,5 +1,6 @@
 #include "screen_model.h"
 
+#include "site_bounds.h"
 #include "text_helpers.h"
 
 #include "server/display_escapes.h"
@@ -52,8 +53,9 @@ public:
             m_running.pop_back();
         flushRunning();
         // Line ends at the very end close the message; they hold no lines.
+        // (Kept texts are not at the end once later ones were not kept.)
         auto& texts = m_screen.texts;
-        while (!texts.empty() && !texts.back().positioned && texts.back().text.empty())
+        while (!m_textsCut && !texts.empty() && !texts.back().positioned && texts.back().text.empty())
             texts.pop_back();
     }
 
@@ -127,7 +129,7 @@ private:
         if (open >= m_text.size() || m_text[open] != esc::QUOTE)
             return false;
         const std::size_t close = m_text.find(esc::QUOTE, open + 1);
-        if (close == std::string_view::npos)
+        if (close == std::string_view::npos || close - open - 1 > kLongestFontName)
             return false;
         std::size_t end = close + 1;
         while (end < m_text.size() && end < close + 3 && isAsciiDigit(m_text[end]))
@@ -180,7 +182,7 @@ private:
         t.row = row;
         t.fontName = m_fontName;
         t.fontSize = m_fontSize;
-        m_screen.texts.push_back(std::move(t));
+        keep(std::move(t));
         m_at = end;
     }
 
@@ -215,12 +217,27 @@ private:
         t.line = m_line++;
         t.fontName = m_fontName;
         t.fontSize = m_fontSize;
-        m_screen.texts.push_back(std::move(t));
+        keep(std::move(t));
+    }
+
+    // The display keeps the first kScreenTexts texts and kScreenSequences
+    // sequences of a message and counts the rest.
+    void keep(ScreenText t)
+    {
+        if (m_screen.texts.size() < kScreenTexts) {
+            m_screen.texts.push_back(std::move(t));
+        } else {
+            ++m_screen.droppedParts;
+            m_textsCut = true;
+        }
     }
 
     void add(EscapeSequence::Kind kind, std::size_t start, std::size_t end)
     {
-        m_screen.sequences.push_back({kind, std::string(m_text.substr(start, end - start))});
+        if (m_screen.sequences.size() < kScreenSequences)
+            m_screen.sequences.push_back({kind, std::string(m_text.substr(start, end - start))});
+        else
+            ++m_screen.droppedParts;
         m_at = end;
     }
 
@@ -229,6 +246,7 @@ private:
     std::size_t m_at = 0;
     std::string m_running;
     int m_line = 0;
+    bool m_textsCut = false;
     std::string m_fontName;
     int m_fontSize = 0;
 };
@@ -245,7 +263,60 @@ void ScreenModel::showMessage(std::string_view text)
     softKeys.clear();
     scrolling = false;
     signature.clear();
+    droppedParts = 0;
     MessageReader(*this, text).read();
+}
+
+namespace {
+// What a part set by XML counts against kScreenXmlBytes: its bytes, and a
+// share for the fields around them, so that many empty parts count too.
+constexpr std::size_t kPartShare = 160;
+
+std::size_t weight(const PromptLine& l)
+{
+    return kPartShare + l.id.size() + l.text.size() + l.horizontalAlignment.size() + l.verticalAlignment.size() +
+           l.font.name.size();
+}
+std::size_t weight(const Prompt& p)
+{
+    std::size_t w = p.language.size() + p.description.size() + weight(p.main);
+    for (const auto& l : p.additional)
+        w += weight(l);
+    return w;
+}
+std::size_t weight(const ImageDetails& i) { return kPartShare + i.filename.size() + i.language.size() + i.data.size(); }
+} // namespace
+
+void ScreenModel::keepXmlWithinBounds()
+{
+    std::size_t total = 0;
+    for (const auto& n : notes)
+        total += kPartShare + n.size();
+    for (const auto& [id, image] : images)
+        total += id.size() + weight(image);
+    for (const auto& [id, prompt] : prompts)
+        total += id.size() + weight(prompt);
+    std::size_t oldNotes = 0;
+    while (oldNotes < notes.size() && (total > kScreenXmlBytes || notes.size() - oldNotes > kScreenNotes)) {
+        total -= kPartShare + notes[oldNotes].size();
+        ++oldNotes;
+    }
+    notes.erase(notes.begin(), notes.begin() + static_cast<std::ptrdiff_t>(oldNotes));
+    droppedXml += oldNotes;
+    for (auto it = images.begin(); it != images.end() && (total > kScreenXmlBytes || images.size() > kScreenImages);) {
+        total -= it->first.size() + weight(it->second);
+        it = images.erase(it);
+        ++droppedXml;
+    }
+    for (auto it = prompts.begin(); it != prompts.end() && (total > kScreenXmlBytes || prompts.size() > kScreenPrompts);) {
+        if (it->first == shownPromptId) {
+            ++it;
+            continue;
+        }
+        total -= it->first.size() + weight(it->second);
+        it = prompts.erase(it);
+        ++droppedXml;
+    }
 }
 
 bool ScreenModel::hasUnknownSequences() const

@@ -8,6 +8,7 @@
 // images, and a secure prompt.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -118,6 +119,11 @@ struct ScreenModel {
     std::optional<SecurePrompt> securePrompt;
     // Things in XML commands the terminal passed over: unknown attributes and elements.
     std::vector<std::string> notes;
+    // Texts and sequences of the message on show beyond kScreenTexts and
+    // kScreenSequences, which the display did not keep.
+    std::uint64_t droppedParts = 0;
+    // Notes, images and prompts let go to stay within kScreenXmlBytes and the counts.
+    std::uint64_t droppedXml = 0;
 
     bool operator==(const ScreenModel&) const = default;
 
@@ -130,6 +136,9 @@ struct ScreenModel {
     const ScreenText* textAt(int column, int row) const;
     // A short key=value description for ReaderInformation.
     std::string describe() const;
+    // Lets the oldest notes, then images, then prompts not on show go until
+    // what XML commands set fits site_bounds.h.
+    void keepXmlWithinBounds();
 };
 
 } // namespace vantrel::forecourt

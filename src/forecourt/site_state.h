@@ -50,6 +50,7 @@ struct QueueSnapshot {
     QueueKind kind{};
     std::string name; // "Card", "Key", "Cash", "Packet", "Error"
     std::vector<std::string> entries; // top first
+    std::uint64_t dropped = 0;        // entries that came while the queue was full
     bool operator==(const QueueSnapshot&) const = default;
 };
 
@@ -81,11 +82,12 @@ struct WashCodeSnapshot {
 };
 
 struct CarWashSnapshot {
-    std::vector<WashCodeSnapshot> codes; // in the order issued
+    std::vector<WashCodeSnapshot> codes; // in the order issued, the newest kWashCodes
     bool washing = false;
     std::string washCode;
     int washProgram = 0;
     long secondsLeft = 0;
+    std::uint64_t droppedCodes = 0; // older codes no longer kept
     bool operator==(const CarWashSnapshot&) const = default;
 };
 

@@ -493,9 +493,7 @@ private:
     // The response goes ahead of anything the command itself queued.
     void respond(const std::string& xml, std::size_t at)
     {
-        auto& queue = m_reader.packetQueue;
-        queue.insert(queue.begin() + static_cast<std::ptrdiff_t>(std::min(at, queue.size())),
-                     rec::packetRecord(m_position, xml));
+        m_reader.enqueue(QueueKind::Packet, rec::packetRecord(m_position, xml), at);
     }
 
     Reader& m_reader;
@@ -531,6 +529,7 @@ void handleXmlPacket(Reader& reader, int position, std::string_view xml, const C
 {
     reader.lastXml = std::string(xml);
     PacketHandler(reader, position).handle(xml);
+    reader.screen.keepXmlWithinBounds();
 }
 
 } // namespace vantrel::forecourt

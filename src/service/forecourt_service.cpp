@@ -34,9 +34,22 @@ dbus::ServedInstance makeForecourt(bool virtualClock)
 }
 } // namespace
 
-ForecourtService::ForecourtService(ServiceOptions options, LogSink log, LogSink notify)
-    : m_options(std::move(options)), m_log(std::move(log)), m_notify(std::move(notify)), m_connection(kConnectionName)
+ForecourtService::ForecourtService(ServiceOptions options, LogSink log, LogSink notify, LogSink problem)
+    : m_options(std::move(options)),
+      m_log(std::move(log)),
+      m_notify(std::move(notify)),
+      m_problem(std::move(problem)),
+      m_connection(kConnectionName)
 {
+}
+
+void ForecourtService::end(int status)
+{
+    if (m_endStatus)
+        return;
+    m_endStatus = status;
+    // QCoreApplication::exit does nothing before the loop runs: ask from the loop.
+    QTimer::singleShot(0, QCoreApplication::instance(), [status] { QCoreApplication::exit(status); });
 }
 
 ForecourtService::~ForecourtService()
@@ -92,10 +105,28 @@ std::string ForecourtService::start()
     if (!m_connection.registerVirtualObject(dbus::kObjectPath, m_object.get()))
         return "cannot export " + std::string(dbus::kObjectPath) + " on " + busDescription();
 
+    // Watched before the name is asked for: a server that takes it over at
+    // once must not find this one not yet listening.
+    watch();
     if (std::string refused = requestName(); !refused.empty())
         return refused;
-    watch();
+    // The name may have gone to another server between the answer and the
+    // watch taking hold; the bus knows who owns it now.
+    const QString owner = nameOwner();
+    if (owner != m_connection.baseService()) {
+        m_notify(std::string(dbus::kDefaultBusName) + " was taken over by " +
+                 (owner.isEmpty() ? std::string("another server") : owner.toStdString()) + " while starting; ending");
+        end(kExitClean);
+    }
     return {};
+}
+
+QString ForecourtService::nameOwner()
+{
+    QDBusMessage ownerQuery = busCall("GetNameOwner");
+    ownerQuery << QString::fromLatin1(dbus::kDefaultBusName);
+    const QDBusMessage owner = m_connection.call(ownerQuery, QDBus::Block, 10000);
+    return owner.type() == QDBusMessage::ReplyMessage ? owner.arguments().value(0).toString() : QString();
 }
 
 std::string ForecourtService::requestName()
@@ -111,12 +142,8 @@ std::string ForecourtService::requestName()
     if (answer == kPrimaryOwner || answer == kAlreadyOwner)
         return {};
 
-    QDBusMessage ownerQuery = busCall("GetNameOwner");
-    ownerQuery << name;
-    const QDBusMessage owner = m_connection.call(ownerQuery, QDBus::Block, 10000);
-    const std::string by = owner.type() == QDBusMessage::ReplyMessage
-                               ? " (by " + owner.arguments().value(0).toString().toStdString() + ")"
-                               : std::string();
+    const QString owner = nameOwner();
+    const std::string by = owner.isEmpty() ? std::string() : " (by " + owner.toStdString() + ")";
     return name.toStdString() + " is already served on " + busDescription() + by +
            "; start with --replace to take it over";
 }
@@ -124,21 +151,27 @@ std::string ForecourtService::requestName()
 void ForecourtService::watch()
 {
     const QString name = QString::fromLatin1(dbus::kDefaultBusName);
+    // The bus tells the connection itself when it loses a name (NameLost,
+    // addressed to it, which Qt hands on as serviceUnregistered): with
+    // ALLOW_REPLACEMENT and no queueing, only another server's --replace takes it.
     QObject::connect(m_connection.interface(), &QDBusConnectionInterface::serviceUnregistered, &m_context,
                      [this, name](const QString& lost) {
-                         if (lost != name)
+                         if (lost != name || m_endStatus)
                              return;
                          m_notify(name.toStdString() + " was taken over by another server; ending");
-                         QCoreApplication::exit(0);
+                         end(kExitClean);
                      });
-    // The bus tells nobody that it went away; ask the connection now and then.
+    // The bus tells nobody that it went away or dropped this connection (a
+    // message larger than it carries, say); ask the connection now and then.
     m_busWatch.setInterval(250);
     QObject::connect(&m_busWatch, &QTimer::timeout, &m_context, [this] {
         if (m_connection.isConnected())
             return;
         m_busWatch.stop();
-        m_notify(busDescription() + " went away; ending");
-        QCoreApplication::exit(0);
+        const QString why = m_connection.lastError().isValid() ? m_connection.lastError().message() : QString();
+        m_problem(busDescription() + " went away; ending with status " + std::to_string(kExitBusLost) +
+                  ": the connection to it closed" + (why.isEmpty() ? std::string() : " (" + why.toStdString() + ")"));
+        end(kExitBusLost);
     });
     m_busWatch.start();
 }

@@ -1,7 +1,7 @@
 // vantrel-forecourt: the embedded simulated forecourt served on D-Bus as
 // Vantrel.Application, for other programs (a point-of-sale, a script,
 // busctl) and for vantrel-test --server dbus. Ends cleanly on SIGINT and
-// SIGTERM.
+// SIGTERM; the exit statuses are in service_options.h.
 #include "board_launcher.h"
 #include "forecourt_service.h"
 #include "service_options.h"
@@ -10,8 +10,10 @@
 #include <QDateTime>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -65,7 +67,7 @@ int main(int argc, char** argv)
     const auto parsed = parseServiceOptions(args);
     if (const auto* error = std::get_if<std::string>(&parsed)) {
         std::cerr << "vantrel-forecourt: " << *error << "\n\n" << usageText();
-        return 2;
+        return kExitUsage;
     }
     const ServiceOptions options = std::get<ServiceOptions>(parsed);
     if (options.help) {
@@ -79,8 +81,8 @@ int main(int argc, char** argv)
 
     QCoreApplication app(argc, argv);
     if (!catchTerminationSignals()) {
-        std::cerr << "vantrel-forecourt: cannot catch SIGINT and SIGTERM\n";
-        return 1;
+        std::cerr << "vantrel-forecourt: cannot catch SIGINT and SIGTERM: " << std::strerror(errno) << "\n";
+        return kExitCannotStart;
     }
     ForecourtService::LogSink log;
     if (!options.quiet)
@@ -93,19 +95,23 @@ int main(int argc, char** argv)
     if (options.board)
         if (const std::string refused = board.prepare(); !refused.empty()) {
             std::cerr << "vantrel-forecourt: " << refused << "\n";
-            return 1;
+            return kExitCannotStart;
         }
-    ForecourtService service(options, log, notify);
+    // An end the service did not choose is said whatever -q says.
+    const auto problem = [](const std::string& line) { printLine("vantrel-forecourt: " + line); };
+    ForecourtService service(options, log, notify, problem);
     if (const std::string refused = service.start(); !refused.empty()) {
         std::cerr << "vantrel-forecourt: " << refused << "\n";
-        return 1;
+        return kExitCannotStart;
     }
+    if (const auto status = service.endStatus())
+        return *status;
     notify(std::string("serving Vantrel.Application at /Vantrel/Application on ") + service.busDescription() +
            (options.virtualClock ? " (virtual clock)" : ""));
     if (options.board)
         if (const std::string refused = board.start(options); !refused.empty()) {
             std::cerr << "vantrel-forecourt: " << refused << "\n";
-            return 1;
+            return kExitCannotStart;
         }
     const int status = app.exec();
     notify("ended");

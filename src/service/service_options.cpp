@@ -19,10 +19,12 @@ std::string usageText()
            "      --version        show the version and exit\n"
            "\n"
            "Exit status:\n"
-           "  0  clean end: SIGINT or SIGTERM, the bus went away, or another server took the name over\n"
+           "  0  clean end: SIGINT or SIGTERM, or another server took the name over (--replace),\n"
+           "     also one that took it over while this one was starting\n"
            "  1  cannot start: the bus cannot be reached, the name has an owner (see --replace),\n"
            "     or --board without a display or without vantrel-board\n"
-           "  2  usage error\n";
+           "  2  usage error\n"
+           "  3  the bus dropped the service or its connection broke (said on standard error, also with -q)\n";
 }
 
 std::variant<ServiceOptions, std::string> parseServiceOptions(const std::vector<std::string>& args)

@@ -22,6 +22,16 @@ struct ServiceOptions {
     bool version = false;
 };
 
+// How vantrel-forecourt ends. A clean end is 0; every end the service did
+// not choose is another number, so that a supervisor (systemd's
+// Restart=on-failure) starts it again.
+enum ExitStatus : int {
+    kExitClean = 0,       // SIGINT, SIGTERM, or another server took the name over (--replace)
+    kExitCannotStart = 1, // the bus cannot be reached, the name has another owner, --board cannot start
+    kExitUsage = 2,       // the command line cannot be used
+    kExitBusLost = 3,     // the bus dropped the service or its connection broke
+};
+
 // The options, or the reason the command line cannot be used.
 std::variant<ServiceOptions, std::string> parseServiceOptions(const std::vector<std::string>& args);
 

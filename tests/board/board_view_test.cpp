@@ -166,3 +166,28 @@ TEST(Board, GaugesWashAndSign)
 }
 
 } // namespace
+
+namespace {
+// What the site let go is said on the board, never dropped silently.
+TEST(Board, SaysWhatTheSiteDropped)
+{
+    ReaderSnapshot reader;
+    reader.position = 3;
+    reader.paper.addText("Receipt", "LastLine !\n");
+    reader.paper.droppedItems = 40;
+    reader.paper.droppedLines = 1234;
+    reader.queues = {{QueueKind::Card, "Card", {"a"}, 25}, {QueueKind::Key, "Key", {}, 0}};
+    reader.screen.droppedParts = 7;
+    const ReaderView v = readerView(reader);
+    EXPECT_EQ(v.paperDropped, "1,234 older receipt lines dropped");
+    EXPECT_EQ(v.queues[0].caption, "Card (1, 25 dropped: the queue was full)");
+    EXPECT_EQ(v.queues[1].caption, "Key (0)");
+    ASSERT_EQ(v.screen.dropped.size(), 1u);
+    EXPECT_EQ(v.screen.dropped[0], "7 more texts and sequences not kept (the display keeps 1,024 of each)");
+
+    CarWashSnapshot wash;
+    wash.droppedCodes = 1;
+    EXPECT_EQ(washView(wash).dropped, "1 older code dropped");
+    EXPECT_EQ(readerView(ReaderSnapshot{}).paperDropped, "") << "nothing said when nothing was dropped";
+}
+} // namespace

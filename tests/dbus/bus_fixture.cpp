@@ -68,6 +68,29 @@ bool PrivateBus::hasOwner(const QString& name) const
     return connect("fixture").call(m).arguments().value(0).toBool();
 }
 
+QString writeSystemLimitsConfig(const QTemporaryDir& dir)
+{
+    const QString path = dir.filePath("system-limits.conf");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw std::runtime_error("cannot write " + path.toStdString());
+    file.write(R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+  <limit name="max_message_size">33554432</limit>
+</busconfig>
+)");
+    return path;
+}
+
 QString forecourtExe() { return QStringLiteral(VANTREL_FORECOURT_EXE); }
 
 QDBusMessage methodCall(const char* interface, const char* member, const char* service)

@@ -58,6 +58,10 @@ private:
 // Authorises hose 1 at position 07, limit 15.00: the record the bus tests start a sale with.
 inline const std::string kAuthorize7 = std::string("FuelingPosition=07\r\nHose=1\r\nMOP=1\r\nLimit=001500\r\n") + '\0';
 
+// A bus configuration like the session bus, with the system bus's message
+// limit (/usr/share/dbus-1/system.conf: 32 MiB), written into `dir`; its path.
+QString writeSystemLimitsConfig(const QTemporaryDir& dir);
+
 QString forecourtExe();
 QDBusMessage methodCall(const char* interface, const char* member, const char* service = "Vantrel.Application");
 // Runs the event loop until `done` holds or `ms` have passed; whether it holds.

@@ -1,5 +1,7 @@
 // vantrel-forecourt under load and bad input: many clients at once lose no
-// call, and malformed messages get a D-Bus error without ending the daemon.
+// call, and malformed messages get a D-Bus error without ending the daemon;
+// how it ends (the bus lost, a race of --replace starts) and what its log
+// shows of a call.
 #include "bus_fixture.h"
 
 #include "dbus/dbus_client.h"
@@ -9,11 +11,14 @@
 
 #include <QDBusPendingCall>
 #include <QDBusVariant>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <thread>
 
 using namespace vantrel;
@@ -136,4 +141,118 @@ TEST_F(ServiceUnderStress, BadMessagesGetErrorsAndTheDaemonGoesOn)
     EXPECT_EQ(client.get("CardQue", std::nullopt).type(), Value::Type::String);
     EXPECT_TRUE(service.isRunning());
 }
+} // namespace
+
+namespace {
+// An end the service did not choose is a failure (status 3, told on
+// standard error also with -q), so that a supervisor starts it again.
+class ServiceBusLost : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ServiceBusLost, EndsWithStatusThreeAndSaysWhy)
+{
+    test::PrivateBus bus;
+    QStringList args{"--virtual-clock"};
+    if (GetParam())
+        args << "-q";
+    test::ServiceProcess service{bus, args};
+    ASSERT_TRUE(service.waitUntilServing()) << service.log().toStdString();
+    bus.stop();
+    EXPECT_EQ(service.waitForExit(), 3) << service.log().toStdString();
+    EXPECT_TRUE(service.log().contains("went away; ending with status 3")) << service.log().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Quiet, ServiceBusLost, ::testing::Bool(),
+                         [](const auto& info) { return std::string(info.param ? "Quiet" : "Logging"); });
+
+// Many servers started with --replace at once: whatever the order, one
+// stays and owns the name, every other one ends with status 0 (each owned
+// the name for a moment and was replaced).
+TEST(ServiceReplaceRace, TwentyStartsLeaveOneServerThatOwnsTheName)
+{
+    test::PrivateBus bus;
+    std::vector<std::unique_ptr<test::ServiceProcess>> servers;
+    for (int i = 0; i < 20; ++i)
+        servers.push_back(std::make_unique<test::ServiceProcess>(bus, QStringList{"--virtual-clock", "--replace", "-q"}));
+    const auto running = [&] {
+        return std::count_if(servers.begin(), servers.end(), [](const auto& s) { return s->isRunning(); });
+    };
+    ASSERT_TRUE(test::waitFor([&] { return running() == 1 && bus.hasOwner("Vantrel.Application"); }, 30000))
+        << running() << " still running";
+    QThread::msleep(500); // a server that should end has had time to
+    ASSERT_EQ(running(), 1);
+    QDBusMessage pidOf = QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                        "org.freedesktop.DBus", "GetConnectionUnixProcessID");
+    pidOf << QString("Vantrel.Application");
+    const QDBusMessage owner = bus.connect("race").call(pidOf);
+    for (const auto& s : servers) {
+        if (s->isRunning())
+            EXPECT_EQ(owner.arguments().value(0).toLongLong(), s->pid()) << "the one left owns the name";
+        else
+            EXPECT_EQ(s->waitForExit(), 0) << s->log().toStdString();
+    }
+}
+
+// What the service log shows of a call: cut to a few hundred bytes, card
+// data masked as in files, the keys of a PIN entry left out.
+struct LoggedCall {
+    const char* name;
+    std::function<void(QDBusConnection&)> call;
+    const char* shown;     // in the log
+    const char* notShown;  // nowhere in the log
+};
+
+QDBusMessage customer(const std::string& action)
+{
+    return test::methodCall(kSimulatorInterface, "Customer") << QString::fromStdString(action);
+}
+
+void putRecord(QDBusConnection& c, const char* member, const std::string& record)
+{
+    QDBusMessage m = test::methodCall(kPropertiesInterface, "Set");
+    m << QString(kInterface) << QString(member)
+      << QVariant::fromValue(QDBusVariant(QByteArray(record.data(), static_cast<qsizetype>(record.size()))));
+    c.call(m);
+}
+
+const LoggedCall kLoggedCalls[] = {
+    {"MegabyteCustomerAction", [](QDBusConnection& c) { c.call(customer("key 5 " + std::string(1 << 20, '7'))); },
+     "at most 4,096 characters", "7777777777777777777777777777777777777777"},
+    {"MegabyteErrorText",
+     [](QDBusConnection& c) { putRecord(c, "CarWashInformationRequest", std::string(900000, 'W') + "\r\n" + '\0'); },
+     "error 1302", "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW"},
+    {"CardNumberInAnAnswer", [](QDBusConnection& c) { c.call(test::methodCall(kInterface, "CardQue")); }, "411111******1111",
+     "4111111111111111"},
+    {"CardNumberInAPut",
+     [](QDBusConnection& c) {
+         putRecord(c, "DisplayData", "ReaderPosition=02\r\nMessage=card 5555555555554444 ok\r\n" + std::string(1, '\0'));
+     },
+     "555555******4444", "5555555555554444"},
+    {"PinKeyedByTheCustomer",
+     [](QDBusConnection& c) {
+         putRecord(c, "KeyEntryType", "ReaderPosition=05\r\nEntryMode=NumericWithOutEcho\r\n" + std::string(1, '\0'));
+         c.call(customer("key 5 4321"));
+     },
+     "customer key 5 (PIN)", "4321"},
+};
+
+class ServiceLog : public ::testing::TestWithParam<LoggedCall> {};
+
+void PrintTo(const LoggedCall& c, std::ostream* out) { *out << c.name; }
+
+TEST_P(ServiceLog, ShowsCallsShortAndMasked)
+{
+    test::PrivateBus bus;
+    test::ServiceProcess service{bus};
+    ASSERT_TRUE(service.waitUntilServing());
+    QDBusConnection c = bus.connect("logged");
+    GetParam().call(c);
+    ASSERT_TRUE(test::waitFor([&] { return service.log().contains(GetParam().shown); }, 5000)) << service.log().toStdString();
+    const QString log = service.log();
+    EXPECT_FALSE(log.contains(GetParam().notShown)) << log.toStdString();
+    for (const QString& line : log.split('\n'))
+        EXPECT_LT(line.toUtf8().size(), 1000) << line.left(200).toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Calls, ServiceLog, ::testing::ValuesIn(kLoggedCalls),
+                         [](const auto& info) { return std::string(info.param.name); });
 } // namespace

@@ -1,7 +1,13 @@
 // The simulated site on the bus: Changed tells a burst of changes once with
 // the version, a server on the real clock offers the site without a clock,
-// and --board starts the board beside the service and ends it with it.
+// --board starts the board beside the service and ends it with it, and the
+// largest site the bounds allow is read whole over a bus with the system
+// bus's message limit.
 #include "bus_fixture.h"
+#include "largest_site.h"
+
+#include "dbus/site_state_codec.h"
+#include "forecourt/site_bounds.h"
 
 #include "dbus/dbus_client.h"
 #include "dbus/wire_contract.h"
@@ -111,6 +117,68 @@ TEST(ForecourtBoard, StartsBesideTheServiceAndEndsWithIt)
     ::kill(static_cast<pid_t>(service.pid()), SIGTERM);
     EXPECT_EQ(service.waitForExit(), 0) << service.log().toStdString();
     EXPECT_TRUE(waitFor([&] { return ::kill(board, 0) != 0; }, 5000)) << "the board outlived the service";
+}
+
+// The site on a bus with the system bus's message limit, filled through the bus.
+class BoundedSiteOverBus : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(service.waitUntilServing()) << service.log().toStdString(); }
+
+    // A put as a client makes it; the error name, or "" when it was taken.
+    QString put(const char* member, const std::string& value)
+    {
+        QDBusMessage m = test::methodCall(kPropertiesInterface, "Set");
+        m << QString(kInterface) << QString(member)
+          << QVariant::fromValue(QDBusVariant(QByteArray(value.data(), static_cast<qsizetype>(value.size()))));
+        return raw.call(m, QDBus::Block, 20000).errorName();
+    }
+    QString act(const std::string& action)
+    {
+        return raw.call(test::methodCall(kSimulatorInterface, "Customer") << QString::fromStdString(action), QDBus::Block, 20000)
+            .errorName();
+    }
+
+    QTemporaryDir dir;
+    test::PrivateBus bus{test::writeSystemLimitsConfig(dir)};
+    test::ServiceProcess service{bus, {"--virtual-clock", "--quiet"}};
+    QDBusConnection raw = bus.connect("raw");
+};
+
+TEST_F(BoundedSiteOverBus, ALargePrintIsRefusedAndTheBoardCanStillReadTheSite)
+{
+    const std::string print = "ReaderPosition=07\r\nJob=Receipt\r\nMessage=" + std::string(6 << 20, '\x01') + "\r\n" + '\0';
+    EXPECT_EQ(put("PrintOutput", print).toStdString(), "Vantrel.Error.E1007");
+    std::string error;
+    const auto site = test::readSite(bus, 7, error);
+    ASSERT_TRUE(site) << error;
+    EXPECT_TRUE(site->reader.paper.items.empty());
+    EXPECT_TRUE(service.isRunning());
+}
+
+TEST_F(BoundedSiteOverBus, TheLargestSiteTheBoundsAllowIsReadWhole)
+{
+    const forecourt::test::SiteDoors doors{
+        [&](const char* member, const std::string& value) { return put(member, value).isEmpty(); },
+        [&](const std::string& action) { return act(action).isEmpty(); }};
+    ASSERT_EQ(forecourt::test::fillToBounds(doors, 7), 0);
+    QDBusMessage call = test::methodCall(kSimulatorInterface, "ReadSite");
+    call << QVariant::fromValue(short(7));
+    const QDBusMessage reply = raw.call(call, QDBus::Block, 30000);
+    ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorName().toStdString() << ": "
+                                                       << reply.errorMessage().toStdString();
+    const QByteArray json = reply.arguments().value(0).toString().toUtf8();
+    // The worst case worked out in site_bounds.h, with room to spare under the bus's 32 MiB.
+    EXPECT_LT(json.size(), 16 << 20);
+    EXPECT_GT(json.size(), 4 << 20) << "the site was filled";
+    std::string error;
+    const auto site = decodeSiteState(json, error);
+    ASSERT_TRUE(site) << error;
+    EXPECT_GT(site->reader.paper.droppedLines, 0u);
+    for (const auto& q : site->reader.queues)
+        EXPECT_GT(q.dropped, 0u) << q.name;
+    EXPECT_EQ(site->carWash.droppedCodes, 5u);
+    EXPECT_TRUE(service.isRunning());
+    RecordProperty("ReadSiteBytes", static_cast<int>(json.size()));
 }
 
 } // namespace

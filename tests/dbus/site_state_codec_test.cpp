@@ -6,6 +6,7 @@
 #include "forecourt/customer.h"
 #include "forecourt/forecourt_server.h"
 #include "forecourt/reader_terminals.h"
+#include "largest_site.h"
 
 #include <QString>
 
@@ -49,16 +50,20 @@ SiteState everythingSet()
     r.paper.addText("Receipt", bytes);
     r.paper.addBarCode("Receipt", "4006381333931", "EAN13");
     r.paper.addCut("Receipt");
+    r.paper.droppedItems = 3;
+    r.paper.droppedLines = 1234;
+    r.screen.droppedParts = 5;
+    r.screen.droppedXml = 6;
     r.keypad = "123@R456A@789NYL0EHCe";
     r.entryMode = "NumericWithEcho";
     r.keyEntryPending = true;
     r.beeps = 3;
     r.chipReaderEnabled = true;
-    r.queues = {{QueueKind::Card, "Card", {bytes, "second"}}, {QueueKind::Error, "Error", {}}};
+    r.queues = {{QueueKind::Card, "Card", {bytes, "second"}, 7}, {QueueKind::Error, "Error", {}}};
     s.tanks = {{1, "Unleaded", 30000, 20999.5, 8.0, -15.25}};
     s.tankReportStatus = "ReportStatus=Ready";
     s.tankReport = "Tank=1\r\n";
-    s.carWash = {{{"200263", 1, "Used"}, {"200264", 2, "Unused"}}, true, "200263", 1, 42};
+    s.carWash = {{{"200263", 1, "Used"}, {"200264", 2, "Unused"}}, true, "200263", 1, 42, 1000};
     s.signIntensity = "M05";
     s.signLines = {"001459", "", "------", "x", "y"};
     return s;
@@ -134,6 +139,38 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"twoCharacterMop", "{\"format\":1,\"positions\":[{\"mop\":\"12\"}" + QByteArray(",{}").repeated(31) + "]}",
                 "positions[0].mop: more than one character"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The largest site the bounds allow (site_bounds.h works the worst case
+// out) is well under the 32 MiB of a system bus message, and reads back equal.
+TEST(SiteStateOnTheWire, TheLargestSiteIsWellUnderTheBusLimit)
+{
+    ForecourtServer server(std::make_shared<ManualClock>());
+    const forecourt::test::SiteDoors doors{[&](const char* member, const std::string& value) {
+                                               try {
+                                                   server.put(member, Value::string(value));
+                                                   return true;
+                                               } catch (const AutomationError&) {
+                                                   return false;
+                                               }
+                                           },
+                                           [&](const std::string& action) {
+                                               try {
+                                                   actAsCustomer(server, action);
+                                                   return true;
+                                               } catch (const CustomerError&) {
+                                                   return false;
+                                               }
+                                           }};
+    ASSERT_EQ(forecourt::test::fillToBounds(doors, 1), 0);
+    const SiteState state = server.siteState(1);
+    const QByteArray json = dbus::encodeSiteState(state);
+    EXPECT_LT(json.size(), 16 << 20);
+    RecordProperty("EncodedBytes", static_cast<int>(json.size()));
+    std::string error;
+    const auto decoded = dbus::decodeSiteState(json, error);
+    ASSERT_TRUE(decoded) << error;
+    EXPECT_EQ(*decoded, state);
+}
 
 // What a newer writer adds is passed over, and what it leaves out keeps its default.
 TEST(SiteStateOnTheWire, UnknownFieldsArePassedOverAndMissingOnesDefault)
