@@ -50,6 +50,18 @@ std::string busDescription(const Endpoint& e)
     return "the bus at " + e.address;
 }
 
+// D-Bus carries at most 64 MiB in one array, and libdbus aborts the
+// process that tries to send more: such a value is refused before it is
+// marshalled.
+void checkSendable(std::string_view member, const Value& value)
+{
+    if (value.type() == Value::Type::String && value.asString().size() > kReplyLimit)
+        throw AutomationError(ErrorCode::ValueTooLarge,
+                              "'" + std::string(member) + "' was given " + std::to_string(value.asString().size()) +
+                                  " bytes; D-Bus carries at most " + std::to_string(kReplyLimit) +
+                                  " bytes in one value, and nothing was sent");
+}
+
 // Clears a flag however the scope ends.
 struct FlagScope {
     bool& flag;
@@ -58,9 +70,10 @@ struct FlagScope {
 };
 } // namespace
 
-DBusClient::DBusClient(Endpoint endpoint, std::chrono::milliseconds timeout)
+DBusClient::DBusClient(Endpoint endpoint, std::chrono::milliseconds timeout, std::size_t replyLimit)
     : m_endpoint(std::move(endpoint)),
       m_timeout(timeout),
+      m_replyLimit(replyLimit),
       m_connectionName(nextConnectionName()),
       m_connection(m_connectionName)
 {
@@ -147,6 +160,10 @@ QDBusMessage DBusClient::send(const QDBusMessage& message, std::string_view memb
                               "no answer to '" + std::string(member) + "' within " +
                                   std::to_string(m_timeout.count()) + " ms");
     const QDBusMessage reply = pending.reply();
+    // Qt has received the answer already; a huge one goes no further, so it is
+    // never copied into a Value, journalled or laid out in a box.
+    if (const std::size_t bytes = payloadBytes(reply); bytes > m_replyLimit)
+        throw replyTooLarge(member, bytes, m_replyLimit);
     if (reply.type() == QDBusMessage::ErrorMessage)
         throw toAutomationError(reply.errorName(), reply.errorMessage(), phase);
     return reply;
@@ -154,6 +171,7 @@ QDBusMessage DBusClient::send(const QDBusMessage& message, std::string_view memb
 
 void DBusClient::put(std::string_view member, const Value& value)
 {
+    checkSendable(member, value);
     QDBusMessage message = methodCall(kPropertiesInterface, "Set");
     message << QString::fromLatin1(kInterface) << qstring(member) << QVariant::fromValue(toVariant(value));
     send(message, member, Phase::Call);
@@ -176,6 +194,8 @@ Value DBusClient::invoke(std::string_view member, const std::optional<Value>& ar
 {
     if (!isMemberName(member))
         throw AutomationError(ErrorCode::UnknownMember, "'" + std::string(member) + "' is not a member name");
+    if (argument)
+        checkSendable(member, *argument);
     QDBusMessage message = methodCall(kInterface, member);
     if (argument)
         message << QVariant::fromValue(toVariant(*argument));

@@ -5,7 +5,9 @@
 // local event loop runs, so the window keeps repainting, user input waits,
 // and the wait hook tells the window that the call is taking a while. Every
 // call has a timeout; a timeout or a vanished server raises
-// ServerUnavailable (462), and the client stays usable for the next call.
+// ServerUnavailable (462), and an answer larger than kReplyLimit (64 MiB,
+// wire_contract.h) ReplyTooLarge (463); the client stays usable for the
+// next call.
 //
 //   handler -> put/get/call -> message -> bus -> vantrel-forecourt (or any server)
 //                              <- reply variant / D-Bus error -> Value / AutomationError
@@ -35,8 +37,10 @@ inline constexpr std::chrono::milliseconds kDefaultTimeout{5000};
 class DBusClient : public AutomationObject {
 public:
     // Connects to the bus and checks that the name has an owner or can be
-    // activated; raises CannotCreateObject (429) when not.
-    explicit DBusClient(Endpoint endpoint, std::chrono::milliseconds timeout = kDefaultTimeout);
+    // activated; raises CannotCreateObject (429) when not. An answer larger
+    // than `replyLimit` is refused (kReplyLimit; tests set less).
+    explicit DBusClient(Endpoint endpoint, std::chrono::milliseconds timeout = kDefaultTimeout,
+                        std::size_t replyLimit = kReplyLimit);
     ~DBusClient() override;
 
     DBusClient(const DBusClient&) = delete;
@@ -82,6 +86,7 @@ private:
 
     Endpoint m_endpoint;
     std::chrono::milliseconds m_timeout;
+    std::size_t m_replyLimit;
     QString m_connectionName;
     QDBusConnection m_connection;
     WaitHook m_waitHook;

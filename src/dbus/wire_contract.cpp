@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDBusArgument>
 #include <QDBusMetaType>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -70,6 +71,51 @@ Value fromVariant(const QVariant& variant)
 }
 
 namespace {
+std::size_t variantBytes(const QVariant& v)
+{
+    const QMetaType type = v.metaType();
+    if (type == QMetaType::fromType<QByteArray>())
+        return static_cast<std::size_t>(v.toByteArray().size());
+    if (type == QMetaType::fromType<QString>())
+        return static_cast<std::size_t>(v.toString().size());
+    if (type == QMetaType::fromType<QDBusVariant>())
+        return variantBytes(qvariant_cast<QDBusVariant>(v).variant());
+    if (type == QMetaType::fromType<QStringList>()) {
+        std::size_t bytes = 0;
+        for (const QString& s : v.toStringList())
+            bytes += static_cast<std::size_t>(s.size());
+        return bytes;
+    }
+    return 0;
+}
+
+// 73400320 -> "73,400,320"
+std::string grouped(std::size_t n)
+{
+    std::string digits = std::to_string(n);
+    for (auto i = static_cast<std::ptrdiff_t>(digits.size()) - 3; i > 0; i -= 3)
+        digits.insert(static_cast<std::size_t>(i), 1, ',');
+    return digits;
+}
+} // namespace
+
+std::size_t payloadBytes(const QDBusMessage& reply)
+{
+    std::size_t bytes = static_cast<std::size_t>(reply.errorMessage().size());
+    for (const QVariant& argument : reply.arguments())
+        bytes += variantBytes(argument);
+    return bytes;
+}
+
+AutomationError replyTooLarge(std::string_view member, std::size_t bytes, std::size_t limit)
+{
+    return AutomationError(ErrorCode::ReplyTooLarge,
+                           "the answer to '" + std::string(member) + "' holds " + grouped(bytes) +
+                               " bytes, more than the " + grouped(limit) + " bytes (" +
+                               std::to_string(limit >> 20) + " MiB) the utility takes; it was not read");
+}
+
+namespace {
 using P = Phase;
 using E = ErrorCode;
 constexpr std::array kMappings = {
@@ -103,8 +149,12 @@ int serverErrorNumber(const QString& name)
 
 std::span<const ErrorMapping> errorMappings() { return kMappings; }
 
-AutomationError toAutomationError(const QString& errorName, const QString& message, Phase phase)
+AutomationError toAutomationError(const QString& errorName, const QString& fullMessage, Phase phase)
 {
+    // An error's message is shown in a message box: a long one is cut, and says so.
+    QString message = fullMessage.left(kErrorMessageLimit);
+    if (fullMessage.size() > kErrorMessageLimit)
+        message += QStringLiteral("… (%1 more characters not shown)").arg(fullMessage.size() - kErrorMessageLimit);
     if (const int number = serverErrorNumber(errorName); number >= 0)
         return AutomationError(number, message.toStdString());
     const std::string detail = message.toStdString() + " (" + errorName.toStdString() + ")";

@@ -13,11 +13,14 @@
 #include "server/automation_error.h"
 #include "server/value.h"
 
+#include <QDBusMessage>
 #include <QDBusVariant>
 #include <QString>
 
+#include <cstddef>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace vantrel::dbus {
 
@@ -42,6 +45,23 @@ Value fromVariant(const QVariant& variant);
 // The D-Bus signature of a demarshalled argument ("ay", "as", "u", "(ii)"...).
 QString signatureOf(const QVariant& argument);
 
+// The largest answer the client takes from a server: the bytes of its byte
+// arrays and the characters of its strings (an error's message included).
+// A larger one is refused with ReplyTooLarge (463) before it becomes a Value.
+// It is also the most D-Bus carries in one array, so only a string answer
+// (or an answer of several arguments) can pass it; the client sends no
+// value larger either (ValueTooLarge, 1007).
+inline constexpr std::size_t kReplyLimit = std::size_t(64) << 20;
+
+// The payload of a reply as counted against kReplyLimit: byte arrays by
+// their bytes, strings by their characters, variants and string lists by
+// what they hold, the error message of an error reply; numbers and
+// structures that Qt has not taken apart count nothing.
+std::size_t payloadBytes(const QDBusMessage& reply);
+
+// The ReplyTooLarge error for an answer of `bytes` to `member`, over `limit`.
+AutomationError replyTooLarge(std::string_view member, std::size_t bytes, std::size_t limit = kReplyLimit);
+
 // When an error arrives: while the server is created, or during a call.
 enum class Phase { Create, Call, Any };
 
@@ -57,7 +77,9 @@ struct ErrorMapping {
 std::span<const ErrorMapping> errorMappings();
 
 // A D-Bus error as the automation layer raises it. "Vantrel.Error.E<n>"
-// gives number n with the message as its description.
+// gives number n with the message as its description; a message longer
+// than kErrorMessageLimit characters is cut, with a note of what was left out.
+inline constexpr qsizetype kErrorMessageLimit = 4096;
 AutomationError toAutomationError(const QString& errorName, const QString& message, Phase phase);
 
 // What the service replies for an AutomationError: the error name and message.

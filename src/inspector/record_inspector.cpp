@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 namespace vantrel {
@@ -131,7 +132,10 @@ RecordInspector::~RecordInspector() { m_session.removeObserver(this); }
 
 void RecordInspector::callMade(const CallEvent& event)
 {
-    m_event = event;
+    inspector::Omitted omitted;
+    m_event = inspector::keepBounded(event, kKeptBytes, omitted);
+    m_argumentOmitted = omitted.argument;
+    m_resultOmitted = omitted.result;
     m_failure.reset();
     m_stale = true;
     scheduleRender();
@@ -145,9 +149,13 @@ void RecordInspector::callFailed(std::string_view, int number, std::string_view 
     scheduleRender();
 }
 
-void RecordInspector::inspect(const CallEvent& event, std::optional<int> errorNumber, const std::string& errorDescription)
+void RecordInspector::inspect(const CallEvent& event, std::optional<int> errorNumber, const std::string& errorDescription,
+                              std::size_t argumentOmitted, std::size_t resultOmitted)
 {
-    m_event = event;
+    inspector::Omitted omitted;
+    m_event = inspector::keepBounded(event, kKeptBytes, omitted);
+    m_argumentOmitted = argumentOmitted + omitted.argument;
+    m_resultOmitted = resultOmitted + omitted.result;
     m_failure.reset();
     if (errorNumber)
         m_failure = Failure{*errorNumber, errorDescription};
@@ -157,12 +165,18 @@ void RecordInspector::inspect(const CallEvent& event, std::optional<int> errorNu
 
 std::string RecordInspector::bytes() const { return m_event ? inspector::shownBytes(*m_event) : std::string(); }
 
+std::size_t RecordInspector::omittedBytes() const
+{
+    return m_event ? inspector::shownOmitted(*m_event, {m_argumentOmitted, m_resultOmitted}) : 0;
+}
+
 QString RecordInspector::header() const
 {
     if (!m_event)
         return QStringLiteral("No call yet");
-    return fromUtf8(m_failure ? inspector::describeFailure(*m_event, m_failure->number, m_failure->description)
-                              : inspector::describeCall(*m_event));
+    const inspector::Omitted omitted{m_argumentOmitted, m_resultOmitted};
+    return fromUtf8(m_failure ? inspector::describeFailure(*m_event, m_failure->number, m_failure->description, omitted)
+                              : inspector::describeCall(*m_event, omitted));
 }
 
 void RecordInspector::scheduleRender()
@@ -183,13 +197,32 @@ void RecordInspector::render()
     m_renderTimer.stop();
     m_stale = false;
     m_header->setText(header());
-    const std::string shown = bytes();
+    // The views lay out at most kViewBytes; the rest of the kept bytes and
+    // what was never kept are named at the end of each.
+    std::string shown = bytes();
+    const std::size_t notShown = shown.size() > kViewBytes ? shown.size() - kViewBytes : 0;
+    shown.resize(shown.size() - notShown);
+    const std::size_t omitted = omittedBytes();
+    QString tail;
+    if (notShown)
+        tail += QStringLiteral("\n… %1 more bytes kept but not shown here: the copy buttons take them")
+                    .arg(QString::fromStdString(inspector::groupDigits(notShown)));
+    if (omitted)
+        tail += QStringLiteral("\n… ") + fromUtf8(inspector::omittedNote(omitted));
     showMarked(m_text, shown);
+    if (!tail.isEmpty()) {
+        QTextCursor end(m_text->document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(tail, QTextCharFormat());
+    }
     std::string hex = inspector::hexDumpText(shown);
     if (!hex.empty())
         hex.pop_back(); // the view's last line needs no line break after it
-    m_hex->setPlainText(QString::fromLatin1(hex.data(), static_cast<qsizetype>(hex.size())));
+    m_hex->setPlainText(QString::fromLatin1(hex.data(), static_cast<qsizetype>(hex.size())) + tail);
     inspector::RecordTable table = inspector::readRecordTable(shown);
+    if (notShown || omitted)
+        table.findings.push_back("the table reads the first " + std::to_string(shown.size()) + " of " +
+                                 std::to_string(shown.size() + notShown + omitted) + " bytes");
     QStringList findings;
     for (const std::string& finding : table.findings)
         findings << fromUtf8(finding);
@@ -203,9 +236,22 @@ void RecordInspector::render()
         m_table->setColumnWidth(RecordTableModel::Key, widest);
 }
 
-void RecordInspector::copyAsText() { copy(inspector::copyAsText(bytes())); }
-void RecordInspector::copyAsHex() { copy(inspector::copyAsHex(bytes())); }
-void RecordInspector::copyAsCString() { copy(inspector::copyAsCString(bytes())); }
+// A partial copy ends with a line that says so, in a form that still pastes:
+// a comment after a C string literal.
+void RecordInspector::copyAsText() { copy(inspector::copyAsText(bytes()) + partialNote()); }
+void RecordInspector::copyAsHex() { copy(inspector::copyAsHex(bytes()) + partialNote()); }
+
+void RecordInspector::copyAsCString()
+{
+    const std::string note = partialNote();
+    copy(inspector::copyAsCString(bytes()) + (note.empty() ? std::string() : " /* " + note.substr(1) + " */"));
+}
+
+std::string RecordInspector::partialNote() const
+{
+    const std::size_t omitted = omittedBytes();
+    return omitted ? "\n... " + inspector::omittedNote(omitted) : std::string();
+}
 
 void RecordInspector::copy(const std::string& text)
 {

@@ -9,6 +9,12 @@
 // only replaces the kept event; the views are drawn when the window is shown,
 // and while it is shown at most once per turn of the event loop, so a run of
 // calls costs one drawing.
+//
+// A server may answer with many megabytes. The inspector keeps the first
+// kKeptBytes of a value (a row of the journal brings its own bounded copy),
+// and its views lay out at most the first kViewBytes of those; the header,
+// the views and every copy say how much they leave out, so a part is never
+// taken for the whole.
 #pragma once
 
 #include "session/session_observer.h"
@@ -38,16 +44,23 @@ public:
     RecordInspector(const RecordInspector&) = delete;
     RecordInspector& operator=(const RecordInspector&) = delete;
 
+    static constexpr std::size_t kKeptBytes = std::size_t(1) << 20;
+    static constexpr std::size_t kViewBytes = std::size_t(64) << 10;
+
     void callMade(const CallEvent& event) override;
     void callFailed(std::string_view member, int number, std::string_view description) override;
 
-    // The bytes and the header line of the last call: what the views show,
-    // or will show when the window is next shown.
+    // The bytes kept of the last call and the header line: what the views
+    // show, or will show when the window is next shown.
     std::string bytes() const;
+    // How many bytes of the value the inspector did not keep (0: bytes() is whole).
+    std::size_t omittedBytes() const;
     QString header() const;
 
-    // Shows an earlier call (a row of the journal) until the next call comes.
-    void inspect(const CallEvent& event, std::optional<int> errorNumber, const std::string& errorDescription);
+    // Shows an earlier call (a row of the journal) until the next call comes;
+    // `omitted` is what the journal left out of its argument and result.
+    void inspect(const CallEvent& event, std::optional<int> errorNumber, const std::string& errorDescription,
+                 std::size_t argumentOmitted = 0, std::size_t resultOmitted = 0);
 
     void copyAsText();
     void copyAsHex();
@@ -65,9 +78,12 @@ private:
     void scheduleRender();
     void render();
     void copy(const std::string& text);
+    // A kept copy of a long value is said to be partial in every copy form.
+    std::string partialNote() const;
 
     Session& m_session;
     std::optional<CallEvent> m_event;
+    std::size_t m_argumentOmitted = 0, m_resultOmitted = 0;
     std::optional<Failure> m_failure;
     bool m_stale = true;
     QTimer m_renderTimer;

@@ -1,5 +1,7 @@
 #include "call_journal.h"
 
+#include "inspector/call_summary.h"
+
 #include <algorithm>
 
 namespace vantrel::journal {
@@ -17,14 +19,17 @@ std::size_t entryBytes(const JournalEntry& e)
 }
 } // namespace
 
-CallJournal::CallJournal(std::size_t callLimit, std::size_t byteLimit)
-    : m_callLimit(std::max<std::size_t>(callLimit, 1)), m_byteLimit(byteLimit)
+CallJournal::CallJournal(std::size_t callLimit, std::size_t byteLimit, std::size_t valueLimit)
+    : m_callLimit(std::max<std::size_t>(callLimit, 1)), m_byteLimit(byteLimit), m_valueLimit(valueLimit)
 {
 }
 
 void CallJournal::callMade(const CallEvent& event)
 {
-    JournalEntry entry{m_next++, event, std::nullopt, {}, 0};
+    inspector::Omitted omitted;
+    JournalEntry entry{m_next++, inspector::keepBounded(event, m_valueLimit, omitted), std::nullopt, {}, 0};
+    entry.argumentOmitted = omitted.argument;
+    entry.resultOmitted = omitted.result;
     entry.bytes = entryBytes(entry);
     if (std::find(m_members.begin(), m_members.end(), event.member) == m_members.end())
         m_members.push_back(event.member);
@@ -43,9 +48,11 @@ void CallJournal::callFailed(std::string_view, int number, std::string_view desc
         return;
     JournalEntry& last = m_entries.back();
     last.errorNumber = number;
-    last.errorDescription = std::string(description);
-    m_bytes += description.size();
-    last.bytes += description.size();
+    const std::string_view kept = description.substr(0, m_valueLimit);
+    last.errorDescription = std::string(kept);
+    last.errorOmitted = description.size() - kept.size();
+    m_bytes += kept.size();
+    last.bytes += kept.size();
     if (m_listener)
         m_listener->rowChanged(m_entries.size() - 1);
     dropOldest();
@@ -54,7 +61,7 @@ void CallJournal::callFailed(std::string_view, int number, std::string_view desc
 void CallJournal::dropOldest()
 {
     std::size_t count = 0;
-    // The newest call stays, however large it is.
+    // The newest call stays: it holds at most three values of m_valueLimit.
     while (m_entries.size() - count > 1 &&
            (m_entries.size() - count > m_callLimit || m_bytes > m_byteLimit)) {
         m_bytes -= m_entries[count].bytes;

@@ -2,8 +2,11 @@
 // window and control whose action made it, what went out, what came back or
 // the error, and how long it took. It keeps the newest kCallLimit calls and
 // at most kByteLimit bytes of their data, dropping the oldest, so that a
-// stress run of days stays within a fixed memory bound. Views listen for
-// rows added, dropped and cleared.
+// stress run of days stays within a fixed memory bound. Each call keeps at
+// most the first kValueLimit bytes of its argument, of its result and of its
+// error's description, and says how many it left out, so that one huge
+// answer cannot break the bound either. Views listen for rows added, dropped
+// and cleared.
 #pragma once
 
 #include "session/session_observer.h"
@@ -22,12 +25,17 @@ struct JournalEntry {
     std::optional<int> errorNumber;
     std::string errorDescription;
     std::size_t bytes = 0; // what the entry holds, for the bound
+    // The bytes of the argument, the result and the error's description not kept.
+    std::size_t argumentOmitted = 0;
+    std::size_t resultOmitted = 0;
+    std::size_t errorOmitted = 0;
 };
 
 class CallJournal : public SessionObserver {
 public:
     static constexpr std::size_t kCallLimit = 100000;
     static constexpr std::size_t kByteLimit = std::size_t(64) << 20;
+    static constexpr std::size_t kValueLimit = std::size_t(256) << 10;
 
     class Listener {
     public:
@@ -38,7 +46,8 @@ public:
         virtual void cleared() = 0;
     };
 
-    explicit CallJournal(std::size_t callLimit = kCallLimit, std::size_t byteLimit = kByteLimit);
+    explicit CallJournal(std::size_t callLimit = kCallLimit, std::size_t byteLimit = kByteLimit,
+                         std::size_t valueLimit = kValueLimit);
 
     void callMade(const CallEvent& event) override;
     void callFailed(std::string_view member, int number, std::string_view description) override;
@@ -59,7 +68,7 @@ public:
 private:
     void dropOldest();
 
-    std::size_t m_callLimit, m_byteLimit;
+    std::size_t m_callLimit, m_byteLimit, m_valueLimit;
     std::deque<JournalEntry> m_entries;
     std::vector<std::string> m_members;
     std::size_t m_bytes = 0;

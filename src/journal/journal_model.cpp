@@ -1,5 +1,6 @@
 #include "journal_model.h"
 
+#include "inspector/call_summary.h"
 #include "server/conversions.h"
 #include "widgets/display_form.h"
 
@@ -21,11 +22,26 @@ std::string cellBytes(const JournalEntry& e, int column)
     return e.errorNumber ? e.errorDescription : valueText(e.call.result);
 }
 
-QString shortForm(const std::string& bytes)
+// What the journal left out of a Sent or Result cell's bytes.
+std::size_t cellOmitted(const JournalEntry& e, int column)
+{
+    if (column == JournalModel::Sent)
+        return e.argumentOmitted;
+    return e.errorNumber ? e.errorOmitted : e.resultOmitted;
+}
+
+QString omittedText(std::size_t omitted)
+{
+    return omitted ? QStringLiteral(" … ") + QString::fromStdString(inspector::omittedNote(omitted)) : QString();
+}
+
+QString shortForm(const std::string& bytes, std::size_t omitted)
 {
     const bool cut = bytes.size() > static_cast<std::size_t>(JournalModel::kCellLength);
     QString text = toDisplayForm(std::string_view(bytes).substr(0, JournalModel::kCellLength), false);
-    return cut ? text + QStringLiteral("…") : text;
+    if (cut && !omitted)
+        text += QStringLiteral("…");
+    return text + omittedText(omitted);
 }
 
 QString timeText(long long ms)
@@ -61,9 +77,10 @@ QString JournalModel::cellText(const JournalEntry& e, int column)
     case Control: return QString::fromStdString(c.control);
     case Access: return QString::fromLatin1(accessName(c.access));
     case Member: return QString::fromStdString(c.member);
-    case Sent: return shortForm(cellBytes(e, Sent));
+    case Sent: return shortForm(cellBytes(e, Sent), cellOmitted(e, Sent));
     case Result:
-        return (e.errorNumber ? QStringLiteral("Error %1: ").arg(*e.errorNumber) : QString()) + shortForm(cellBytes(e, Result));
+        return (e.errorNumber ? QStringLiteral("Error %1: ").arg(*e.errorNumber) : QString()) +
+               shortForm(cellBytes(e, Result), cellOmitted(e, Result));
     case Duration: return QStringLiteral("%1 ms").arg(c.durationMs);
     default: return {};
     }
@@ -77,8 +94,12 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole)
         return cellText(e, index.column());
     if (role == Qt::ToolTipRole && (index.column() == Sent || index.column() == Result)) {
-        // The whole bytes, in display form, up to a screenful.
-        return toDisplayForm(std::string_view(cellBytes(e, index.column())).substr(0, 4000));
+        // The bytes kept, in display form, up to a screenful, and what was not kept.
+        const std::string bytes = cellBytes(e, index.column());
+        QString tip = toDisplayForm(std::string_view(bytes).substr(0, 4000));
+        if (bytes.size() > 4000)
+            tip += QStringLiteral("…");
+        return tip + omittedText(cellOmitted(e, index.column()));
     }
     if (role == Qt::ForegroundRole && e.errorNumber)
         return QColor(0xB0, 0x00, 0x20);

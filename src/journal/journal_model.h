@@ -28,7 +28,8 @@ public:
     const JournalEntry& entry(int row) const { return m_journal.at(static_cast<std::size_t>(row)); }
     CallJournal& journal() { return m_journal; }
 
-    // The cell's text: what went out or came back in display form, cut to kCellLength characters.
+    // The cell's text: what went out or came back in display form, cut to
+    // kCellLength characters, followed by what the journal did not keep of it.
     static QString cellText(const JournalEntry& entry, int column);
     static constexpr int kCellLength = 200;
 

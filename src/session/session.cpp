@@ -66,10 +66,12 @@ private:
             throw;
         }
         ended(event);
-        event.result = result;
+        // The observers see the result in the event and the caller gets the
+        // same bytes back: a large answer is never copied here.
+        event.result = std::move(result);
         for (auto* o : m_observers)
             o->callMade(event);
-        return result;
+        return std::move(*event.result);
     }
 
     CallEvent begun(Access access, std::string_view member, const std::optional<Value>& argument)
@@ -153,11 +155,31 @@ Session::~Session() = default;
 AutomationObject& Session::server() { return *m_server; }
 Prompter& Session::prompter() { return *m_prompter; }
 
+namespace {
+// Cuts the oldest part of a box so that at most `keep` bytes stay, starting
+// at a line when one starts a little after the cut; returns the bytes cut.
+// The kept part is copied into a string of its own size, so a box that was
+// handed a huge text gives its memory back.
+std::size_t boundBox(std::string& box, std::size_t keep)
+{
+    if (box.size() <= keep)
+        return 0;
+    std::size_t cut = box.size() - keep;
+    const auto lineStart = box.find('\n', cut);
+    if (lineStart != std::string::npos && lineStart + 1 - cut < Session::kBoxLimit / 16)
+        cut = lineStart + 1;
+    box = box.substr(cut);
+    return cut;
+}
+} // namespace
+
 void Session::setBox(Box which, std::string text)
 {
-    m_dropped[static_cast<std::size_t>(which)] = 0;
-    m_boxes[static_cast<std::size_t>(which)] = std::move(text);
-    const std::string& stored = m_boxes[static_cast<std::size_t>(which)];
+    const auto i = static_cast<std::size_t>(which);
+    // Every box keeps at most its newest kBoxLimit bytes, whatever a server answered.
+    m_dropped[i] = boundBox(text, kBoxLimit);
+    m_boxes[i] = std::move(text);
+    const std::string& stored = m_boxes[i];
     for (auto* o : m_observers)
         o->boxChanged(which, stored);
 }
@@ -166,20 +188,24 @@ void Session::appendBox(Box which, std::string_view text)
 {
     const auto i = static_cast<std::size_t>(which);
     std::string& box = m_boxes[i];
-    box.append(text);
-    if (box.size() <= kBoxLimit) {
+    if (box.size() + text.size() <= kBoxLimit) {
+        box.append(text);
         for (auto* o : m_observers)
             o->boxAppended(which, text, box);
         return;
     }
-    // Keep the newest three quarters of the limit, starting at a line if one
-    // starts near the cut; the views are given the whole box anew.
-    std::size_t cut = box.size() - kBoxLimit / 4 * 3;
-    const auto lineStart = box.find('\n', cut);
-    if (lineStart != std::string::npos && lineStart + 1 - cut < kBoxLimit / 16)
-        cut = lineStart + 1;
-    box.erase(0, cut);
-    m_dropped[i] += cut;
+    // Keep the newest three quarters of the limit, so that the next appends
+    // cost only what they add; the views are given the whole box anew. Only
+    // the tail of a huge addition is ever copied.
+    const std::size_t keep = kBoxLimit / 4 * 3;
+    const std::size_t tail = keep + kBoxLimit / 16; // room to start the kept part at a line
+    if (text.size() > tail) {
+        m_dropped[i] += box.size() + text.size() - tail;
+        box.assign(text.substr(text.size() - tail));
+    } else {
+        box.append(text);
+    }
+    m_dropped[i] += boundBox(box, keep);
     for (auto* o : m_observers)
         o->boxChanged(which, box);
 }

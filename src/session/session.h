@@ -37,11 +37,15 @@ public:
     WindowHost& windows() { return m_windows; }
 
     const std::string& box(Box which) const { return m_boxes[static_cast<std::size_t>(which)]; }
+    // Every box, whatever fills it (a record, a server's answer of any size),
+    // keeps at most its newest kBoxLimit bytes: a longer text set into a box
+    // drops its oldest part (starting at a line where one starts near the
+    // cut), and droppedBytes() counts what went, so a view can say so.
     void setBox(Box which, std::string text);
     // Adds text at the end of a box at the cost of what is added. A box that
     // grows past kBoxLimit bytes drops its oldest part (whole lines where it
-    // can) down to three quarters of the limit; droppedBytes() counts what
-    // went, so a view can say so.
+    // can) down to three quarters of the limit, and droppedBytes() grows by
+    // what went.
     void appendBox(Box which, std::string_view text);
     std::size_t droppedBytes(Box which) const { return m_dropped[static_cast<std::size_t>(which)]; }
     static constexpr std::size_t kBoxLimit = std::size_t(1) << 20;

@@ -39,7 +39,11 @@ void BoxBinding::boxChanged(Box box, std::string_view text)
     if (box != m_box)
         return;
     if (m_line) {
-        const QString shown = toDisplayForm(text, false);
+        // A line shows the start of its text; what it cannot show whole is cut with "…".
+        const bool cut = text.size() > static_cast<std::size_t>(kLineShown);
+        QString shown = toDisplayForm(text.substr(0, static_cast<std::size_t>(kLineShown)), false);
+        if (cut)
+            shown += QChar(0x2026);
         if (m_fitWidth) {
             m_line->setFont(m_baseFont);
             const int margins = m_line->textMargins().left() + m_line->textMargins().right() + 8;
@@ -49,11 +53,26 @@ void BoxBinding::boxChanged(Box box, std::string_view text)
         m_line->setText(shown);
         m_line->setCursorPosition(0); // show the start of a long description
     }
-    if (m_text) {
-        // Control bytes as short coloured marks; the session keeps the bytes.
-        const std::size_t dropped = m_session.droppedBytes(box);
-        showMarked(m_text, text, dropped ? droppedNote(dropped) : QString());
+    if (m_text)
+        showTail(text, kShownBytes);
+}
+
+void BoxBinding::showTail(std::string_view whole, std::size_t keep)
+{
+    std::size_t start = 0;
+    if (whole.size() > keep) {
+        start = whole.size() - keep;
+        const auto lineStart = whole.find('\n', start);
+        if (lineStart != std::string_view::npos && lineStart + 1 - start < keep / 16)
+            start = lineStart + 1;
     }
+    // Control bytes as short coloured marks; the session keeps the bytes.
+    const std::size_t dropped = m_session.droppedBytes(m_box);
+    QString note = dropped ? droppedNote(dropped) : QString();
+    if (start)
+        note += hiddenNote(start);
+    m_shown = whole.size() - start;
+    showMarked(m_text, whole.substr(start), note);
 }
 
 void BoxBinding::boxAppended(Box box, std::string_view appended, std::string_view whole)
@@ -64,8 +83,15 @@ void BoxBinding::boxAppended(Box box, std::string_view appended, std::string_vie
         boxChanged(box, whole);
         return;
     }
+    if (m_shown + appended.size() > kShownBytes) {
+        // The view is full: it starts again from the newest three quarters,
+        // so the appends after this one again cost only what they add.
+        showTail(whole, kShownBytes / 4 * 3);
+        return;
+    }
     // Only the new text goes into the document, so an append costs what it adds.
     appendMarked(m_text, appended);
+    m_shown += appended.size();
 }
 
 QString droppedNote(std::size_t dropped)
@@ -73,6 +99,13 @@ QString droppedNote(std::size_t dropped)
     return QStringLiteral("[%1 earlier bytes dropped: the box keeps at most its newest %2 KiB]\n")
         .arg(QLocale::c().toString(static_cast<qulonglong>(dropped)))
         .arg(Session::kBoxLimit / 1024);
+}
+
+QString hiddenNote(std::size_t hidden)
+{
+    return QStringLiteral("[%1 older bytes of the box not shown here: the view shows its newest %2 KiB]\n")
+        .arg(QLocale::c().toString(static_cast<qulonglong>(hidden)))
+        .arg(BoxBinding::kShownBytes / 1024);
 }
 
 } // namespace vantrel

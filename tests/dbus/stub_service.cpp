@@ -36,6 +36,11 @@ public:
             reply = message.createReply(QVariant::fromValue(QDBusVariant(returned(text))));
         else if (member == "ReturnsBare")
             reply = message.createReply(QVariant(QStringLiteral("bare")));
+        else if (member == "AnswerSize") { // CardQue answers with stubAnswer(size) from now on
+            m_answerSize = args.isEmpty() ? 0 : qvariant_cast<QDBusVariant>(args.front()).variant().toLongLong();
+            reply = message.createReply();
+        } else if (member == "CardQue")
+            reply = message.createReply(QVariant::fromValue(QDBusVariant(stubAnswer(m_answerSize))));
         else
             reply = message.createReply(); // Properties.Set and anything else: nothing to do
         connection.send(reply);
@@ -43,6 +48,8 @@ public:
     }
 
 private:
+    qsizetype m_answerSize = 0;
+
     static QVariant returned(const QString& signature)
     {
         if (signature == "as")
@@ -57,6 +64,17 @@ private:
     }
 };
 } // namespace
+
+QByteArray stubAnswer(qsizetype size)
+{
+    static const QByteArray line = "CardData=0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopq\r\n";
+    QByteArray answer;
+    answer.reserve(size);
+    while (answer.size() + line.size() <= size)
+        answer += line;
+    answer += line.left(size - answer.size());
+    return answer;
+}
 
 StubService::StubService(QString address) : m_address(std::move(address))
 {

@@ -1,9 +1,11 @@
 // A small D-Bus server of the tests' own, on a thread of the test process,
 // that misbehaves on request: Raise(name) replies with that error,
 // Returns(signature) with a variant of that type, Silent() never replies,
-// Slow() replies after 300 ms, Echo(v) returns its argument.
+// Slow() replies after 300 ms, Echo(v) returns its argument, CardQue() an
+// "ay" of the size AnswerSize(v) last set.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QThread>
 
@@ -12,6 +14,9 @@
 namespace vantrel::dbus::test {
 
 inline constexpr const char* kStubName = "Vantrel.Stub";
+
+// What CardQue answers after AnswerSize(size), as one "ay": lines of 64 bytes ended by CR LF, cut to `size` bytes.
+QByteArray stubAnswer(qsizetype size);
 
 class StubService : public QThread {
 public:

@@ -42,7 +42,7 @@ TEST(CallJournal, KeepsTheNewestCallsAndSaysHowManyWentAndTellsItsView)
 
 TEST(CallJournal, StaysWithinItsByteBoundButKeepsTheNewestCallWhateverItsSize)
 {
-    CallJournal journal(1000, 10000);
+    CallJournal journal(1000, 10000, 100000);
     for (int i = 0; i < 100; ++i)
         journal.callMade(put("DisplayData", std::string(1000, 'x')));
     EXPECT_LE(journal.bytes(), 10000u);
@@ -50,6 +50,34 @@ TEST(CallJournal, StaysWithinItsByteBoundButKeepsTheNewestCallWhateverItsSize)
     journal.callMade(put("DisplayData", std::string(50000, 'y')));
     ASSERT_EQ(journal.size(), 1u);
     EXPECT_EQ(journal.at(0).call.argument->asString().size(), 50000u);
+}
+
+TEST(CallJournal, KeepsTheFirstBytesOfAHugeValueAndCountsTheRest)
+{
+    CallJournal journal(1000, 20000, 4096);
+    CallEvent read{Access::Get, "CardQue", Value::string(std::string(5000, 'a')), Value::string(""), "VantrelTest", "CardQue", 0, 1};
+    std::string answer(4096, 'r');
+    answer += std::string(1000000, 's');
+    read.result = Value::string(answer);
+    journal.callMade(read);
+    journal.callFailed("CardQue", 440, std::string(4097, 'e'));
+    ASSERT_EQ(journal.size(), 1u);
+    const JournalEntry& row = journal.at(0);
+    EXPECT_EQ(row.call.argument->asString(), std::string(4096, 'a'));
+    EXPECT_EQ(row.call.result->asString(), std::string(4096, 'r'));
+    EXPECT_EQ(row.argumentOmitted, 904u);
+    EXPECT_EQ(row.resultOmitted, 1000000u);
+    EXPECT_EQ(row.errorDescription, std::string(4096, 'e'));
+    EXPECT_EQ(row.errorOmitted, 1u);
+    EXPECT_EQ(row.call.member, "CardQue");
+    EXPECT_EQ(row.call.control, "CardQue");
+    // Three values of at most 4096 bytes: what the row holds, whatever came.
+    EXPECT_EQ(journal.bytes(), row.bytes);
+    EXPECT_LE(journal.bytes(), 3 * 4096 + sizeof(JournalEntry) + 64);
+    // A value at the limit is kept whole.
+    journal.callMade(put("DisplayData", std::string(4096, 'x')));
+    EXPECT_EQ(journal.at(journal.size() - 1).argumentOmitted, 0u);
+    EXPECT_EQ(journal.at(journal.size() - 1).call.argument->asString().size(), 4096u);
 }
 
 TEST(CallJournal, AFailureBelongsToTheCallJustMadeAndMembersAreListedOnce)
