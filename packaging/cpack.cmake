@@ -33,5 +33,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # a bus to serve on.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-freefont-ttf, dbus")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# postinst creates the service's user and the group of its callers.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_SOURCE_DIR}/debian/postinst
+                                       ${CMAKE_CURRENT_SOURCE_DIR}/debian/postrm)
 
 include(CPack)

@@ -7,9 +7,11 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 # fonts-freefont-ttf draws the control pictures (␀ ␍ ␊ ␛) the result boxes show.
 # dbus, systemd (busctl) and util-linux (setpriv) serve the D-Bus tests; valgrind the memory check;
-# dpkg-dev, desktop-file-utils, man-db and lintian build and check the Debian package.
+# dpkg-dev, desktop-file-utils, man-db, lintian and devscripts (hardening-check) build and check the
+# Debian package.
 PACKAGES=(cmake g++ make qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-freefont-ttf
-          dbus dbus-daemon systemd util-linux valgrind dpkg-dev desktop-file-utils man-db lintian)
+          dbus dbus-daemon systemd util-linux valgrind dpkg-dev desktop-file-utils man-db lintian
+          devscripts)
 
 source "$ROOT/tools/packages.sh"
 install_missing "${PACKAGES[@]}"

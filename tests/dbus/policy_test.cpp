@@ -1,5 +1,6 @@
 // The shipped system bus policy, on a private bus started with it: only
-// root owns Vantrel.Application, only root and the group vantrel call it.
+// root and the service's own user (as its systemd unit runs it) own
+// Vantrel.Application, only root and the group vantrel call it.
 #include "bus_fixture.h"
 
 #include <QCoreApplication>
@@ -8,10 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <grp.h>
+#include <pwd.h>
 #include <unistd.h>
 
 namespace {
 constexpr const char* kOutsider = "65534"; // nobody
+constexpr const char* kServiceUser = "vantrel-forecourt";
 
 class SystemPolicy : public ::testing::Test {
 protected:
@@ -22,6 +25,12 @@ protected:
         if (!getgrnam("vantrel")) {
             ASSERT_EQ(QProcess::execute("groupadd", {"--system", "vantrel"}), 0);
             m_createdGroup = true;
+        }
+        if (!getpwnam(kServiceUser)) {
+            ASSERT_EQ(QProcess::execute("useradd", {"--system", "--no-create-home", "--home-dir", "/", "--shell",
+                                                    "/usr/sbin/nologin", kServiceUser}),
+                      0);
+            m_createdUser = true;
         }
         m_gid = QString::number(getgrnam("vantrel")->gr_gid);
         ASSERT_TRUE(m_dir.isValid());
@@ -60,6 +69,8 @@ protected:
         m_bus.reset();
         if (m_createdGroup)
             QProcess::execute("groupdel", {"vantrel"});
+        if (m_createdUser)
+            QProcess::execute("userdel", {kServiceUser});
     }
 
     // One put by the probe as uid `nobody`, with the given supplementary groups.
@@ -77,9 +88,12 @@ protected:
     std::unique_ptr<vantrel::dbus::test::PrivateBus> m_bus;
     QString m_gid;
     bool m_createdGroup = false;
+    bool m_createdUser = false;
 };
 
-TEST_F(SystemPolicy, OnlyRootOwnsAndOnlyTheGroupCalls)
+// One test: the group and the user it creates are the machine's, shared by
+// every process of the suite.
+TEST_F(SystemPolicy, OnlyRootAndTheServiceUserOwnAndOnlyTheGroupCalls)
 {
     using vantrel::dbus::test::ServiceProcess;
     {
@@ -88,7 +102,17 @@ TEST_F(SystemPolicy, OnlyRootOwnsAndOnlyTheGroupCalls)
         EXPECT_EQ(intruder.waitForExit(), 1);
         EXPECT_TRUE(intruder.log().contains("org.freedesktop.DBus.Error.AccessDenied")) << intruder.log().toStdString();
     }
-    ServiceProcess service(*m_bus);
+    {
+        ServiceProcess service(*m_bus);
+        ASSERT_TRUE(service.waitUntilServing()) << service.log().toStdString();
+        EXPECT_TRUE(probeAs({}).startsWith("70 ")) << probeAs({}).toStdString();
+        EXPECT_EQ(probeAs(m_gid), "ok");
+    }
+    const passwd* user = getpwnam(kServiceUser);
+    ASSERT_NE(user, nullptr);
+    ServiceProcess service(*m_bus, {"--virtual-clock"},
+                           {"setpriv", "--reuid", QString::number(user->pw_uid), "--regid",
+                            QString::number(user->pw_gid), "--clear-groups"});
     ASSERT_TRUE(service.waitUntilServing()) << service.log().toStdString();
     EXPECT_TRUE(probeAs({}).startsWith("70 ")) << probeAs({}).toStdString();
     EXPECT_EQ(probeAs(m_gid), "ok");

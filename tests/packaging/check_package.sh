@@ -4,7 +4,10 @@
 # unpacked programs answering --help, --version and a wrong option, the menu
 # entry, the manual pages (and that they list the options --help lists), the
 # icon sizes, the D-Bus and systemd files pointing at the packaged program,
-# and lintian (when installed) reporting no error.
+# the programs built hardened (hardening-check), the service's unit running
+# as the user its sysusers.d file creates and sandboxed (systemd-analyze
+# security rates it 2.0 or lower), and lintian (when installed) reporting no
+# error.
 #
 # usage: check_package.sh BUILD_DIR VERSION PREFIX SOURCE_DIR
 set -uo pipefail
@@ -15,7 +18,7 @@ fail() { echo "FAIL: $*" >&2; status=1; }
 
 missing=()
 for tool in cpack:cmake dpkg-deb:dpkg dpkg-shlibdeps:dpkg-dev desktop-file-validate:desktop-file-utils \
-            lexgrog:man-db man:man-db; do
+            lexgrog:man-db man:man-db hardening-check:devscripts systemd-analyze:systemd systemd-sysusers:systemd; do
     command -v "${tool%%:*}" >/dev/null || missing+=("${tool%%:*} (package ${tool#*:})")
 done
 if ((${#missing[@]})); then
@@ -129,6 +132,40 @@ for file in "$usr/share/dbus-1/services/Vantrel.Application.service" "$usr/lib/s
     binary=${exec%% *}
     [ -x "$root$binary" ] || fail "$(basename "$file") starts '$binary', which the package does not hold"
 done
+
+# Built with Debian's hardening flags: PIE, stack protector, _FORTIFY_SOURCE,
+# full RELRO. Control flow protection is compiled in, but hardening-check
+# cannot tell it on Debian 12, whose C library start files carry no CET note
+# (it fails /bin/ls as well).
+for program in "${programs[@]}"; do
+    hardening-check --nocfprotection "$usr/bin/$program" >"$work/hardening.log" 2>&1 ||
+        fail "hardening-check: $(grep -i ': no' "$work/hardening.log" | tr -s ' ')"
+done
+
+unit=$usr/lib/systemd/system/vantrel-forecourt.service
+if [ -f "$unit" ]; then
+    # The unit runs as a user of its own, which postinst creates from the
+    # sysusers.d file, never as root; the bus policy lets that user own the
+    # name and names the group of the callers, which the same file creates.
+    sysusers=$usr/lib/sysusers.d/vantrel-test.conf
+    user=$(sed -n 's/^User=//p' "$unit")
+    [ -n "$user" ] && [ "$user" != root ] || fail "the unit runs as '${user:-root}'"
+    if [ -f "$sysusers" ]; then
+        mkdir -p "$work/sysroot/etc"
+        systemd-sysusers --root="$work/sysroot" "$sysusers" >/dev/null 2>&1 || fail "systemd-sysusers refuses $sysusers"
+        grep -q "^$user:" "$work/sysroot/etc/passwd" || fail "$sysusers creates no user $user"
+        policy=$usr/share/dbus-1/system.d/Vantrel.Application.conf
+        for group in $(grep -o 'policy group="[^"]*"' "$policy" | cut -d'"' -f2); do
+            grep -q "^$group:" "$work/sysroot/etc/group" || fail "$sysusers creates no group $group, which the bus policy names"
+        done
+        grep -q "policy user=\"$user\"" "$policy" || fail "the bus policy does not let $user own the name"
+    else
+        fail "not in the package: $prefix/lib/sysusers.d/vantrel-test.conf"
+    fi
+    dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -q '^\./postinst$' || fail "the package has no postinst to create $user"
+    systemd-analyze security --offline=true --threshold=20 "$unit" >"$work/security.log" 2>&1 ||
+        fail "systemd-analyze security rates the unit above 2.0: $(tail -n1 "$work/security.log")"
+fi
 
 if command -v lintian >/dev/null; then
     lintian --no-cfg "$deb" >"$work/lintian.log" 2>&1
