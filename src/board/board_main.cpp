@@ -29,7 +29,7 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+    if (!options.platformGiven && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         std::cerr << "vantrel-board: no display to show the window on: neither DISPLAY nor WAYLAND_DISPLAY is set\n";
         return 1;

@@ -1,5 +1,8 @@
 #include "board_options.h"
 
+#include <QCommandLineParser>
+#include <QStringList>
+
 #include <charconv>
 
 namespace vantrel::board {
@@ -12,6 +15,14 @@ bool number(const std::string& text, long low, long high, long& out)
     const auto [at, error] = std::from_chars(text.data(), end, out);
     return error == std::errc() && at == end && out >= low && out <= high;
 }
+
+// The options every Qt program takes (QGuiApplication, QApplication and the
+// X11 platform read them); QApplication takes them off the command line, so
+// here they are only let through. Those that take a value, then those that do not.
+const char* const kQtValueOptions[] = {"style", "stylesheet", "platform", "platformpluginpath", "platformtheme", "plugin",
+                                       "qwindowgeometry", "qwindowicon", "qwindowtitle", "session", "display", "geometry",
+                                       "qmljsdebugger", "name", "title", "visual"};
+const char* const kQtFlagOptions[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
 } // namespace
 
 std::string boardUsageText()
@@ -26,6 +37,13 @@ std::string boardUsageText()
            "      --help           show this help and exit\n"
            "      --version        show the version and exit\n"
            "\n"
+           "Qt's standard options are taken as by every Qt program, among them:\n"
+           "      -style STYLE     the widget style (Fusion)\n"
+           "      -platform NAME   the windowing platform (xcb, wayland, offscreen)\n"
+           "      -stylesheet FILE a style sheet for the window\n"
+           "      -reverse         lay the window out right to left\n"
+           "      -display DISPLAY the X server to show the window on\n"
+           "\n"
            "Exit status:\n"
            "  0  the window was closed\n"
            "  1  no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set)\n"
@@ -34,45 +52,61 @@ std::string boardUsageText()
 
 std::variant<BoardOptions, std::string> parseBoardOptions(const std::vector<std::string>& args)
 {
-    BoardOptions options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string arg = args[i];
-        std::string value;
-        const auto equals = arg.find('=');
-        if (arg.rfind("--", 0) == 0 && equals != std::string::npos) {
-            value = arg.substr(equals + 1);
-            arg = arg.substr(0, equals);
+    QCommandLineParser parser;
+    // -style is the option "style", as Qt's own options are written, not -s -t -y -l -e.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption server("server", {}, "SPEC"), position("position", {}, "N"), timeout("timeout", {}, "MS");
+    const QCommandLineOption help(QStringList{"h", "help"}), version("version");
+    parser.addOptions({server, position, timeout, help, version});
+    for (const char* name : kQtValueOptions)
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name), {}, "VALUE"));
+    for (const char* name : kQtFlagOptions)
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name)));
+
+    QStringList arguments{"vantrel-board"};
+    for (const std::string& a : args)
+        arguments << QString::fromLocal8Bit(a.data(), static_cast<qsizetype>(a.size()));
+    if (!parser.parse(arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (!unknown.isEmpty()) {
+            // Named as it was written ("--board", "-x").
+            for (const std::string& a : args) {
+                const std::string name = a.substr(0, a.find('='));
+                if (name.find_first_not_of('-') != std::string::npos &&
+                    QString::fromStdString(name.substr(name.find_first_not_of('-'))) == unknown.front())
+                    return "unknown option '" + a + "'";
+            }
+            return "unknown option '" + unknown.front().toStdString() + "'";
         }
-        const bool takesValue = arg == "--server" || arg == "--position" || arg == "--timeout";
-        if (!takesValue && equals != std::string::npos && arg.rfind("--", 0) == 0) {
-            return arg + " takes no value";
-        } else if (takesValue && equals == std::string::npos) {
-            if (i + 1 >= args.size())
-                return arg + " needs a value";
-            value = args[++i];
-        }
-        long n = 0;
-        if (arg == "--server") {
-            const auto endpoint = dbus::parseServerSpec(value);
-            if (!endpoint)
-                return "--server " + value + ": write dbus, dbus:NAME, dbus:NAME@system or dbus:NAME@ADDRESS";
-            options.server = *endpoint;
-        } else if (arg == "--position") {
-            if (!number(value, 1, 32, n))
-                return "--position " + value + ": a position from 1 to 32";
-            options.position = static_cast<int>(n);
-        } else if (arg == "--timeout") {
-            if (!number(value, 1, 3600000, n))
-                return "--timeout " + value + ": milliseconds from 1 to 3600000";
-            options.timeout = std::chrono::milliseconds(n);
-        } else if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--version") {
-            options.version = true;
-        } else {
-            return "unknown option '" + args[i] + "'";
-        }
+        return parser.errorText().toStdString();
     }
+    if (!parser.positionalArguments().isEmpty())
+        return "unexpected argument '" + parser.positionalArguments().front().toStdString() + "'";
+
+    BoardOptions options;
+    long n = 0;
+    if (parser.isSet(server)) {
+        const std::string value = parser.value(server).toStdString();
+        const auto endpoint = dbus::parseServerSpec(value);
+        if (!endpoint)
+            return "--server " + value + ": write dbus, dbus:NAME, dbus:NAME@system or dbus:NAME@ADDRESS";
+        options.server = *endpoint;
+    }
+    if (parser.isSet(position)) {
+        const std::string value = parser.value(position).toStdString();
+        if (!number(value, 1, 32, n))
+            return "--position " + value + ": a position from 1 to 32";
+        options.position = static_cast<int>(n);
+    }
+    if (parser.isSet(timeout)) {
+        const std::string value = parser.value(timeout).toStdString();
+        if (!number(value, 1, 3600000, n))
+            return "--timeout " + value + ": milliseconds from 1 to 3600000";
+        options.timeout = std::chrono::milliseconds(n);
+    }
+    options.help = parser.isSet(help);
+    options.version = parser.isSet(version);
+    options.platformGiven = parser.isSet("platform");
     return options;
 }
 

@@ -1,6 +1,8 @@
 // The command line of vantrel-board: which simulator to show, which
-// position's reader first, how long a call may take. Plain C++, so it can
-// be checked on its own.
+// position's reader first, how long a call may take; Qt's standard options
+// (-style, -platform, -stylesheet, -reverse, -display ...) are let through
+// for QApplication. Read before there is an application, so that --help,
+// --version and a usage error need no display.
 #pragma once
 
 #include "dbus/endpoint.h"
@@ -18,6 +20,7 @@ struct BoardOptions {
     std::chrono::milliseconds timeout{5000};
     bool help = false;
     bool version = false;
+    bool platformGiven = false; // -platform NAME: the display need not come from DISPLAY
 };
 
 // The options, or the reason the command line cannot be used.

@@ -142,6 +142,26 @@ std::string hexName(Rgb c)
     return text;
 }
 
+namespace {
+double channel(std::uint8_t c)
+{
+    const double v = c / 255.0;
+    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+}
+double luminance(Rgb c) { return 0.2126 * channel(c.r) + 0.7152 * channel(c.g) + 0.0722 * channel(c.b); }
+} // namespace
+
+double contrastRatio(Rgb a, Rgb b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+Rgb inkOn(Rgb background)
+{
+    return contrastRatio(background, kDarkInk) >= contrastRatio(background, kLightInk) ? kDarkInk : kLightInk;
+}
+
 Rgb stateColour(PositionState state)
 {
     switch (state) {
@@ -149,7 +169,7 @@ Rgb stateColour(PositionState state)
     case PositionState::Calling: return {245, 166, 35};
     case PositionState::Authorised: return {74, 144, 226};
     case PositionState::Fueling: return {46, 184, 92};
-    case PositionState::Stopped: return {214, 69, 65};
+    case PositionState::Stopped: return {200, 50, 50}; // dark enough for white text
     case PositionState::Completed: return {155, 89, 182};
     case PositionState::Paid: return {26, 160, 160};
     }

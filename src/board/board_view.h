@@ -20,6 +20,15 @@ struct Rgb {
 // "#rrggbb"
 std::string hexName(Rgb colour);
 
+// The contrast of two colours as WCAG 2 measures it: 1 (none) to 21 (black on white).
+double contrastRatio(Rgb a, Rgb b);
+// The colour to write in on `background`: the board's dark ink or white,
+// whichever stands out more. The board picks its text colours from what it
+// paints under them, never from the desktop's theme.
+Rgb inkOn(Rgb background);
+inline constexpr Rgb kDarkInk{30, 34, 40};
+inline constexpr Rgb kLightInk{255, 255, 255};
+
 // The colour of a position in each state: grey idle, amber calling, blue
 // authorised, green fuelling, red stopped, purple completed (to be paid),
 // teal paid.

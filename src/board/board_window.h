@@ -9,10 +9,19 @@
 // hidden, it listens to nothing and costs nothing.
 //
 // Inside the utility it follows the main window's selected position, and a
-// customer action is an action of the session (a saved session repeats it).
-// On its own (vantrel-board) a click on a pump tile selects the position.
+// customer action is an action of the session (a saved session repeats it);
+// a click on a pump tile (or Enter or Space on the tile with the keyboard's
+// focus) tells its owner through positionChosen, which selects there. On its
+// own (vantrel-board) the same choice selects the board's own position.
+//
+// It opens whole on the screen it opens on, and keeps its sections whole
+// when resized: they reflow, and below the smallest readable arrangement the
+// painting is scaled down; the customer bar folds onto two rows rather than
+// leave the window. While its site cannot be read the board is drawn grey
+// with the reason over it.
 #pragma once
 
+#include "board_layout.h"
 #include "board_view.h"
 #include "site_source.h"
 
@@ -23,6 +32,7 @@
 
 #include <memory>
 
+class QBoxLayout;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -62,15 +72,33 @@ public:
     QString siteStatus() const;
     // Reads the site now (what a change or the running timer does).
     void refresh();
+    // True while the site cannot be read: the board is drawn grey with the reason.
+    bool offline() const { return m_offline; }
+    // How the canvas is laid out now, and what the widgets under it need.
+    const CanvasLayout& sections() const;
+    BarNeeds barNeeds() const;
+    bool barFolded() const { return m_barFolded; }
+    // Chooses a position as a click on its tile does.
+    void choosePosition(int position);
+    // Sizes and moves the window so that it lies whole, frame and all, in its
+    // screen's available area (what it does itself when first shown).
+    void fitToScreen();
+
+signals:
+    // A position was chosen on the board (a click, or Enter or Space on a tile).
+    void positionChosen(int position);
 
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void boxChanged(Box box, std::string_view text) override;
     void scheduleRefresh();
     void display(SiteReading reading);
+    void foldBar(bool folded);
+    void keepOnScreen();
 
     std::unique_ptr<SiteSource> m_source;
     Session* m_session = nullptr;
@@ -81,6 +109,13 @@ private:
     QLineEdit* m_cash = nullptr;
     QLabel* m_answer = nullptr;
     QLabel* m_status = nullptr;
+    QWidget* m_bar = nullptr;
+    QWidget* m_barRows[2] = {nullptr, nullptr};
+    QBoxLayout* m_barLayout = nullptr;
+    QWidget* m_said = nullptr;
+    bool m_barFolded = false;
+    bool m_offline = false;
+    bool m_sized = false; // the first showing fitted the window to its screen
     bool m_observing = false;
     QTimer m_coalesce; // one redraw for a burst of changes
     QTimer m_running;  // redraws while something moves with the clock

@@ -26,12 +26,14 @@ BusSite::BusSite(dbus::Endpoint endpoint, std::chrono::milliseconds timeout)
 {
     m_owner.setConnection(m_connection);
     m_owner.addWatchedService(QString::fromStdString(m_endpoint.busName));
-    m_owner.setWatchMode(QDBusServiceWatcher::WatchForRegistration);
-    // A server that came (back) under the name: what the board shows is old.
-    connect(&m_owner, &QDBusServiceWatcher::serviceRegistered, this, [this] {
-        if (m_changed)
-            m_changed();
-    });
+    m_owner.setWatchMode(QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration);
+    // A server that came (back) under the name, or left it: what the board
+    // shows is old, and the read that follows says which.
+    for (auto signal : {&QDBusServiceWatcher::serviceRegistered, &QDBusServiceWatcher::serviceUnregistered})
+        connect(&m_owner, signal, this, [this] {
+            if (m_changed)
+                m_changed();
+        });
 }
 
 BusSite::~BusSite()

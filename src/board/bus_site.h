@@ -4,8 +4,9 @@
 // changes. Every call is asynchronous, so the board never waits on the bus:
 // one read is out at a time, and a read asked for meanwhile goes out when
 // it comes back (only the newest, the ones in between would be stale).
-// A server that goes away is a failed read; when the name gets an owner
-// again, the listener is told, so the board reads the new server.
+// When the name loses its owner the listener is told, and the read that
+// follows fails with the reason; when the name gets an owner again, the
+// listener is told, so the board reads the new server.
 #pragma once
 
 #include "site_source.h"

@@ -1,6 +1,10 @@
 // Draws the board for the documentation: "sale" (a busy forecourt during
 // sales) or "ixcat" (after the iX CAT special test at position 7), into the
 // PNG file named. Run from the build: board_screenshot sale docs/board-sale.png
+// --dark draws it under Fusion with a dark palette; --on-screen shows it on
+// the display as a user sees it, framed by the window manager, and saves the
+// whole screen once it has settled (the pictures in docs/ are taken so, on a
+// 1366x768 screen under openbox).
 #include "board/board_window.h"
 #include "forecourt/customer.h"
 #include "session/handler_runner.h"
@@ -8,6 +12,10 @@
 #include "support/session_rig.h"
 
 #include <QApplication>
+#include <QPalette>
+#include <QScreen>
+#include <QStyleFactory>
+#include <QTimer>
 
 #include <cstdio>
 #include <string>
@@ -57,13 +65,45 @@ void busySite(ForecourtRig& rig)
 
 } // namespace
 
+void darkTheme()
+{
+    QApplication::setStyle(QStyleFactory::create("Fusion"));
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(45, 45, 48));
+    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Base, QColor(30, 30, 32));
+    dark.setColor(QPalette::AlternateBase, QColor(45, 45, 48));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    dark.setColor(QPalette::Button, QColor(60, 60, 64));
+    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    dark.setColor(QPalette::PlaceholderText, QColor(150, 150, 150));
+    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    dark.setColor(QPalette::HighlightedText, Qt::black);
+    dark.setColor(QPalette::ToolTipBase, QColor(30, 30, 32));
+    dark.setColor(QPalette::ToolTipText, QColor(230, 230, 230));
+    QApplication::setPalette(dark);
+}
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: board_screenshot sale|ixcat FILE.png\n");
+    bool onScreen = false;
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--dark")
+            darkTheme();
+        else if (a == "--on-screen")
+            onScreen = true;
+        else
+            args.push_back(a);
+    }
+    if (args.size() != 2) {
+        std::fprintf(stderr, "usage: board_screenshot sale|ixcat FILE.png [--dark] [--on-screen]\n");
         return 2;
     }
+    argv[1] = args[0].data();
+    argv[2] = args[1].data();
     const std::string scene = argv[1];
     ForecourtRig rig;
     if (scene == "sale") {
@@ -82,6 +122,16 @@ int main(int argc, char** argv)
         return 2;
     }
     board::BoardWindow board(rig.server, rig.session);
+    if (onScreen) {
+        board.show();
+        bool saved = false;
+        QTimer::singleShot(1500, [&] {
+            saved = board.screen()->grabWindow(0).save(QString::fromLocal8Bit(argv[2]));
+            app.quit();
+        });
+        app.exec();
+        return saved ? 0 : 1;
+    }
     board.resize(1240, 820);
     board.setAttribute(Qt::WA_DontShowOnScreen);
     board.show();

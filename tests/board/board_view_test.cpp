@@ -85,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(States, Tile, ::testing::Values(
              {"2  2.000 / 1.900"}},
     TileCase{"fuelling", {kPrice, kPreset, "wait 4000"}, "Fuelling", {46, 184, 92}, "Hose 2", "MOP 1  limit 10.00", "1.000 l", "2.00", 0.2,
              {"2  2.000 / 1.900"}},
-    TileCase{"stopped", {kPreset, "wait 6000", "put Stop|05"}, "Stopped", {214, 69, 65}, "Hose 2", "MOP 1  limit 10.00", "2.000 l", "2.00", 0.2,
+    TileCase{"stopped", {kPreset, "wait 6000", "put Stop|05"}, "Stopped", {200, 50, 50}, "Hose 2", "MOP 1  limit 10.00", "2.000 l", "2.00", 0.2,
              {"1  1.000 / 1.000"}},
     TileCase{"completedAtLimit", {kPreset, "wait 60000"}, "Completed", {155, 89, 182}, "Hose 2", "MOP 1  limit 10.00", "10.000 l", "10.00", 1,
              {"1  1.000 / 1.000"}},

@@ -8,7 +8,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMenu>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -74,6 +79,97 @@ TEST(BoardWindow, CustomerButtonsActAtTheSelectedPosition)
     EXPECT_EQ(b->view().tiles[8].state, "Calling");
     b->act("card chip"); // the chip reader is off
     EXPECT_TRUE(b->answer().contains("disabled")) << b->answer().toStdString();
+}
+
+// A click on a pump of the embedded board, or Enter or Space on the tile
+// with the focus, tells the main window which position was chosen; the
+// board itself follows the main window's selection, not the click.
+TEST(BoardWindow, AChosenPumpIsToldToItsOwner)
+{
+    RunningUtility u;
+    MainWindow& main = u.app->mainWindow();
+    main.showBoard();
+    board::BoardWindow* b = main.boardWindow();
+    ASSERT_TRUE(b);
+    QSignalSpy chosen(b, &board::BoardWindow::positionChosen);
+    QWidget* canvas = b->findChild<QWidget*>("siteCanvas");
+    ASSERT_TRUE(canvas);
+    EXPECT_TRUE(canvas->toolTip().startsWith("Click a pump to select it")) << canvas->toolTip().toStdString();
+    const board::Rect tile = b->sections().tiles[11];
+    const double s = b->sections().scale;
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(static_cast<int>((tile.x + tile.width / 2) * s), static_cast<int>((tile.y + tile.height / 2) * s)));
+    ASSERT_EQ(chosen.count(), 1);
+    EXPECT_EQ(chosen.takeFirst().at(0).toInt(), 12);
+    EXPECT_EQ(b->selectedPosition(), 1); // the main window selects, when its owner says so
+    // From the keyboard: the focus moves from the clicked tile, Enter and Space choose.
+    canvas->setFocus();
+    QTest::keyClick(canvas, Qt::Key_Right);
+    QTest::keyClick(canvas, Qt::Key_Return);
+    QTest::keyClick(canvas, Qt::Key_Down);
+    QTest::keyClick(canvas, Qt::Key_Space);
+    ASSERT_EQ(chosen.count(), 2);
+    EXPECT_EQ(chosen.at(0).at(0).toInt(), 13);
+    EXPECT_EQ(chosen.at(1).at(0).toInt(), 21);
+    // A click between the tiles chooses nothing.
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_EQ(chosen.count(), 2);
+}
+
+// Every customer control has a name a screen reader says, Tab walks them in
+// the order of the bar, and Enter presses a button as Space does.
+TEST(BoardWindow, TheCustomerControlsAreNamedAndReachedByTab)
+{
+    RunningUtility u;
+    MainWindow& main = u.app->mainWindow();
+    main.showBoard();
+    board::BoardWindow* b = main.boardWindow();
+    ASSERT_TRUE(b);
+    const std::vector<std::pair<const char*, const char*>> order = {
+        {"siteCanvas", "Fueling positions"}, {"liftNozzle", "Lift the nozzle"}, {"hangNozzle", "Hang up the nozzle"},
+        {"testCard", "Test card"},           {"insertCard", "Insert the test card"}, {"keys", "Keys to press"},
+        {"pressKeys", "Press the keys"},     {"cash", "Cash amount"},           {"insertCash", "Insert the cash"},
+        {"takeWash", "Enter the wash code"}};
+    QWidget* w = b->findChild<QWidget*>(order.front().first);
+    for (const auto& [name, spoken] : order) {
+        ASSERT_TRUE(w);
+        EXPECT_EQ(w->objectName().toStdString(), name);
+        EXPECT_EQ(w->accessibleName().toStdString(), spoken) << name;
+        EXPECT_NE(w->focusPolicy() & Qt::TabFocus, 0) << name;
+        w = w->nextInFocusChain();
+        while (w && !(w->focusPolicy() & Qt::TabFocus))
+            w = w->nextInFocusChain();
+    }
+    auto* cash = b->findChild<QPushButton*>("insertCash");
+    QTest::keyClick(cash, Qt::Key_Return);
+    EXPECT_EQ(b->answer(), "cash 20 at 01");
+    b->findChild<QLineEdit*>("cash")->setText("5");
+    QTest::keyClick(b->findChild<QLineEdit*>("cash"), Qt::Key_Enter);
+    EXPECT_EQ(b->view().reader.queues[2].caption, "Cash (2)");
+}
+
+// The board opens whole inside its screen's available area, frame and all,
+// even on a screen smaller than it would like (the offscreen screen is 800x600).
+TEST(BoardWindow, OpensWholeOnItsScreen)
+{
+    RunningUtility u;
+    MainWindow& main = u.app->mainWindow();
+    main.showBoard();
+    board::BoardWindow* b = main.boardWindow();
+    ASSERT_TRUE(b);
+    const QRect area = b->screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(b->frameGeometry())) << b->frameGeometry().width() << "x" << b->frameGeometry().height();
+    auto* bar = b->findChild<QWidget*>("customerBar");
+    ASSERT_TRUE(bar);
+    EXPECT_TRUE(b->rect().contains(QRect(bar->mapTo(b, QPoint(0, 0)), bar->size())));
+    for (auto* button : bar->findChildren<QPushButton*>())
+        EXPECT_TRUE(b->rect().contains(QRect(button->mapTo(b, QPoint(0, 0)), button->size()))) << button->objectName().toStdString();
+    // Narrower than one row of the bar: it folds onto two, and the drawing is scaled to the room left.
+    b->resize(b->barNeeds().twoRows.width, 500);
+    QApplication::processEvents();
+    EXPECT_TRUE(b->barFolded());
+    EXPECT_LT(b->sections().scale, 1.0);
+    for (auto* button : bar->findChildren<QPushButton*>())
+        EXPECT_TRUE(b->rect().contains(QRect(button->mapTo(b, QPoint(0, 0)), button->size()))) << button->objectName().toStdString();
 }
 
 } // namespace

@@ -74,9 +74,11 @@ TEST_F(BoardOverBus, SaysWhenTheSimulatorWentAwayAndReadsTheNextOne)
 {
     dbus::DBusClient(bus.endpoint()).put("Authorize", kAuthorize7);
     ASSERT_TRUE(waitFor([&] { return tileState(*board, 7) == "Authorised"; }));
+    ASSERT_FALSE(board->offline());
     service.reset();
-    board->refresh();
+    // The name lost its owner: the board reads again by itself, and greys.
     ASSERT_TRUE(waitFor([&] { return board->siteStatus().startsWith(QChar(0x26A0)); }));
+    EXPECT_TRUE(board->offline());
     EXPECT_TRUE(board->siteStatus().contains("Vantrel.Application at")) << board->siteStatus().toStdString();
     EXPECT_EQ(tileState(*board, 7), "Authorised"); // the last picture stays
     // A customer action with nobody to take it says so, and the window goes on.
@@ -87,6 +89,7 @@ TEST_F(BoardOverBus, SaysWhenTheSimulatorWentAwayAndReadsTheNextOne)
     ASSERT_TRUE(service->waitUntilServing());
     EXPECT_TRUE(waitFor([&] { return tileState(*board, 7) == "Idle"; })) << board->siteStatus().toStdString();
     EXPECT_FALSE(board->siteStatus().startsWith(QChar(0x26A0))) << board->siteStatus().toStdString();
+    EXPECT_FALSE(board->offline()); // in colour again
 }
 
 TEST_F(BoardOverBus, OpensFromTheUtilityForADBusServer)
@@ -123,6 +126,17 @@ TEST(BoardProgram, WithoutADisplaySaysSoAndEnds)
     EXPECT_TRUE(board.readAllStandardError().contains("no display to show the window on"));
 }
 
+// -platform names the display itself: the board then needs no DISPLAY.
+TEST(BoardCommandLineQt, APlatformGivenNeedsNoDisplayVariable)
+{
+    const auto with = parseBoardOptions({"-platform", "offscreen"});
+    ASSERT_TRUE(std::holds_alternative<BoardOptions>(with));
+    EXPECT_TRUE(std::get<BoardOptions>(with).platformGiven);
+    const auto without = parseBoardOptions({"-style", "Fusion"});
+    ASSERT_TRUE(std::holds_alternative<BoardOptions>(without));
+    EXPECT_FALSE(std::get<BoardOptions>(without).platformGiven);
+}
+
 struct OptionsCase {
     const char* name;
     std::vector<std::string> args;
@@ -155,9 +169,15 @@ INSTANTIATE_TEST_SUITE_P(
                       OptionsCase{"positionNotANumber", {"--position", "7x"}, "a position from 1 to 32", 0, 0},
                       OptionsCase{"noTimeout", {"--timeout", "0"}, "milliseconds from 1", 0, 0},
                       OptionsCase{"notDBus", {"--server", "tcp:host"}, "write dbus, dbus:NAME", 0, 0},
-                      OptionsCase{"serverWithoutValue", {"--server"}, "--server needs a value", 0, 0},
-                      OptionsCase{"valueForAFlag", {"--help=yes"}, "--help takes no value", 0, 0},
-                      OptionsCase{"unknown", {"--board"}, "unknown option '--board'", 0, 0}),
+                      OptionsCase{"serverWithoutValue", {"--server"}, "Missing value after '--server'", 0, 0},
+                      OptionsCase{"valueForAFlag", {"--help=yes"}, "Unexpected value after '--help'", 0, 0},
+                      OptionsCase{"unknown", {"--board"}, "unknown option '--board'", 0, 0},
+                      OptionsCase{"unknownSingleDash", {"-x"}, "unknown option '-x'", 0, 0},
+                      OptionsCase{"argument", {"--position", "3", "7"}, "unexpected argument '7'", 0, 0},
+                      // Qt's own options, as every Qt program takes them.
+                      OptionsCase{"qtStyle", {"-style", "Fusion", "--position", "3"}, "", 3, 5000},
+                      OptionsCase{"qtOptions", {"-platform", "offscreen", "-reverse", "-stylesheet=dark.qss", "-display", ":1"}, "", 1, 5000},
+                      OptionsCase{"qtDoubleDash", {"--style=Fusion", "--timeout", "9"}, "", 1, 9}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
