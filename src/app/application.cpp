@@ -1,6 +1,8 @@
 #include "application.h"
 
+#include "call_timing.h"
 #include "shell_handlers.h"
+#include "status_line.h"
 
 #include "board/bus_site.h"
 #include "dbus/dbus_client.h"
@@ -60,7 +62,8 @@ std::unique_ptr<Application> Application::start(const AutomationRegistry& regist
     suites::registerWindows(app->m_catalog);
     app->m_windows = std::make_unique<QtWindowHost>(app->m_catalog);
     app->m_windows->setOffScreen(offScreen);
-    app->m_session = std::make_unique<Session>(*app->m_server, prompter, *app->m_windows, waiter);
+    app->m_timed = std::make_unique<TimedServer>(*app->m_server);
+    app->m_session = std::make_unique<Session>(*app->m_timed, prompter, *app->m_windows, waiter);
     app->m_session->virtualTime = virtualTime;
     if (early)
         app->m_session->addObserver(early);
@@ -69,6 +72,7 @@ std::unique_ptr<Application> Application::start(const AutomationRegistry& regist
     app->m_windows->setSession(app->m_session.get());
     app->m_main = std::make_unique<MainWindow>(*app->m_session, title);
     app->m_main->setAttribute(Qt::WA_DontShowOnScreen, offScreen);
+    app->m_main->statusLine()->setStopwatch(app->m_timed.get());
     app->m_main->setJournal(&app->m_journal, &app->m_recorder);
     app->m_main->setSite(siteMaker(*app->m_server));
     app->m_windows->setMainWindow(app->m_main.get());
@@ -83,8 +87,9 @@ std::unique_ptr<Application> Application::start(const AutomationRegistry& regist
 
 Application::~Application()
 {
-    // Windows go before the session they observe.
+    // Windows go before the session they observe, and the session before the stopwatch it calls through.
     m_main.reset();
+    m_session.reset();
 }
 
 } // namespace vantrel

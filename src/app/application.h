@@ -17,6 +17,7 @@
 namespace vantrel {
 
 class AutomationRegistry;
+class TimedServer;
 class Prompter;
 class Waiter;
 
@@ -49,6 +50,8 @@ private:
     WindowCatalog m_catalog;
     std::unique_ptr<QtWindowHost> m_windows;
     std::unique_ptr<AutomationObject> m_server;
+    // The session calls the server through it, so that each call's duration is known to the microsecond.
+    std::unique_ptr<TimedServer> m_timed;
     // They observe the session, so they outlive it.
     journal::CallJournal m_journal;
     journal::SessionRecorder m_recorder;

@@ -1,5 +1,9 @@
 #include "command_line.h"
 
+#include <QCommandLineParser>
+#include <QStringList>
+
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 
@@ -9,7 +13,7 @@ const char* usageText()
 {
     return "usage: vantrel-test [--script FILE|FOLDER...] [--trace FILE] [--trace-unmasked] [--server SERVER]\n"
            "                    [--timeout MS] [--junit FILE] [--save-session FILE] [--screenshot PNG]\n"
-           "                    [--quit-when-idle] [--help] [--version]\n";
+           "                    [--quit-when-idle] [Qt options] [--help] [--version]\n";
 }
 
 std::string helpText()
@@ -31,6 +35,8 @@ std::string helpText()
            "  --quit-when-idle         end as soon as the shown window is idle (start-up timing)\n"
            "  --help                   show this help and end\n"
            "  --version                show the version and end\n"
+           "  -style STYLE, -stylesheet FILE, -platform NAME, -display DISPLAY, -reverse\n"
+           "                           Qt's standard options, taken as by every Qt program\n"
            "\n"
            "Output files are written whole or not at all (a temporary file beside each, renamed into place);\n"
            "only a regular file or a link to one is written: a device, a FIFO or a folder is refused.\n"
@@ -44,63 +50,116 @@ std::string helpText()
            "     bad line, a script that cannot be read or holds no command, no script to run)\n";
 }
 
+namespace {
+
+// The options every Qt program takes (QGuiApplication and QApplication read
+// them from argv as the application starts): accepted here so that a desktop
+// entry or a technician may pass them, and left for Qt to act on.
+struct QtOption {
+    const char* name;
+    bool takesValue;
+};
+constexpr QtOption kQtOptions[] = {
+    {"platform", true},  {"platformpluginpath", true}, {"platformtheme", true}, {"plugin", true},
+    {"qmljsdebugger", true}, {"qwindowgeometry", true}, {"qwindowicon", true},  {"qwindowtitle", true},
+    {"session", true},   {"display", true},  {"geometry", true},  {"style", true},  {"stylesheet", true},
+    {"name", true},      {"title", true},    {"visual", true},    {"ncols", true},  {"cmap", true},
+    {"im", true},        {"inputstyle", true}, {"reverse", false}, {"widgetcount", false},
+    {"nograb", false},   {"dograb", false},  {"sync", false},     {"testability", false},
+};
+
+bool isOption(const std::string& arg) { return arg.size() > 1 && arg[0] == '-'; }
+
+} // namespace
+
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args, std::string& reason)
 {
-    CommandLine c;
+    // "--script A B C" names every script up to the next option; Qt's parser
+    // takes one value per option, so the names are handed over as
+    // "--script A --script B --script C", and a name anywhere else is an
+    // argument nobody asked for.
+    QStringList argv{QStringLiteral("vantrel-test")};
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        auto value = [&](std::string& into) {
-            if (i + 1 >= args.size()) {
-                reason = arg + " needs a value";
-                return false;
-            }
-            into = args[++i];
-            return true;
-        };
-        if (arg == "--help" || arg == "-h") {
-            c.help = true;
-        } else if (arg == "--version") {
-            c.version = true;
-        } else if (arg == "--quit-when-idle") {
-            c.quitWhenIdle = true;
-        } else if (arg == "--trace-unmasked") {
-            c.traceUnmasked = true;
-        } else if (arg == "--script") {
-            if (i + 1 >= args.size()) {
-                reason = "--script needs a file or a folder";
-                return std::nullopt;
-            }
-            c.scriptGiven = true;
-            // Every name up to the next option is a script.
-            do
-                c.scripts.push_back(args[++i]);
-            while (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0);
-        } else if (arg == "--timeout") {
-            std::string text;
-            if (!value(text))
-                return std::nullopt;
-            long ms = 0;
-            const auto res = std::from_chars(text.data(), text.data() + text.size(), ms);
-            if (res.ec != std::errc() || res.ptr != text.data() + text.size() || ms < 1) {
-                reason = "--timeout takes a whole number of milliseconds of at least 1, not \"" + text + "\"";
-                return std::nullopt;
-            }
-            c.timeout = std::chrono::milliseconds(ms);
-        } else if (arg == "--trace" || arg == "--junit" || arg == "--screenshot" || arg == "--server" ||
-                   arg == "--save-session") {
-            std::string& into = arg == "--trace"          ? c.trace
-                                : arg == "--junit"        ? c.junit
-                                : arg == "--screenshot"   ? c.screenshot
-                                : arg == "--save-session" ? c.saveSession
-                                                          : c.server;
-            if (!value(into))
-                return std::nullopt;
-            if (into.empty()) {
-                reason = arg + " needs a value";
-                return std::nullopt;
-            }
-        } else {
-            reason = "unknown option " + arg;
+        if (arg != "--script") {
+            argv << QString::fromLocal8Bit(arg.data(), static_cast<qsizetype>(arg.size()));
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            reason = "--script needs a file or a folder";
+            return std::nullopt;
+        }
+        do
+            argv << QStringLiteral("--script") << QString::fromLocal8Bit(args[++i].c_str());
+        while (i + 1 < args.size() && !isOption(args[i + 1]));
+    }
+
+    QCommandLineParser parser;
+    // "-style fusion" as Qt programs write it; "--script" stays as it is.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{"help", "h"}), version("version"), quitWhenIdle("quit-when-idle"),
+        traceUnmasked("trace-unmasked"), script("script", {}, "FILE"), timeout("timeout", {}, "MS"),
+        trace("trace", {}, "FILE"), junit("junit", {}, "FILE"), screenshot("screenshot", {}, "PNG"),
+        server("server", {}, "SERVER"), saveSession("save-session", {}, "FILE");
+    QList<QCommandLineOption> all{help, version, quitWhenIdle, traceUnmasked, script, timeout, trace, junit, screenshot,
+                                  server, saveSession};
+    for (const auto& q : kQtOptions)
+        all << (q.takesValue ? QCommandLineOption(q.name, {}, "VALUE") : QCommandLineOption(q.name));
+    parser.addOptions(all);
+    // An option nobody takes is named as it was written ("--bogus", not Qt's "bogus").
+    for (qsizetype i = 1; i < argv.size(); ++i) {
+        const QString& arg = argv[i];
+        if (arg == "--")
+            break;
+        if (!arg.startsWith('-') || arg.size() < 2)
+            continue;
+        const QString name = arg.mid(arg.startsWith("--") ? 2 : 1).section('=', 0, 0);
+        const auto known = std::find_if(all.begin(), all.end(),
+                                        [&](const QCommandLineOption& o) { return o.names().contains(name); });
+        if (known == all.end()) {
+            reason = "unknown option " + arg.toStdString();
+            return std::nullopt;
+        }
+        if (!known->valueName().isEmpty() && !arg.contains('='))
+            ++i; // its value, whatever it looks like
+    }
+    if (!parser.parse(argv)) {
+        reason = parser.errorText().toStdString();
+        return std::nullopt;
+    }
+    if (const QStringList rest = parser.positionalArguments(); !rest.isEmpty()) {
+        reason = "unknown option " + rest.front().toStdString();
+        return std::nullopt;
+    }
+
+    CommandLine c;
+    c.help = parser.isSet(help);
+    c.version = parser.isSet(version);
+    c.quitWhenIdle = parser.isSet(quitWhenIdle);
+    c.traceUnmasked = parser.isSet(traceUnmasked);
+    c.scriptGiven = parser.isSet(script);
+    for (const QString& name : parser.values(script))
+        c.scripts.push_back(name.toLocal8Bit().toStdString());
+    if (parser.isSet(timeout)) {
+        const std::string text = parser.value(timeout).toStdString();
+        long ms = 0;
+        const auto res = std::from_chars(text.data(), text.data() + text.size(), ms);
+        if (res.ec != std::errc() || res.ptr != text.data() + text.size() || ms < 1) {
+            reason = "--timeout takes a whole number of milliseconds of at least 1, not \"" + text + "\"";
+            return std::nullopt;
+        }
+        c.timeout = std::chrono::milliseconds(ms);
+        c.timeoutGiven = true;
+    }
+    for (const auto& [option, into] : {std::pair{&trace, &c.trace}, std::pair{&junit, &c.junit},
+                                       std::pair{&screenshot, &c.screenshot}, std::pair{&server, &c.server},
+                                       std::pair{&saveSession, &c.saveSession}}) {
+        if (!parser.isSet(*option))
+            continue;
+        // The last one given counts, as with any option.
+        *into = parser.values(*option).back().toLocal8Bit().toStdString();
+        if (into->empty()) {
+            reason = "--" + option->names().front().toStdString() + " needs a value";
             return std::nullopt;
         }
     }

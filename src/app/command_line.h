@@ -19,6 +19,7 @@ struct CommandLine {
     bool traceUnmasked = false;         // cardholder data written as it came, for lab use
     std::string server;                 // empty: VANTREL_SERVER, else the embedded server
     std::chrono::milliseconds timeout{5000};
+    bool timeoutGiven = false;          // --timeout was given: it beats a saved site's
     bool quitWhenIdle = false;
 };
 

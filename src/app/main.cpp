@@ -9,7 +9,10 @@
 #include "output_file.h"
 #include "script_runner.h"
 #include "server_choice.h"
+#include "server_probe.h"
+#include "server_sites.h"
 #include "session_files.h"
+#include "status_line.h"
 #include "trace_writer.h"
 
 #include "forecourt/forecourt_server.h"
@@ -17,7 +20,10 @@
 #include "widgets/qt_prompter.h"
 
 #include <QApplication>
+#include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
+#include <QSettings>
 #include <QTimer>
 
 #include <sys/stat.h>
@@ -107,13 +113,34 @@ int main(int argc, char** argv)
     QApplication::setApplicationName("VantrelTest");
     QApplication::setApplicationVersion(VANTREL_VERSION);
 
-    std::string serverName = options->server;
-    if (serverName.empty())
-        serverName = qEnvironmentVariable("VANTREL_SERVER").toStdString();
-    if (serverName.empty())
-        serverName = vantrel::forecourt::kProgId;
+    // The server: --server, else VANTREL_SERVER, else (a windowed run, as the
+    // desktop menu starts it) the server used last, if it is there.
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "VantrelTest", "vantrel-test");
+    vantrel::SiteBook sites(settings);
+    const auto start = vantrel::chooseStartupServer(
+        QString::fromLocal8Bit(options->server.c_str()), qEnvironmentVariable("VANTREL_SERVER"),
+        options->timeoutGiven ? std::optional<int>(static_cast<int>(options->timeout.count())) : std::nullopt,
+        options->scriptGiven, sites.last());
+    QString startNote, fallback;
+    std::string serverName = start.server.toStdString();
+    auto timeout = std::chrono::milliseconds(start.timeoutMs);
+    if (start.from == vantrel::StartupServer::From::LastUsed) {
+        const QString site = sites.siteOf(start.server);
+        const QString described = vantrel::describeServer(start.server);
+        const auto verdict = vantrel::probeAtStartup(start.server, timeout);
+        if (verdict.usable()) {
+            startNote = "Connected to the server used last: " + (site.isEmpty() ? described : site);
+        } else {
+            fallback = "The server used last, " + described + (site.isEmpty() ? QString() : " (" + site + ")") +
+                       ", is not there: " + verdict.text + " Using the embedded simulator.";
+            startNote = "The server used last is not there: using the embedded simulator";
+            std::cerr << "vantrel-test: " << fallback.toStdString() << "\n";
+            serverName = vantrel::forecourt::kProgId;
+            timeout = options->timeout;
+        }
+    }
     vantrel::AutomationRegistry registry;
-    const auto server = vantrel::chooseServer(registry, serverName, options->timeout, options->scriptGiven, reason);
+    const auto server = vantrel::chooseServer(registry, serverName, timeout, options->scriptGiven, reason);
     if (!server)
         return usageError(reason);
 
@@ -160,12 +187,22 @@ int main(int argc, char** argv)
         return withTrace(1, trace.get());
     app->mainWindow().setServerDescription(QString::fromStdString(server->description));
     app->mainWindow().setMasked(masked);
+    // File → Connect to server… starts this program again with the server chosen, and this run ends.
+    app->mainWindow().setConnection(QString::fromStdString(serverName), static_cast<int>(timeout.count()), &sites);
+    app->mainWindow().setRelauncher([](const QStringList& args) {
+        QProcess process;
+        process.setProgram(QCoreApplication::applicationFilePath());
+        process.setArguments(args);
+        return process.startDetached() ? QString() : process.errorString();
+    });
+    if (!startNote.isEmpty())
+        app->mainWindow().statusLine()->setNote(startNote);
     // File → Run script… runs a script as --script does, its windows off the
     // screen: the embedded forecourt afresh on virtual time, or the same bus
     // server (never reset, since the window's session uses it too).
     vantrel::AutomationRegistry scriptRegistry;
     const bool embedded = serverName == vantrel::forecourt::kProgId;
-    const auto scriptServer = vantrel::chooseServer(scriptRegistry, serverName, options->timeout, embedded, reason);
+    const auto scriptServer = vantrel::chooseServer(scriptRegistry, serverName, timeout, embedded, reason);
     if (scriptServer)
         app->mainWindow().setScriptRunner([&, scriptServer](const QString& path) {
             vantrel::ScriptRunOptions run;
@@ -188,6 +225,13 @@ int main(int argc, char** argv)
     app->mainWindow().show();
     if (auto* first = app->mainWindow().button("PayOutSale"))
         first->setFocus();
+    if (!fallback.isEmpty()) {
+        // Said over the window without stopping it: the run goes on with the embedded simulator.
+        auto* box = new QMessageBox(QMessageBox::Information, "VantrelTest", fallback, QMessageBox::Ok, &app->mainWindow());
+        box->setObjectName("ServerUsedLastMissing");
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    }
     if (!options->screenshot.empty()) {
         // Shows the window, saves a picture of it and ends: for the documentation.
         QTimer::singleShot(300, [&] {

@@ -1,5 +1,7 @@
 #include "main_window.h"
 
+#include "connect_dialog.h"
+#include "help_window.h"
 #include "shell_handlers.h"
 
 #include "board/board_window.h"
@@ -100,6 +102,21 @@ MainWindow::MainWindow(Session& session, const QString& title)
     addButtons(reader::mainWindowButtons());
     addButtons(shell::mainWindowButtons());
     buildSelector();
+    // Tab follows the columns from top to bottom, the selector right after
+    // PayOutSale (the first focus), the result boxes in their columns.
+    setTabStops({"OTHERDEVICESBUTTON", "SystemVersions", "DispenserInfo", "ReaderInfo", "TEST_FUNCTION_BUTTON",
+                 "KeyEntryTypeButton", "STRESS_BUTTON", "KeyQue", "ClearKeyEntry", "KeyPad", "PrintHeader",
+                 "PrintFooter", "Print", "Header2", "Footer2", "PrintReceipt2", "TextBox", "WindowControl",
+                 "HELP_BUTTON", "QueCounts", "ReadErrorQue", "ClearErrorQue", "CardQue", "ClearCardEntry",
+                 "PreLoadMSGs", "Display", "Display2", "InfoDisplay", "Beeper", "PacketQue", "PacketOut",
+                 "ClearPacketEntry", "CashIn", "CashOut", "ClearCashEntry", "InBox", "Fillup", "Preset", "NewPreset",
+                 "MultiHoseLock", "Price1", "Price2", "Price3", "Price3Blend", "Price4", "Price5", "Price6", "Price",
+                 "PresetMOP1", "PresetMOP2", "Deauthorize", "Stop", "STOP_ALL", "Resume", "PayOutSale", "Button1",
+                 "Button2", "Button3", "Button4", "Button5", "Button6", "Button7", "Button8", "Button9", "Button10",
+                 "Button11", "Button12", "Button13", "Button14", "Button15", "Button16", "Button17", "Button18",
+                 "Button19", "Button20", "Button21", "Button22", "Button23", "Button24", "Button25", "Button26",
+                 "Button27", "Button28", "Button29", "Button30", "Button31", "Button32", "SelfTestStart",
+                 "SelfTestStatus"});
 
     addTimer("Timer1", 1000, reader::stressTick);
     // Long runs show their progress in a window of their own; the record
@@ -117,6 +134,11 @@ MainWindow::~MainWindow() = default;
 void MainWindow::buildMenus()
 {
     QMenu* file = m_menuBar->addMenu("&File");
+    m_connectAction = file->addAction("&Connect to server\u2026", QKeySequence(Qt::CTRL | Qt::Key_K), this,
+                                      &MainWindow::chooseAndConnect);
+    m_connectAction->setObjectName("actionConnect");
+    m_connectAction->setEnabled(false);
+    file->addSeparator();
     m_runScriptAction = file->addAction("&Run script\u2026", QKeySequence(Qt::CTRL | Qt::Key_R), this,
                                         &MainWindow::chooseAndRunScript);
     m_runScriptAction->setObjectName("actionRunScript");
@@ -141,14 +163,13 @@ void MainWindow::buildMenus()
     m_boardAction->setEnabled(false);
 
     QMenu* help = m_menuBar->addMenu("&Help");
-    auto document = [this](const char* name) {
-        const QString path = documentPath(name);
-        if (path.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-            QMessageBox::information(this, "VantrelTest", QStringLiteral("The document %1 is not installed here.").arg(name));
-    };
-    help->addAction("&Scripts", QKeySequence(Qt::Key_F1), this, [document] { document("scripts.md"); })->setObjectName("actionScripts");
-    help->addAction("&Trace format", QKeySequence(Qt::SHIFT | Qt::Key_F1), this, [document] { document("trace.md"); })
+    help->addAction("&Manual", QKeySequence(Qt::Key_F1), this, [this] { showHelp("README.md"); })
+        ->setObjectName("actionManual");
+    help->addAction("&Scripts", this, [this] { showHelp("docs/scripts.md"); })->setObjectName("actionScripts");
+    help->addAction("&Trace format", QKeySequence(Qt::SHIFT | Qt::Key_F1), this, [this] { showHelp("docs/trace.md"); })
         ->setObjectName("actionTraceFormat");
+    help->addAction("&D-Bus servers", this, [this] { showHelp("docs/dbus.md"); })->setObjectName("actionDbusHelp");
+    help->addSeparator();
     help->addAction("&About VantrelTest", QKeySequence(Qt::CTRL | Qt::Key_F1), this, [this] {
         QMessageBox::about(this, "About VantrelTest",
                            QStringLiteral("vantrel-test %1\nA test utility for the forecourt automation server "
@@ -157,18 +178,17 @@ void MainWindow::buildMenus()
     })->setObjectName("actionAbout");
 }
 
-QString MainWindow::documentPath(const char* name)
+void MainWindow::showHelp(const QString& relative)
 {
-    // Beside the sources when run from the build folder, else the installed documentation.
-    for (const QString& folder : {QStringLiteral(VANTREL_SOURCE_DOCS), QStringLiteral(VANTREL_INSTALLED_DOCS)}) {
-        const QString path = folder + "/" + QString::fromLatin1(name);
-        if (QFileInfo::exists(path))
-            return path;
-    }
-    return {};
+    if (!m_help)
+        m_help = std::make_unique<HelpWindow>();
+    m_help->showDocument(relative);
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
 }
 
-// Beside the main window, where it covers none of it; once, then where the user leaves it.
+// Beside the main window, off its boxes; once, then where the user leaves it.
 void MainWindow::placeBesideMe(QWidget& window)
 {
     if (window.property("vantrelPlaced").toBool())
@@ -177,14 +197,9 @@ void MainWindow::placeBesideMe(QWidget& window)
     // A window not shown yet knows its minimum size only once its layout has run.
     if (QLayout* layout = window.layout())
         layout->activate();
-    const QRect screen = this->screen()->availableGeometry();
-    window.resize(std::min(window.width(), std::max(screen.width() - frameGeometry().width() - 16, 480)),
-                  frameGeometry().height());
-    // Nor does it know its frame: take this window's title bar and borders for it.
-    QSize outer = window.frameGeometry().size();
-    if (outer == window.size())
-        outer += frameGeometry().size() - size();
-    window.move(placeBeside(frameGeometry(), outer, screen, resultBoxesOnScreen(*this)));
+    window.resize(window.width(), frameGeometry().height());
+    // It may be made narrower or lower to find room beside the boxes, not below a usable size.
+    placeOffTheBoxes(window, *this, this, false, window.minimumSizeHint().expandedTo(QSize(480, 320)));
 }
 
 void MainWindow::showInspector()
@@ -275,25 +290,71 @@ bool MainWindow::saveJournalAs(const QString& path, QString& reason) const
     return true;
 }
 
-void MainWindow::chooseAndSaveSession()
+bool MainWindow::chooseAndSaveSession()
 {
     const QString path = QFileDialog::getSaveFileName(this, "Save session as script", "session.vts",
                                                       "Session scripts (*.vts);;All files (*)");
     if (path.isEmpty())
-        return;
+        return false;
     if (m_recorder && m_recorder->typedCardNumber() &&
         QMessageBox::warning(this, "Save session as script",
                              "Text typed in this session holds digits that look like a card number.\n\n"
                              "The script keeps what was typed as it was typed, so that it sends the same again; "
                              "what the server returned is masked.\n\nSave the script with the typed text?",
                              QMessageBox::Save | QMessageBox::Cancel) != QMessageBox::Save)
-        return;
+        return false;
     QString reason;
     if (!saveSessionAs(path, reason)) {
         QMessageBox::warning(this, "Save session as script", "The script cannot be saved to " + path + ": " + reason);
-        return;
+        return false;
     }
     m_status->setNote("session saved as " + QFileInfo(path).fileName());
+    return true;
+}
+
+void MainWindow::setConnection(const QString& server, int timeoutMs, SiteBook* sites)
+{
+    m_serverSpec = server;
+    m_timeoutMs = timeoutMs;
+    m_sites = sites;
+    m_connectAction->setEnabled(m_sites != nullptr);
+}
+
+void MainWindow::chooseAndConnect()
+{
+    if (!m_sites)
+        return;
+    ConnectDialog dialog(*m_sites, m_serverSpec, m_timeoutMs, this);
+    if (dialog.exec() == QDialog::Accepted)
+        connectTo(dialog.server(), dialog.timeoutMs(), dialog.siteName());
+}
+
+bool MainWindow::connectTo(const QString& server, int timeoutMs, const QString& siteName)
+{
+    const QString title = QStringLiteral("Connect to server");
+    // One server per run: the calls of this run stay with it, so they may be saved first.
+    if (m_journal && m_journal->size() > 0) {
+        const auto answer = QMessageBox::question(
+            this, title,
+            QStringLiteral("This session made %1 calls to %2.\n\nSave the session as a script before the utility "
+                           "starts again with %3?")
+                .arg(m_journal->size())
+                .arg(m_serverDescription, describeServer(server)),
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !chooseAndSaveSession()))
+            return false;
+    }
+    const QStringList args{"--server", server, "--timeout", QString::number(timeoutMs)};
+    const QString why = m_relaunch ? m_relaunch(args) : QStringLiteral("this run cannot start the utility again");
+    if (!why.isEmpty()) {
+        QMessageBox::warning(this, title,
+                             QStringLiteral("The utility cannot start again with %1: %2").arg(describeServer(server), why));
+        return false;
+    }
+    if (m_sites)
+        m_sites->markUsed(server, timeoutMs, siteName, QDateTime::currentDateTimeUtc());
+    close();
+    return true;
 }
 
 void MainWindow::chooseAndSaveJournal()

@@ -35,6 +35,8 @@ class JournalWindow;
 class SessionRecorder;
 } // namespace journal
 
+class HelpWindow;
+class SiteBook;
 class ProgressWindow;
 class RecordInspector;
 class StatusLine;
@@ -85,8 +87,22 @@ public:
     bool saveJournalAs(const QString& path, QString& reason) const;
     RecordInspector* inspector() const { return m_inspector.get(); }
     ProgressWindow* progressWindow() const { return m_progress.get(); }
-    // Where a document of docs/ is found: the sources, else the installed copy; empty if neither.
-    static QString documentPath(const char* name);
+    // File → Connect to server…: the server of this run and its timeout (the
+    // dialog starts with them), the saved sites, and how the utility starts
+    // again with another server (by default a new process of this program;
+    // the empty text when it started, else the reason).
+    void setConnection(const QString& server, int timeoutMs, SiteBook* sites);
+    using Relauncher = std::function<QString(const QStringList& args)>;
+    void setRelauncher(Relauncher relaunch) { m_relaunch = std::move(relaunch); }
+    void chooseAndConnect();
+    // Connects as the dialog does once accepted: offers to save a session
+    // that made calls, starts the utility again with `server`, and ends this
+    // run. False when nothing was done (cancelled, or the start failed).
+    bool connectTo(const QString& server, int timeoutMs, const QString& siteName);
+    // The manual in a window of its own: a document by its path below the
+    // documentation root ("README.md", "docs/scripts.md").
+    void showHelp(const QString& relative);
+    HelpWindow* helpWindow() const { return m_help.get(); }
 
     // The selector's events, as the mouse and the keyboard give them (and a
     // script, by the same way): each runs its handler as an action.
@@ -111,7 +127,7 @@ private:
     void buildSelector();
     void buildMenus();
     void placeBesideMe(QWidget& window);
-    void chooseAndSaveSession();
+    bool chooseAndSaveSession(); // false when nothing was saved
     void chooseAndSaveJournal();
     void chooseAndRunScript();
     UserAction selectorAction(UserAction::Kind kind, int n) const;
@@ -136,6 +152,12 @@ private:
     QAction* m_runScriptAction = nullptr;
     bool m_masked = true;
     std::unique_ptr<ProgressWindow> m_progress;
+    std::unique_ptr<HelpWindow> m_help;
+    QString m_serverSpec;
+    int m_timeoutMs = 5000;
+    SiteBook* m_sites = nullptr;
+    QAction* m_connectAction = nullptr;
+    Relauncher m_relaunch;
     QString m_serverDescription;
     int m_selectorFocus = 0; // the selector button whose focus work ran last, 0 for none
 };

@@ -61,18 +61,9 @@ void QtWindowHost::showWindow(std::string_view window)
 
 void QtWindowHost::place(Form& form)
 {
-    auto* owner = form.parentWidget() ? form.parentWidget()->window() : nullptr;
-    const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-    if (!owner || !screen || !m_main)
-        return;
-    // The frame of a window not yet shown is not known: take the owner's.
-    const QMargins frame(owner->geometry().left() - owner->frameGeometry().left(),
-                         owner->geometry().top() - owner->frameGeometry().top(),
-                         owner->frameGeometry().right() - owner->geometry().right(),
-                         owner->frameGeometry().bottom() - owner->geometry().bottom());
-    const QSize size = form.size().grownBy(frame);
-    const QPoint at = placeBeside(owner->frameGeometry(), size, screen->availableGeometry(), resultBoxesOnScreen(*m_main));
-    form.move(at);
+    // Off the main window's boxes; every secondary window writes the description and result boxes.
+    if (m_main && form.parentWidget())
+        placeOffTheBoxes(form, *m_main, form.parentWidget(), true);
 }
 
 void QtWindowHost::hideWindow(std::string_view window)

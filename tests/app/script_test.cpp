@@ -498,6 +498,9 @@ QProcess* startUtility(const QStringList& args)
     auto* p = new QProcess;
     auto env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
+    // Settings of the tests' own: a windowed run never reads the user's server used last.
+    static const QTemporaryDir config;
+    env.insert("XDG_CONFIG_HOME", config.path());
     p->setProcessEnvironment(env);
     p->start(VANTREL_EXE, args);
     return p;
