@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <optional>
 #include <mutex>
 #include <thread>
@@ -188,6 +189,37 @@ ProbeVerdict probeAtStartup(const QString& spec, std::chrono::milliseconds timeo
             QStringLiteral("%1 did not answer within %2 ms.").arg(describeServer(spec)).arg(limit.count())};
 }
 
+namespace {
+// The probing threads still running, for probesEnded.
+std::mutex g_probesLock;
+std::condition_variable g_probesEnded;
+int g_probesOut = 0;
+
+struct ProbeOut {
+    ProbeOut()
+    {
+        const std::lock_guard guard(g_probesLock);
+        ++g_probesOut;
+    }
+    ProbeOut(const ProbeOut&) = delete;
+    ProbeOut& operator=(const ProbeOut&) = delete;
+    ~ProbeOut()
+    {
+        {
+            const std::lock_guard guard(g_probesLock);
+            --g_probesOut;
+        }
+        g_probesEnded.notify_all();
+    }
+};
+} // namespace
+
+bool probesEnded(std::chrono::milliseconds limit)
+{
+    std::unique_lock guard(g_probesLock);
+    return g_probesEnded.wait_for(guard, limit, [] { return g_probesOut == 0; });
+}
+
 // Shared with the probing threads: whether the prober still wants answers, and which.
 struct ServerProber::Alive {
     std::mutex lock;
@@ -223,7 +255,8 @@ void ServerProber::probe(const QString& spec, std::chrono::milliseconds timeout)
     const auto endpoint = dbus::parseServerSpec(spec.toStdString());
     m_busy = true;
     // Detached: a bus that never answers keeps only this thread, never the window.
-    std::thread([alive = m_alive, generation, spec, endpoint = *endpoint, timeout] {
+    auto out = std::make_shared<ProbeOut>(); // counted from before the thread starts
+    std::thread([out, alive = m_alive, generation, spec, endpoint = *endpoint, timeout] {
         const ProbeVerdict verdict = judgeProbe(endpoint, probeServer(endpoint, timeout));
         const std::lock_guard guard(alive->lock);
         if (!alive->prober || alive->generation != generation)

@@ -50,6 +50,11 @@ ProbeVerdict embeddedVerdict();
 // does not end in time is the bus not answering.
 ProbeVerdict probeAtStartup(const QString& spec, std::chrono::milliseconds timeout);
 
+// Waits at most `limit` for the probes still out on their threads; true when
+// none is left. A probe of a bus that does not answer may outlive its window:
+// the program must not end while one is still inside Qt D-Bus.
+bool probesEnded(std::chrono::milliseconds limit);
+
 // Probes on a thread and tells the verdict on the thread that asked. A new
 // probe makes an answer still due from an earlier one void; an answer that
 // comes after the prober is gone is dropped.

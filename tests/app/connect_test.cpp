@@ -23,6 +23,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 using namespace vantrel;
 using vantrel::dbus::test::PrivateBus;
 using vantrel::dbus::test::ServiceProcess;
@@ -254,6 +260,28 @@ TEST(ServerProbeTest, TheProberAnswersOnItsOwnThreadAndOnlyForTheLatestQuestion)
     prober.probe("Vantrel.Application", std::chrono::milliseconds(10)); // embedded: judged at once
     ASSERT_EQ(answers.size(), 2u);
     EXPECT_EQ(answers[1].second, ProbeVerdict::Kind::There);
+}
+
+// A bus address whose socket takes the connection and never says a word:
+// the probe stays out until the socket goes, and the program can tell.
+TEST(ServerProbeTest, AProbeStillOutIsWaitedForUntilItEnds)
+{
+    QTemporaryDir dir;
+    const QByteArray path = dir.filePath("silent.sock").toLocal8Bit();
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+
+    ASSERT_TRUE(probesEnded(std::chrono::milliseconds(0)));
+    ServerProber prober;
+    prober.probe("dbus:Vantrel.Application@unix:path=" + QString::fromLocal8Bit(path), std::chrono::milliseconds(2000));
+    EXPECT_FALSE(probesEnded(std::chrono::milliseconds(200)));
+    ::close(listener); // the waiting connection is reset: the probe ends
+    EXPECT_TRUE(probesEnded(std::chrono::seconds(10)));
 }
 
 TEST(ConnectDialogTest, ASiteFillsTheFormAndEnterConnects)
