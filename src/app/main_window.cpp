@@ -255,6 +255,7 @@ void MainWindow::showBoard()
             return;
         }
         m_board = std::make_unique<board::BoardWindow>(std::move(source), &session());
+        connect(m_board.get(), &board::BoardWindow::positionChosen, this, &MainWindow::selectFromBoard);
     }
     placeBesideMe(*m_board);
     m_board->show();
@@ -478,6 +479,19 @@ UserAction MainWindow::selectorAction(UserAction::Kind kind, int n) const
 void MainWindow::selectorClicked(int n)
 {
     run([n](Session& s) { shell::selectorClick(s, n); }, selectorAction(UserAction::Kind::Click, n));
+}
+
+void MainWindow::selectFromBoard(int n)
+{
+    if (n < 1 || n > static_cast<int>(m_selector.size()) || session().handlerRunning())
+        return;
+    QRadioButton* radio = m_selector[static_cast<std::size_t>(n - 1)];
+    // The button takes the focus once this window is active again; its focus
+    // work runs now, as for a click into an inactive window.
+    radio->setFocus(Qt::OtherFocusReason);
+    selectorFocusIn(n);
+    radio->setChecked(true);
+    selectorClicked(n);
 }
 
 void MainWindow::selectorDoubleClicked(int n)

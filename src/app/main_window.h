@@ -110,6 +110,9 @@ public:
     void selectorDoubleClicked(int n);
     void selectorFocusIn(int n);
     void selectorFocusOut(int n);
+    // A pump chosen on the board: what a click on its selector button does
+    // (the focus work, then the click), and the focus left on that button.
+    void selectFromBoard(int n);
     // The selector button whose focus work ran last, 0 for none.
     int selectorFocus() const { return m_selectorFocus; }
 

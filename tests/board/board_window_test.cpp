@@ -82,8 +82,9 @@ TEST(BoardWindow, CustomerButtonsActAtTheSelectedPosition)
 }
 
 // A click on a pump of the embedded board, or Enter or Space on the tile
-// with the focus, tells the main window which position was chosen; the
-// board itself follows the main window's selection, not the click.
+// with the focus, tells the main window which position was chosen, which
+// selects it as a click on its selector button does (the same calls, the
+// same line in a saved session); the board follows the main window.
 TEST(BoardWindow, AChosenPumpIsToldToItsOwner)
 {
     RunningUtility u;
@@ -100,7 +101,17 @@ TEST(BoardWindow, AChosenPumpIsToldToItsOwner)
     QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(static_cast<int>((tile.x + tile.width / 2) * s), static_cast<int>((tile.y + tile.height / 2) * s)));
     ASSERT_EQ(chosen.count(), 1);
     EXPECT_EQ(chosen.takeFirst().at(0).toInt(), 12);
-    EXPECT_EQ(b->selectedPosition(), 1); // the main window selects, when its owner says so
+    EXPECT_EQ(u.app->session().fpText(), "12");
+    EXPECT_EQ(main.pumpNumberBox()->text(), "Fueling Position -> 12");
+    EXPECT_TRUE(main.selectorButton(12)->isChecked());
+    EXPECT_EQ(main.selectorFocus(), 12);
+    QApplication::processEvents();
+    EXPECT_EQ(b->selectedPosition(), 12);
+    const auto& calls = u.app->journal().entries();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back().call.member, "FuelingPositionInformation");
+    EXPECT_EQ(calls.back().call.control, "Button12");
+    EXPECT_NE(u.app->recorder().script().find("select 12"), std::string::npos) << u.app->recorder().script();
     // From the keyboard: the focus moves from the clicked tile, Enter and Space choose.
     canvas->setFocus();
     QTest::keyClick(canvas, Qt::Key_Right);
@@ -110,6 +121,7 @@ TEST(BoardWindow, AChosenPumpIsToldToItsOwner)
     ASSERT_EQ(chosen.count(), 2);
     EXPECT_EQ(chosen.at(0).at(0).toInt(), 13);
     EXPECT_EQ(chosen.at(1).at(0).toInt(), 21);
+    EXPECT_EQ(u.app->session().fpText(), "21");
     // A click between the tiles chooses nothing.
     QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(2, 2));
     EXPECT_EQ(chosen.count(), 2);
