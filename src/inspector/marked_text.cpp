@@ -13,11 +13,6 @@ namespace vantrel {
 
 namespace {
 
-struct MarkColours {
-    QColor text;
-    QColor ground;
-};
-
 // Dark text on a light ground of the same hue, one hue per role.
 MarkColours coloursOf(inspector::MarkRole role)
 {
@@ -36,6 +31,48 @@ constexpr int kMarkProperty = QTextFormat::UserProperty + 1;
 void insertSegments(QTextCursor& cursor, std::string_view bytes, bool afterMark);
 
 } // namespace
+
+MarkColours markColours(inspector::MarkRole role) { return coloursOf(role); }
+
+int pictureByte(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= 0x2400 && u <= 0x241F)
+        return u - 0x2400;
+    return u == 0x2421 ? 0x7F : -1;
+}
+
+void showPicturesMarked(QPlainTextEdit* edit, const QString& text)
+{
+    edit->document()->setUndoRedoEnabled(false);
+    edit->clear();
+    QTextCursor cursor(edit->document());
+    cursor.beginEditBlock();
+    const QTextCharFormat plain;
+    QString run;
+    bool afterMark = false; // right after a mark, where the next mark needs a gap
+    for (const QChar ch : text) {
+        const int byte = pictureByte(ch);
+        if (byte < 0) {
+            run += ch;
+            afterMark = false;
+            continue;
+        }
+        if (!run.isEmpty())
+            cursor.insertText(run, plain);
+        else if (afterMark)
+            cursor.insertText(QString(QChar(kMarkGap)), plain);
+        run.clear();
+        const auto c = static_cast<unsigned char>(byte);
+        const std::string_view name = inspector::markName(c);
+        cursor.insertText(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())),
+                          markFormat(inspector::markRole(c)));
+        afterMark = true;
+    }
+    if (!run.isEmpty())
+        cursor.insertText(run, plain);
+    cursor.endEditBlock();
+}
 
 QTextCharFormat markFormat(inspector::MarkRole role)
 {

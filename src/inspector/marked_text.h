@@ -10,6 +10,7 @@
 
 #include "control_marks.h"
 
+#include <QColor>
 #include <QString>
 #include <QTextCharFormat>
 
@@ -23,8 +24,23 @@ namespace vantrel {
 // Shown between two adjacent marks; it stands for no byte.
 inline constexpr char16_t kMarkGap = u'\u2009';
 
+// The colours of a mark of this role: dark text on a light ground of the
+// same hue, at least 4.5:1, so a mark reads the same under a light and a dark theme.
+struct MarkColours {
+    QColor text;
+    QColor ground;
+};
+MarkColours markColours(inspector::MarkRole role);
+
 // The format of a mark of this role (bold, coloured, light ground).
 QTextCharFormat markFormat(inspector::MarkRole role);
+
+// The byte a control picture stands for (U+2400..U+241F, U+2421 for DEL), or
+// -1 for any other character: text already in display form.
+int pictureByte(QChar c);
+// Replaces the edit's text by `text`, its control pictures written as marks:
+// for output that holds bytes in display form (a script run's report).
+void showPicturesMarked(QPlainTextEdit* edit, const QString& text);
 
 // Replaces the edit's text by the marked form of `bytes`, after `note` (plain
 // text, for example the line that says a box dropped its oldest bytes). The

@@ -13,7 +13,9 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QKeySequence>
+#include <QScrollBar>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -37,10 +39,11 @@ QFont largeFixedFont()
     return font;
 }
 
-QPlainTextEdit* makeView(const char* name, const QFont& font)
+QPlainTextEdit* makeView(const char* name, const QString& said, const QFont& font)
 {
     auto* view = new QPlainTextEdit;
     view->setObjectName(name);
+    view->setAccessibleName(said);
     view->setReadOnly(true);
     view->setUndoRedoEnabled(false);
     view->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -74,12 +77,13 @@ RecordInspector::RecordInspector(Session& session, QWidget* parent) : QWidget(pa
     headerFont.setBold(true);
     m_header->setFont(headerFont);
 
-    m_text = makeView("textView", font);
-    m_hex = makeView("hexView", font);
+    m_text = makeView("textView", QStringLiteral("Record as text"), font);
+    m_hex = makeView("hexView", QStringLiteral("Record as hex"), font);
 
     m_model = new RecordTableModel(this);
     m_table = new QTableView;
     m_table->setObjectName("tableView");
+    m_table->setAccessibleName(QStringLiteral("Record as table"));
     m_table->setModel(m_model);
     m_table->setFont(font);
     m_table->setWordWrap(false);
@@ -100,6 +104,7 @@ RecordInspector::RecordInspector(Session& session, QWidget* parent) : QWidget(pa
 
     m_tabs = new QTabWidget;
     m_tabs->setObjectName("views");
+    m_tabs->setAccessibleName(QStringLiteral("Views of the record"));
     m_tabs->addTab(m_text, QStringLiteral("Text"));
     m_tabs->addTab(m_hex, QStringLiteral("Hex"));
     m_tabs->addTab(tablePage, QStringLiteral("Table"));
@@ -185,9 +190,47 @@ void RecordInspector::scheduleRender()
         m_renderTimer.start();
 }
 
+// A hex line is 78 characters: the face of the hex view is set so that a
+// whole line, its text column included, fits the view's width, between 6.5
+// points and the inspector's own size.
+void RecordInspector::fitHexView()
+{
+    // The width the page of the views gives the hex view, whether its page is shown or not.
+    const int room = m_tabs->contentsRect().width() - 2 * m_hex->frameWidth() -
+                     2 * static_cast<int>(m_hex->document()->documentMargin()) -
+                     m_hex->verticalScrollBar()->sizeHint().width() - 8;
+    QFont font = m_text->font();
+    const QString line(kHexLineLength, QLatin1Char('0'));
+    while (font.pointSizeF() > 6.5 && QFontMetrics(font).horizontalAdvance(line) > room)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    if (font != m_hex->font())
+        m_hex->setFont(font);
+}
+
+QFont RecordInspector::hexFont() const { return m_hex->font(); }
+
+void RecordInspector::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    fitHexView();
+}
+
+void RecordInspector::keyPressEvent(QKeyEvent* event)
+{
+    // Enter and Return press the focused button, as Space does.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget());
+        enter && button && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        button->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void RecordInspector::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    fitHexView();
     if (m_stale)
         render();
 }

@@ -66,8 +66,15 @@ public:
     void copyAsHex();
     void copyAsCString();
 
+    // The characters of one line of the hex view.
+    static constexpr int kHexLineLength = 78;
+    // The hex view's face, fitted to show a whole line at the window's width.
+    QFont hexFont() const;
+
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     struct Failure {
@@ -76,6 +83,7 @@ private:
     };
 
     void scheduleRender();
+    void fitHexView();
     void render();
     void copy(const std::string& text);
     // A kept copy of a long value is said to be partial in every copy form.

@@ -4,6 +4,9 @@
 #include "server/conversions.h"
 #include "widgets/display_form.h"
 
+#include <QApplication>
+#include <QWidget>
+
 namespace vantrel::journal {
 
 namespace {
@@ -86,12 +89,59 @@ QString JournalModel::cellText(const JournalEntry& e, int column)
     }
 }
 
+namespace {
+QWidget* windowNamed(const std::string& window)
+{
+    const QString name = QString::fromStdString(window);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == name)
+            return w;
+    return nullptr;
+}
+} // namespace
+
+QString JournalModel::windowCaption(const std::string& window)
+{
+    const QWidget* w = windowNamed(window);
+    if (!w || w->windowTitle().isEmpty())
+        return QString::fromStdString(window);
+    // The main window's title ends with the date it started: the name is enough.
+    const QString title = w->windowTitle();
+    const auto dated = title.indexOf(QStringLiteral("  ("));
+    return dated > 0 ? title.left(dated) : title;
+}
+
+QString JournalModel::controlCaption(const std::string& window, const std::string& control)
+{
+    if (const QWidget* w = windowNamed(window))
+        if (const auto* c = w->findChild<QWidget*>(QString::fromStdString(control)); c && !c->accessibleName().isEmpty())
+            return c->accessibleName();
+    return QString::fromStdString(control);
+}
+
+QString JournalModel::caption(const JournalEntry& e, int column) const
+{
+    const std::string& name = column == Window ? e.call.window : e.call.control;
+    if (name.empty())
+        return {};
+    const QString key = QString::fromStdString(e.call.window + (column == Window ? std::string() : "/" + name));
+    if (const auto it = m_captions.constFind(key); it != m_captions.constEnd())
+        return *it;
+    const QString found = column == Window ? windowCaption(e.call.window) : controlCaption(e.call.window, name);
+    if (found != QString::fromStdString(name)) // a window made later may still name it
+        m_captions.insert(key, found);
+    return found;
+}
+
 QVariant JournalModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
     const JournalEntry& e = entry(index.row());
+    const bool named = index.column() == Window || index.column() == Control;
     if (role == Qt::DisplayRole)
+        return named ? caption(e, index.column()) : cellText(e, index.column());
+    if (role == Qt::ToolTipRole && named) // the object name, as scripts and traces write it
         return cellText(e, index.column());
     if (role == Qt::ToolTipRole && (index.column() == Sent || index.column() == Result)) {
         // The bytes kept, in display form, up to a screenful, and what was not kept.

@@ -8,6 +8,7 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QHash>
 #include <QSortFilterProxyModel>
 
 namespace vantrel::journal {
@@ -33,13 +34,23 @@ public:
     static QString cellText(const JournalEntry& entry, int column);
     static constexpr int kCellLength = 200;
 
+    // What the technician sees for a window and a control, by object name:
+    // the window's title ("OTHER DEVICES"), the control's caption or
+    // accessible name ("GET CODE", "Fueling position 7"); the object name
+    // itself for one not (or no longer) on screen.
+    static QString windowCaption(const std::string& window);
+    static QString controlCaption(const std::string& window, const std::string& control);
+
     void rowsAdded(std::size_t first, std::size_t count) override;
     void rowsDropped(std::size_t count) override;
     void rowChanged(std::size_t row) override;
     void cleared() override;
 
 private:
+    QString caption(const JournalEntry& entry, int column) const;
+
     CallJournal& m_journal;
+    mutable QHash<QString, QString> m_captions; // "window/control" -> caption, once found
 };
 
 class JournalFilter : public QSortFilterProxyModel {

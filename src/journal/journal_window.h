@@ -40,8 +40,11 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void fitColumns();
     void refreshMembers();
     void connectSelection();
     void refreshCount();

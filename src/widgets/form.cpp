@@ -1,16 +1,21 @@
 #include "form.h"
 
 #include "display_form.h"
+#include "legible.h"
 
 #include "session/handler_runner.h"
 #include "session/session.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 
 #include <algorithm>
@@ -22,13 +27,68 @@ QRect toPixels(const Twips& t)
     return QRect(t.left / kTwipsPerPixel, t.top / kTwipsPerPixel, t.width / kTwipsPerPixel, t.height / kTwipsPerPixel);
 }
 
+namespace {
+constexpr const char* kFaceProperty = "vantrelFace";
+
+QColor toColour(Bgr colour) { return QColor(colour.red(), colour.green(), colour.blue()); }
+
+// A button of a control table. It draws its focus plainly, on every face
+// colour: a ring in the palette's highlight colour with a line inside it in
+// black or white, whichever stands out on the face; the style's own focus
+// mark is faint on a coloured face and shows only after a key was pressed.
+class FormButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QPushButton::paintEvent(event);
+        if (!hasFocus())
+            return;
+        const QVariant face = property(kFaceProperty);
+        const QColor ground = face.isValid() ? face.value<QColor>() : palette().color(QPalette::Button);
+        QPainter painter(this);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+        painter.setPen(QPen(textColourOn(ground), 1));
+        painter.drawRect(QRectF(rect()).adjusted(2.5, 2.5, -2.5, -2.5));
+    }
+    void focusInEvent(QFocusEvent* event) override
+    {
+        QPushButton::focusInEvent(event);
+        update();
+    }
+    void focusOutEvent(QFocusEvent* event) override
+    {
+        QPushButton::focusOutEvent(event);
+        update();
+    }
+};
+} // namespace
+
 void paintButton(QWidget* widget, Bgr colour)
 {
-    // A style sheet colours the face on every platform style; the text stays black.
-    widget->setStyleSheet(QStringLiteral("background-color: rgb(%1, %2, %3); color: black;")
-                              .arg(colour.red())
-                              .arg(colour.green())
-                              .arg(colour.blue()));
+    // A style sheet colours the face on every platform style, with the text
+    // in black or white, whichever reads on that face under any theme.
+    const QColor face = toColour(colour);
+    widget->setStyleSheet(paintedStyle(face));
+    widget->setProperty(kFaceProperty, face);
+    widget->update();
+}
+
+bool pressFocusedButtonOnEnter(QWidget* window, QKeyEvent* event)
+{
+    const auto key = event->key();
+    if ((key != Qt::Key_Return && key != Qt::Key_Enter) ||
+        (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier || event->isAutoRepeat())
+        return false;
+    auto* button = qobject_cast<QAbstractButton*>(window->focusWidget());
+    if (!button || !button->isEnabled() || !window->isAncestorOf(button))
+        return false;
+    button->click();
+    return true;
 }
 
 // A caption wider than its control is set a point or two smaller, so that
@@ -61,8 +121,23 @@ Form::Form(Session& session, const QString& objectName, const QString& caption, 
     QFont small = font();
     small.setPointSize(8);
     setFont(small);
-    if (owner)
+    if (owner) {
         setWindowModality(Qt::WindowModal);
+        carryShortcutsOf(owner);
+    }
+}
+
+// The windows without an owner (the record inspector, the call journal)
+// open from every window: a modal window in front of the main window carries
+// the main window's actions that open them, with their shortcuts.
+void Form::carryShortcutsOf(QWidget* owner)
+{
+    QWidget* top = owner->window();
+    while (top->parentWidget())
+        top = top->parentWidget()->window();
+    for (const char* name : kActionsEverywhere)
+        if (auto* action = top->findChild<QAction*>(QString::fromLatin1(name)))
+            addAction(action);
 }
 
 QPushButton* Form::button(const std::string& name) const
@@ -80,11 +155,9 @@ QLabel* Form::addLabel(const LabelSpec& spec)
     // A label one line high keeps its caption on that line.
     fitText(label, label->text(), label->width(), label->height() >= 2 * QFontMetrics(label->font()).height());
     if (spec.colour) {
+        // A label that paints its own ground paints its text to go with it.
         label->setAutoFillBackground(true);
-        label->setStyleSheet(QStringLiteral("background-color: rgb(%1, %2, %3);")
-                                 .arg(spec.colour->red())
-                                 .arg(spec.colour->green())
-                                 .arg(spec.colour->blue()));
+        paintButton(label, *spec.colour);
     }
     return label;
 }
@@ -92,7 +165,7 @@ QLabel* Form::addLabel(const LabelSpec& spec)
 void Form::addButtons(std::vector<ButtonSpec> specs)
 {
     for (auto& spec : specs) {
-        auto* b = new QPushButton(m_client);
+        auto* b = new FormButton(m_client);
         b->setObjectName(QString::fromStdString(spec.name));
         b->setGeometry(toPixels(spec.geometry));
         // Long captions with runs of blanks wrap on narrow buttons; a label
@@ -103,8 +176,12 @@ void Form::addButtons(std::vector<ButtonSpec> specs)
         text->setAttribute(Qt::WA_TransparentForMouseEvents);
         text->setGeometry(b->rect().adjusted(2, 1, -2, -1));
         text->setObjectName(QString::fromStdString(spec.name) + "_caption");
+        text->setForegroundRole(QPalette::ButtonText); // text on a button face
         fitText(text, text->text(), text->width(), true);
-        b->setAccessibleName(fromBytes(spec.caption));
+        const QString said = nameFromCaption(fromBytes(spec.caption));
+        b->setAccessibleName(said.isEmpty() ? nameForControl(b->objectName()) : said);
+        if (const QString purpose = purposeOfControl(b->objectName()); !purpose.isEmpty())
+            b->setToolTip(purpose);
         if (spec.colour)
             paintButton(b, *spec.colour);
         b->setEnabled(static_cast<bool>(spec.handler));
@@ -200,6 +277,38 @@ void Form::typed(const std::string& box, const QString& text)
                                                   bytes.value_or("")});
 }
 
+void Form::setTabStops(const std::vector<QString>& names)
+{
+    QWidget* previous = nullptr;
+    for (const QString& name : names) {
+        auto* widget = findChild<QWidget*>(name);
+        if (!widget)
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+    // A read-only line left out (a heading, a line that repeats what another
+    // control shows) is no Tab stop; a click still selects its text.
+    for (auto* line : findChildren<QLineEdit*>())
+        if (line->isReadOnly() && std::find(names.begin(), names.end(), line->objectName()) == names.end())
+            line->setFocusPolicy(Qt::ClickFocus);
+}
+
+// Every control gets a name a screen reader says; the result boxes take the
+// focus, so that their text can be selected and copied from the keyboard.
+void Form::nameControls()
+{
+    for (auto* widget : findChildren<QWidget*>()) {
+        if (widget->accessibleName().isEmpty())
+            widget->setAccessibleName(nameForControl(widget->objectName()));
+        if (auto* box = qobject_cast<QPlainTextEdit*>(widget); box && box->isReadOnly()) {
+            box->setFocusPolicy(Qt::StrongFocus);
+            box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        }
+    }
+}
+
 // Typing into an editable text box is an action of its own, so that a saved
 // session types what the technician typed.
 void Form::watchTyping()
@@ -238,6 +347,9 @@ void Form::closeEvent(QCloseEvent* event)
 
 void Form::keyPressEvent(QKeyEvent* event)
 {
+    // Enter and Return press the focused button, as Space does.
+    if (pressFocusedButtonOnEnter(this, event))
+        return;
     // Esc closes a secondary window, as it closes a dialog.
     if (parentWidget() && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         close();
@@ -250,6 +362,11 @@ void Form::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     watchTyping();
+    nameControls();
+    // The window opens with the focus on its first control (its focus proxy),
+    // whatever comes first in the Tab chain.
+    if (QWidget* first = focusProxy(); first && !focusWidget())
+        first->setFocus(Qt::OtherFocusReason);
     if (!m_reportedShown) {
         m_reportedShown = true;
         m_session.notifyWindow(objectName().toStdString(), true);

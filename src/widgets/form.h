@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -23,7 +24,12 @@ namespace vantrel {
 class Session;
 
 QRect toPixels(const Twips& twips);
+// Paints a control's face (a button, a label) in `colour`, its text in black
+// or white, whichever reads on it.
 void paintButton(QWidget* button, Bgr colour);
+// Enter and Return press the focused button of `window` as Space does; true
+// when the key pressed one.
+bool pressFocusedButtonOnEnter(QWidget* window, QKeyEvent* event);
 // Sets the widget's face smaller, down to 6 points, until `text` fits `width`.
 void fitText(QWidget* widget, const QString& text, int width, bool mayWrap);
 
@@ -61,6 +67,15 @@ public:
     // if the window has no such box or it takes no typing.
     bool typeInto(const std::string& name, const QString& text);
 
+    // The order Tab takes through the named controls (object names); the
+    // controls not named keep their place after them.
+    void setTabStops(const std::vector<QString>& names);
+
+    // The actions of the main window that every secondary window carries
+    // too, with their shortcuts: the windows that have no owner open from
+    // anywhere (the record inspector, the call journal).
+    static constexpr const char* kActionsEverywhere[] = {"actionRecordInspector", "actionJournal"};
+
     // The widget the controls of the control tables are placed on: the form
     // itself, or a client area below a menu bar.
     QWidget* client() const { return m_client; }
@@ -80,6 +95,8 @@ protected:
 
 private:
     void watchTyping();
+    void nameControls();
+    void carryShortcutsOf(QWidget* owner);
     void typed(const std::string& box, const QString& text);
 
     Session& m_session;

@@ -20,6 +20,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace vantrel {
 namespace {
 
@@ -140,6 +142,53 @@ QTextCharFormat formatAt(const QTextBlock& block, int position)
     }
     ADD_FAILURE() << "no character at " << position;
     return {};
+}
+
+TEST(RecordInspector, TheHexViewShowsWholeLinesAtANarrowWidth)
+{
+    Inspected in;
+    in.inspector.resize(480, 400);
+    in.showNow();
+    in.rig.session.server().put("Authorize", Value::string(kAuthorize));
+    QApplication::processEvents();
+    auto* hex = in.child<QPlainTextEdit>("hexView");
+    const QString first = hex->toPlainText().section('\n', 0, 0);
+    ASSERT_EQ(first.size(), RecordInspector::kHexLineLength);
+    EXPECT_LE(QFontMetrics(hex->font()).horizontalAdvance(first), hex->viewport()->width());
+    EXPECT_GE(hex->font().pointSizeF(), 6.5);
+    // At the inspector's own width the face keeps its full size.
+    in.inspector.resize(900, 600);
+    QApplication::processEvents();
+    EXPECT_EQ(hex->font().pointSizeF(), in.child<QPlainTextEdit>("textView")->font().pointSizeF());
+}
+
+TEST(MarkedText, ControlPicturesOfATextBecomeMarks)
+{
+    QPlainTextEdit edit;
+    showPicturesMarked(&edit, QString::fromUtf8("A\u240D\u240A\n\u2400B \u2421"));
+    EXPECT_EQ(edit.toPlainText(), QString::fromUtf8("ACR\u2009LF\nNULB DEL"));
+    const QTextBlock first = edit.document()->firstBlock();
+    EXPECT_NE(formatAt(first, first.position()).fontWeight(), QFont::Bold); // the plain A
+    EXPECT_EQ(formatAt(first, first.position() + 1).fontWeight(), QFont::Bold);
+    EXPECT_EQ(formatAt(first, first.position() + 1).foreground(), markFormat(inspector::MarkRole::LineEnd).foreground());
+    const QTextBlock second = edit.document()->lastBlock();
+    EXPECT_EQ(formatAt(second, second.position()).foreground(), markFormat(inspector::MarkRole::Nul).foreground());
+    EXPECT_EQ(pictureByte(QChar(0x241B)), 0x1B);
+    EXPECT_EQ(pictureByte(QChar('A')), -1);
+}
+
+TEST(MarkedText, EveryMarkReadsOnItsOwnGround)
+{
+    // Marks paint their own ground, so they read the same under a light and a dark theme.
+    for (const auto role : {inspector::MarkRole::LineEnd, inspector::MarkRole::Nul, inspector::MarkRole::Escape,
+                            inspector::MarkRole::Control}) {
+        const MarkColours c = markColours(role);
+        const auto lum = [](const QColor& x) {
+            auto lin = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+            return 0.2126 * lin(x.redF()) + 0.7152 * lin(x.greenF()) + 0.0722 * lin(x.blueF());
+        };
+        EXPECT_GE((lum(c.ground) + 0.05) / (lum(c.text) + 0.05), 4.5) << static_cast<int>(role);
+    }
 }
 
 TEST(MarkedText, MarksAreBoldColouredAndDistinct)

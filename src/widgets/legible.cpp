@@ -1,0 +1,73 @@
+#include "legible.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace vantrel {
+
+namespace {
+double linear(double channel)
+{
+    return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+}
+} // namespace
+
+double relativeLuminance(const QColor& colour)
+{
+    const QColor rgb = colour.toRgb();
+    return 0.2126 * linear(rgb.redF()) + 0.7152 * linear(rgb.greenF()) + 0.0722 * linear(rgb.blueF());
+}
+
+double contrastRatio(const QColor& a, const QColor& b)
+{
+    const double la = relativeLuminance(a), lb = relativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor textColourOn(const QColor& background)
+{
+    return contrastRatio(Qt::black, background) >= contrastRatio(Qt::white, background) ? QColor(Qt::black)
+                                                                                          : QColor(Qt::white);
+}
+
+QString paintedStyle(const QColor& background)
+{
+    const QColor rgb = background.toRgb();
+    return QStringLiteral("background-color: rgb(%1, %2, %3); color: %4;")
+        .arg(rgb.red())
+        .arg(rgb.green())
+        .arg(rgb.blue())
+        .arg(textColourOn(background) == QColor(Qt::black) ? QStringLiteral("black") : QStringLiteral("white"));
+}
+
+QString nameFromCaption(const QString& caption) { return caption.simplified(); }
+
+QString nameForControl(const QString& objectName)
+{
+    static const QRegularExpression selector(QStringLiteral("^Button([0-9]+)$"));
+    if (const auto match = selector.match(objectName); match.hasMatch())
+        return QStringLiteral("Fueling position %1").arg(match.captured(1));
+    static const std::pair<const char*, const char*> names[] = {
+        {"TextBox", "Description"},
+        {"InBox", "Result"},
+        {"DeviceData", "Result"},
+        {"CodeBox", "Code"},
+        {"TextBoxPumpNumber", "Current fueling position"},
+        {"Headline", "Version"},
+        {"Price3Blend", "Blend prices"},
+    };
+    for (const auto& [name, said] : names)
+        if (objectName == QLatin1String(name))
+            return QString::fromLatin1(said);
+    return {};
+}
+
+QString purposeOfControl(const QString& objectName)
+{
+    if (objectName == QLatin1String("Price3Blend"))
+        return QStringLiteral("Blend prices: canned prices with a blend figure for three hoses");
+    return {};
+}
+
+} // namespace vantrel

@@ -1,0 +1,83 @@
+// Text colours chosen against their ground, and the names a screen reader says.
+#include "widgets/legible.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace vantrel {
+namespace {
+
+struct GroundCase {
+    std::string name;
+    QColor ground;
+    QColor text; // the colour chosen for text on it
+};
+class TextOnGround : public ::testing::TestWithParam<GroundCase> {};
+
+TEST_P(TextOnGround, TheTextStandsOutAtLeastThreeToOne)
+{
+    const auto& c = GetParam();
+    EXPECT_EQ(textColourOn(c.ground), c.text);
+    EXPECT_GE(contrastRatio(textColourOn(c.ground), c.ground), 3.0);
+    const QString style = QStringLiteral("background-color: rgb(%1, %2, %3); color: %4;")
+                              .arg(c.ground.red())
+                              .arg(c.ground.green())
+                              .arg(c.ground.blue())
+                              .arg(c.text == QColor(Qt::black) ? "black" : "white");
+    EXPECT_EQ(paintedStyle(c.ground), style);
+}
+
+// Every face colour the windows paint, and the dark grounds of a dark theme.
+INSTANTIATE_TEST_SUITE_P(
+    Faces, TextOnGround,
+    ::testing::Values(GroundCase{"Green", QColor(0, 255, 0), Qt::black}, GroundCase{"Yellow", QColor(255, 255, 0), Qt::black},
+                      GroundCase{"Magenta", QColor(255, 0, 255), Qt::black}, GroundCase{"Cyan", QColor(0, 255, 255), Qt::black},
+                      GroundCase{"Orange", QColor(255, 128, 0), Qt::black}, GroundCase{"DarkCyan", QColor(0, 192, 192), Qt::black},
+                      GroundCase{"LightBlue", QColor(128, 128, 255), Qt::black}, GroundCase{"Red", QColor(255, 0, 0), Qt::black},
+                      GroundCase{"DarkGreen", QColor(0, 128, 0), Qt::white}, GroundCase{"White", QColor(255, 255, 255), Qt::black},
+                      GroundCase{"LightYellow", QColor(255, 255, 128), Qt::black},
+                      GroundCase{"DarkGrey", QColor(0x35, 0x35, 0x35), Qt::white}, GroundCase{"Navy", QColor(0, 0, 128), Qt::white}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(Contrast, RatiosOfKnownPairs)
+{
+    EXPECT_NEAR(contrastRatio(Qt::black, Qt::white), 21.0, 1e-9);
+    EXPECT_NEAR(contrastRatio(Qt::white, Qt::white), 1.0, 1e-9);
+    EXPECT_NEAR(contrastRatio(QColor(255, 0, 0), Qt::black), 5.252, 1e-3);
+    EXPECT_NEAR(relativeLuminance(QColor(128, 128, 128)), 0.2159, 1e-4);
+}
+
+struct NameCase {
+    std::string name;
+    QString caption;
+    QString said;
+};
+class NameFromCaption : public ::testing::TestWithParam<NameCase> {};
+TEST_P(NameFromCaption, RunsOfBlanksCollapse)
+{
+    EXPECT_EQ(nameFromCaption(GetParam().caption).toStdString(), GetParam().said.toStdString());
+}
+INSTANTIATE_TEST_SUITE_P(
+    Captions, NameFromCaption,
+    ::testing::Values(NameCase{"Plain", "Get Status", "Get Status"},
+                      NameCase{"NineBlanks", "WAYNE iXCAT EMV         CONTROL", "WAYNE iXCAT EMV CONTROL"},
+                      NameCase{"LeadingBlank", " DISABLE_CHIP READER", "DISABLE_CHIP READER"},
+                      NameCase{"LineBreak", "Print\nReceipt1", "Print Receipt1"}, NameCase{"Empty", "", ""}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(ControlNames, BoxesAndSelectorButtonsAreNamed)
+{
+    EXPECT_EQ(nameForControl("Button7").toStdString(), "Fueling position 7");
+    EXPECT_EQ(nameForControl("Button32").toStdString(), "Fueling position 32");
+    EXPECT_EQ(nameForControl("TextBox").toStdString(), "Description");
+    EXPECT_EQ(nameForControl("InBox").toStdString(), "Result");
+    EXPECT_EQ(nameForControl("CodeBox").toStdString(), "Code");
+    EXPECT_EQ(nameForControl("Price3Blend").toStdString(), "Blend prices");
+    EXPECT_FALSE(purposeOfControl("Price3Blend").isEmpty());
+    EXPECT_TRUE(nameForControl("ButtonX").isEmpty());
+    EXPECT_TRUE(nameForControl("Preset").isEmpty());
+}
+
+} // namespace
+} // namespace vantrel
