@@ -6,6 +6,7 @@
 
 #include "board/board_window.h"
 #include "forecourt/forecourt_server.h"
+#include "inspector/marked_text.h"
 #include "inspector/record_inspector.h"
 #include "journal/call_journal.h"
 #include "journal/journal_window.h"
@@ -102,21 +103,23 @@ MainWindow::MainWindow(Session& session, const QString& title)
     addButtons(reader::mainWindowButtons());
     addButtons(shell::mainWindowButtons());
     buildSelector();
-    // Tab follows the columns from top to bottom, the selector right after
-    // PayOutSale (the first focus), the result boxes in their columns.
-    setTabStops({"OTHERDEVICESBUTTON", "SystemVersions", "DispenserInfo", "ReaderInfo", "TEST_FUNCTION_BUTTON",
-                 "KeyEntryTypeButton", "STRESS_BUTTON", "KeyQue", "ClearKeyEntry", "KeyPad", "PrintHeader",
-                 "PrintFooter", "Print", "Header2", "Footer2", "PrintReceipt2", "TextBox", "WindowControl",
-                 "HELP_BUTTON", "QueCounts", "ReadErrorQue", "ClearErrorQue", "CardQue", "ClearCardEntry",
-                 "PreLoadMSGs", "Display", "Display2", "InfoDisplay", "Beeper", "PacketQue", "PacketOut",
-                 "ClearPacketEntry", "CashIn", "CashOut", "ClearCashEntry", "InBox", "Fillup", "Preset", "NewPreset",
-                 "MultiHoseLock", "Price1", "Price2", "Price3", "Price3Blend", "Price4", "Price5", "Price6", "Price",
-                 "PresetMOP1", "PresetMOP2", "Deauthorize", "Stop", "STOP_ALL", "Resume", "PayOutSale", "Button1",
-                 "Button2", "Button3", "Button4", "Button5", "Button6", "Button7", "Button8", "Button9", "Button10",
-                 "Button11", "Button12", "Button13", "Button14", "Button15", "Button16", "Button17", "Button18",
-                 "Button19", "Button20", "Button21", "Button22", "Button23", "Button24", "Button25", "Button26",
-                 "Button27", "Button28", "Button29", "Button30", "Button31", "Button32", "SelfTestStart",
-                 "SelfTestStatus"});
+    // Tab follows the columns from top to bottom. PayOutSale, the first
+    // focus, starts the round; the selector and the self tests come next,
+    // then the columns from the left; the result boxes are stops in theirs.
+    std::vector<QString> tabStops{"PayOutSale"};
+    for (int n = 1; n <= 32; ++n)
+        tabStops.push_back(QStringLiteral("Button%1").arg(n));
+    for (const char* name :
+         {"SelfTestStart", "SelfTestStatus", "OTHERDEVICESBUTTON", "SystemVersions", "DispenserInfo", "ReaderInfo",
+          "TEST_FUNCTION_BUTTON", "KeyEntryTypeButton", "STRESS_BUTTON", "KeyQue", "ClearKeyEntry", "KeyPad",
+          "PrintHeader", "PrintFooter", "Print", "Header2", "Footer2", "PrintReceipt2", "TextBox", "WindowControl",
+          "HELP_BUTTON", "QueCounts", "ReadErrorQue", "ClearErrorQue", "CardQue", "ClearCardEntry", "PreLoadMSGs",
+          "Display", "Display2", "InfoDisplay", "Beeper", "PacketQue", "PacketOut", "ClearPacketEntry", "CashIn",
+          "CashOut", "ClearCashEntry", "InBox", "Fillup", "Preset", "NewPreset", "MultiHoseLock", "Price1", "Price2",
+          "Price3", "Price3Blend", "Price4", "Price5", "Price6", "Price", "PresetMOP1", "PresetMOP2", "Deauthorize",
+          "Stop", "STOP_ALL", "Resume"})
+        tabStops.push_back(QString::fromLatin1(name));
+    setTabStops(tabStops);
 
     addTimer("Timer1", 1000, reader::stressTick);
     // Long runs show their progress in a window of their own; the record
@@ -257,7 +260,15 @@ void MainWindow::showBoard()
         m_board = std::make_unique<board::BoardWindow>(std::move(source), &session());
         connect(m_board.get(), &board::BoardWindow::positionChosen, this, &MainWindow::selectFromBoard);
     }
-    placeBesideMe(*m_board);
+    if (!m_board->property("vantrelPlaced").toBool()) {
+        m_board->setProperty("vantrelPlaced", true);
+        // The board opens at the size it chose for this screen. To find room
+        // off the main window's boxes it may give up a third of it, no more:
+        // smaller, its text can no longer be read. Where there is no such
+        // room, it hides as little of the boxes as it can.
+        const QSize fitted = m_board->size();
+        placeOffTheBoxes(*m_board, *this, this, false, QSize(fitted.width() * 2 / 3, fitted.height() * 2 / 3));
+    }
     m_board->show();
     m_board->raise();
     m_board->activateWindow();
@@ -385,7 +396,7 @@ void MainWindow::showScriptRun(const QString& path, int status, const QString& o
     }
     const QString verdict = status == 0 ? "passed" : status == 1 ? "failed" : "stopped";
     m_scriptOutput->setWindowTitle(QStringLiteral("Script run: %1 (%2)").arg(QFileInfo(path).fileName(), verdict));
-    m_scriptOutput->setPlainText(output);
+    showPicturesMarked(m_scriptOutput.get(), output); // control bytes as legible marks
     m_scriptOutput->moveCursor(QTextCursor::End); // the verdict and any failure are at the end
     placeBesideMe(*m_scriptOutput);
     m_scriptOutput->show();
