@@ -3,12 +3,15 @@
 #include "app/shell_handlers.h"
 #include "session/handler_runner.h"
 
+#include "support/case_names.h"
+
 #include <gtest/gtest.h>
 
 using namespace vantrel;
 using namespace vantrel::test;
 
 struct WindowControlCase {
+    const char* name;
     bool yes;
     std::string record;
 };
@@ -30,8 +33,9 @@ TEST_P(WindowControlTest, SendsValueWithCrLfNul)
     EXPECT_EQ(q.title, "WindowControl Select");
 }
 INSTANTIATE_TEST_SUITE_P(Replies, WindowControlTest,
-                         ::testing::Values(WindowControlCase{true, lit("Visible\r\n\0")},
-                                           WindowControlCase{false, lit("Hide\r\n\0")}));
+                         ::testing::Values(WindowControlCase{"Visible", true, lit("Visible\r\n\0")},
+                                           WindowControlCase{"Hidden", false, lit("Hide\r\n\0")}),
+                         vantrel::test_names::ByName{});
 
 TEST(HelpButton, CallsInvokeHelpFileAndTouchesNoBox)
 {
@@ -56,6 +60,7 @@ TEST(HelpButton, NonNumericAnswerIsReported)
 }
 
 struct ClickCase {
+    const char* name;
     int n;
     std::string pump, fpText;
 };
@@ -72,10 +77,11 @@ TEST_P(SelectorClickTest, SetsPosition)
     EXPECT_TRUE(rig.server.calls().empty());
 }
 INSTANTIATE_TEST_SUITE_P(Positions, SelectorClickTest,
-                         ::testing::Values(ClickCase{1, "Fueling Position -> 1", "01"},
-                                           ClickCase{3, "Fueling Position -> 3", "03"},
-                                           ClickCase{12, "Fueling Position -> 12", "12"},
-                                           ClickCase{32, "Fueling Position -> 32", "32"}));
+                         ::testing::Values(ClickCase{"Position1", 1, "Fueling Position -> 1", "01"},
+                                           ClickCase{"Position3", 3, "Fueling Position -> 3", "03"},
+                                           ClickCase{"Position12", 12, "Fueling Position -> 12", "12"},
+                                           ClickCase{"Position32", 32, "Fueling Position -> 32", "32"}),
+                         vantrel::test_names::ByName{});
 
 TEST(Selector, FocusReadsOwnPositionNotTheCurrentOne)
 {

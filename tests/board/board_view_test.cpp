@@ -92,7 +92,12 @@ INSTANTIATE_TEST_SUITE_P(States, Tile, ::testing::Values(
     TileCase{"fillUpHalfway", {kFill, "wait 44500"}, "Fuelling", {46, 184, 92}, "Hose 1", "MOP F  fill-up", "21.250 l", "21.25", 0.5,
              {"1  1.000 / 1.000"}},
     TileCase{"paid", {kPreset, "wait 60000", "put PayOutSale|05"}, "Paid", {26, 160, 160}, "", "", "10.000 l", "10.00", 0,
-             {"1  1.000 / 1.000"}}),
+             {"1  1.000 / 1.000"}},
+    // A hose priced on one tier only, the other left at 1.000, is a priced hose.
+    TileCase{"pricedOnTier1Only", {"put Price|FuelingPosition=05\r\nHose=3\r\nTier1=2.000\r\nTier2=1.000\r\n"}, "Idle",
+             {176, 180, 186}, "", "", "", "", 0, {"3  2.000 / 1.000"}},
+    TileCase{"pricedOnTier2Only", {"put Price|FuelingPosition=05\r\nHose=3\r\nTier1=1.000\r\nTier2=1.900\r\n"}, "Idle",
+             {176, 180, 186}, "", "", "", "", 0, {"3  1.000 / 1.900"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Board, MarksTheSelectedPositionOnly)
@@ -168,6 +173,31 @@ TEST(Board, GaugesWashAndSign)
 } // namespace
 
 namespace {
+// A tank gauge is red below a tenth of the tank, amber below a quarter,
+// blue from a quarter up: one row each side of each threshold.
+struct GaugeCase {
+    const char* name;
+    double volume; // of 30000 l
+    Rgb colour;
+};
+
+class GaugeColour : public ::testing::TestWithParam<GaugeCase> {};
+
+TEST_P(GaugeColour, ChangesAtATenthAndAQuarter)
+{
+    const auto gauges = gaugeViews({TankSnapshot{1, "Unleaded", 30000, GetParam().volume, 0, 15}});
+    ASSERT_EQ(gauges.size(), 1u);
+    EXPECT_EQ(gauges[0].colour, GetParam().colour) << hexName(gauges[0].colour);
+}
+
+constexpr Rgb kGaugeRed{214, 69, 65}, kGaugeAmber{245, 166, 35}, kGaugeBlue{46, 140, 200};
+INSTANTIATE_TEST_SUITE_P(Levels, GaugeColour,
+                         ::testing::Values(GaugeCase{"Empty", 0, kGaugeRed}, GaugeCase{"JustBelowATenth", 2999.9, kGaugeRed},
+                                           GaugeCase{"ATenth", 3000, kGaugeAmber},
+                                           GaugeCase{"JustBelowAQuarter", 7499.9, kGaugeAmber},
+                                           GaugeCase{"AQuarter", 7500, kGaugeBlue}, GaugeCase{"Full", 30000, kGaugeBlue}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // What the site let go is said on the board, never dropped silently.
 TEST(Board, SaysWhatTheSiteDropped)
 {

@@ -3,6 +3,8 @@
 #include "inspector/control_marks.h"
 #include "inspector/copy_forms.h"
 
+#include "support/case_names.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -31,7 +33,8 @@ INSTANTIATE_TEST_SUITE_P(Controls, MarkTest,
                                            MarkCase{0x0A, "LF", MarkRole::LineEnd}, MarkCase{0x1B, "ESC", MarkRole::Escape},
                                            MarkCase{0x1A, "SUB", MarkRole::Control}, MarkCase{0x09, "HT", MarkRole::Control},
                                            MarkCase{0x10, "DLE", MarkRole::Control}, MarkCase{0x07, "BEL", MarkRole::Control},
-                                           MarkCase{0x1F, "US", MarkRole::Control}, MarkCase{0x7F, "DEL", MarkRole::Control}));
+                                           MarkCase{0x1F, "US", MarkRole::Control}, MarkCase{0x7F, "DEL", MarkRole::Control}),
+                         vantrel::test_names::ByName{});
 
 TEST(Marks, EveryControlByteHasItsOwnShortName)
 {

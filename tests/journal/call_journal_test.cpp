@@ -97,5 +97,26 @@ TEST(CallJournal, AFailureBelongsToTheCallJustMadeAndMembersAreListedOnce)
     EXPECT_EQ(journal.members(), (std::vector<std::string>{"Authorize", "CardQue"}));
 }
 
+// The bytes a failed call holds are its call's and the kept part of its
+// error's description, counted once, and all of them go when it is dropped.
+TEST(CallJournal, AFailedCallCountsTheDescriptionItKeepsAndGivesItBackWhenDropped)
+{
+    CallJournal journal(2, CallJournal::kByteLimit, 8);
+    journal.callMade(put("Authorize", "abc"));
+    const std::size_t oneCall = journal.bytes();
+    ASSERT_EQ(journal.at(0).bytes, oneCall);
+    journal.callFailed("Authorize", 1101, "No such position"); // 16 bytes, 8 kept
+    EXPECT_EQ(journal.at(0).errorDescription, "No such ");
+    EXPECT_EQ(journal.at(0).errorOmitted, 8u);
+    EXPECT_EQ(journal.at(0).bytes, oneCall + 8);
+    EXPECT_EQ(journal.bytes(), oneCall + 8);
+    journal.callMade(put("Authorize", "abc"));
+    EXPECT_EQ(journal.bytes(), 2 * oneCall + 8);
+    journal.callMade(put("Authorize", "abc")); // the failed call goes
+    ASSERT_EQ(journal.size(), 2u);
+    EXPECT_FALSE(journal.at(0).errorNumber);
+    EXPECT_EQ(journal.bytes(), 2 * oneCall);
+}
+
 } // namespace
 } // namespace vantrel::journal

@@ -2,6 +2,8 @@
 #include "server/conversions.h"
 #include "server/records.h"
 
+#include "support/case_names.h"
+
 #include <gtest/gtest.h>
 
 #include <charconv>
@@ -14,20 +16,23 @@
 using namespace vantrel;
 
 struct TextCase {
+    const char* name;
     Value value;
     std::string text;
 };
 class ToTextTest : public ::testing::TestWithParam<TextCase> {};
 TEST_P(ToTextTest, GivesPlainForm) { EXPECT_EQ(toText(GetParam().value), GetParam().text); }
 INSTANTIATE_TEST_SUITE_P(Values, ToTextTest,
-                         ::testing::Values(TextCase{Value(), ""}, TextCase{Value::int16(-7), "-7"},
-                                           TextCase{Value::int32(123456), "123456"}, TextCase{Value::real(2.5), "2.5"},
-                                           TextCase{Value::real(15), "15"}, TextCase{Value::real(-0.25), "-0.25"},
-                                           TextCase{Value::real(1e20), "100000000000000000000"},
-                                           TextCase{Value::string(std::string("A\0B", 3)), std::string("A\0B", 3)},
-                                           TextCase{Value::boolean(true), "True"}));
+                         ::testing::Values(TextCase{"Empty", Value(), ""}, TextCase{"Int16Negative", Value::int16(-7), "-7"},
+                                           TextCase{"Int32", Value::int32(123456), "123456"}, TextCase{"RealHalf", Value::real(2.5), "2.5"},
+                                           TextCase{"RealWhole", Value::real(15), "15"}, TextCase{"RealNegativeQuarter", Value::real(-0.25), "-0.25"},
+                                           TextCase{"RealTwentyDigits", Value::real(1e20), "100000000000000000000"},
+                                           TextCase{"StringWithNul", Value::string(std::string("A\0B", 3)), std::string("A\0B", 3)},
+                                           TextCase{"BooleanTrue", Value::boolean(true), "True"}),
+                         vantrel::test_names::ByName{});
 
 struct IntCase {
+    const char* name;
     Value value;
     int expected;
 };
@@ -35,12 +40,14 @@ class ToInt16Test : public ::testing::TestWithParam<IntCase> {};
 TEST_P(ToInt16Test, RoundsHalvesToEven) { EXPECT_EQ(toInt16(GetParam().value), GetParam().expected); }
 INSTANTIATE_TEST_SUITE_P(
     Values, ToInt16Test,
-    ::testing::Values(IntCase{Value(), 0}, IntCase{Value::real(2.5), 2}, IntCase{Value::real(3.5), 4},
-                      IntCase{Value::real(-2.5), -2}, IntCase{Value::real(32767.4), 32767},
-                      IntCase{Value::real(-32768.0), -32768}, IntCase{Value::int32(-32768), -32768},
-                      IntCase{Value::string(" 12 "), 12}, IntCase{Value::string("4.5"), 4}, IntCase{Value::boolean(true), -1}));
+    ::testing::Values(IntCase{"Empty", Value(), 0}, IntCase{"TwoAndAHalfToTwo", Value::real(2.5), 2}, IntCase{"ThreeAndAHalfToFour", Value::real(3.5), 4},
+                      IntCase{"MinusTwoAndAHalfToMinusTwo", Value::real(-2.5), -2}, IntCase{"JustBelowTheTop", Value::real(32767.4), 32767},
+                      IntCase{"Bottom", Value::real(-32768.0), -32768}, IntCase{"Int32Bottom", Value::int32(-32768), -32768},
+                      IntCase{"StringWithBlanks", Value::string(" 12 "), 12}, IntCase{"StringHalfToEven", Value::string("4.5"), 4}, IntCase{"BooleanTrue", Value::boolean(true), -1}),
+                         vantrel::test_names::ByName{});
 
 struct FailCase {
+    const char* name;
     Value value;
     ErrorCode code;
 };
@@ -56,12 +63,13 @@ TEST_P(ToInt16FailTest, RaisesNumberedError)
     }
 }
 INSTANTIATE_TEST_SUITE_P(Values, ToInt16FailTest,
-                         ::testing::Values(FailCase{Value::real(32767.5), ErrorCode::Overflow},
-                                           FailCase{Value::int32(40000), ErrorCode::Overflow},
-                                           FailCase{Value::real(-32768.6), ErrorCode::Overflow},
-                                           FailCase{Value::string("abc"), ErrorCode::TypeMismatch},
-                                           FailCase{Value::string(""), ErrorCode::TypeMismatch},
-                                           FailCase{Value::string("12abc"), ErrorCode::TypeMismatch}));
+                         ::testing::Values(FailCase{"RealOverTheTop", Value::real(32767.5), ErrorCode::Overflow},
+                                           FailCase{"Int32OverTheTop", Value::int32(40000), ErrorCode::Overflow},
+                                           FailCase{"RealUnderTheBottom", Value::real(-32768.6), ErrorCode::Overflow},
+                                           FailCase{"StringNotANumber", Value::string("abc"), ErrorCode::TypeMismatch},
+                                           FailCase{"StringEmpty", Value::string(""), ErrorCode::TypeMismatch},
+                                           FailCase{"StringNumberThenLetters", Value::string("12abc"), ErrorCode::TypeMismatch}),
+                         vantrel::test_names::ByName{});
 
 TEST(ErrorTable, NumbersAreUniqueAndDescribed)
 {
@@ -82,6 +90,7 @@ TEST(ErrorTable, DescriptionCarriesDetail)
 // ---------------------------------------------------------------- number forms of any size
 
 struct FormCase {
+    const char* name;
     double value;
     int decimals; // -1: plainNumber
     std::string text;
@@ -94,11 +103,12 @@ TEST_P(NumberFormTest, WritesExactDigits)
 }
 INSTANTIATE_TEST_SUITE_P(
     Values, NumberFormTest,
-    ::testing::Values(FormCase{1.9999, 3, "2.000"}, FormCase{0, 2, "0.00"}, FormCase{-2.5, 1, "-2.5"},
-                      FormCase{1e20, 1, "100000000000000000000.0"}, FormCase{5e-324, 0, "0"},
-                      FormCase{1e60, 3, "999999999999999949387135297074018866963645011013410073083904.000"},
-                      FormCase{1e60, -1, "999999999999999949387135297074018866963645011013410073083904"},
-                      FormCase{-0.0, -1, "0"}, FormCase{0.1, -1, "0.1"}));
+    ::testing::Values(FormCase{"RoundsUpToThreePlaces", 1.9999, 3, "2.000"}, FormCase{"ZeroTwoPlaces", 0, 2, "0.00"}, FormCase{"NegativeOnePlace", -2.5, 1, "-2.5"},
+                      FormCase{"TwentyDigitsOnePlace", 1e20, 1, "100000000000000000000.0"}, FormCase{"SmallestDenormalNoPlaces", 5e-324, 0, "0"},
+                      FormCase{"TenToTheSixtyThreePlaces", 1e60, 3, "999999999999999949387135297074018866963645011013410073083904.000"},
+                      FormCase{"TenToTheSixtyPlain", 1e60, -1, "999999999999999949387135297074018866963645011013410073083904"},
+                      FormCase{"NegativeZeroPlain", -0.0, -1, "0"}, FormCase{"OneTenthPlain", 0.1, -1, "0.1"}),
+                         vantrel::test_names::ByName{});
 
 // The longest texts a double has: they must come out whole, so that they
 // read back as the same number.
@@ -121,7 +131,8 @@ TEST_P(ExtremeNumberTest, ReadsBackAsTheSameNumber)
 INSTANTIATE_TEST_SUITE_P(Values, ExtremeNumberTest,
                          ::testing::Values(std::numeric_limits<double>::max(), -std::numeric_limits<double>::max(),
                                            std::numeric_limits<double>::denorm_min(), -std::numeric_limits<double>::min(),
-                                           1.2345678901234567e-300, 9.87654321e300));
+                                           1.2345678901234567e-300, 9.87654321e300),
+                         vantrel::test_names::ByNumber{});
 
 class NonFiniteTest : public ::testing::TestWithParam<double> {};
 TEST_P(NonFiniteTest, IsRefusedWhereARecordWouldCarryIt)
@@ -140,4 +151,5 @@ TEST_P(NonFiniteTest, IsRefusedWhereARecordWouldCarryIt)
     EXPECT_FALSE(toText(Value::real(value)).empty()) << "a returned value is still shown";
 }
 INSTANTIATE_TEST_SUITE_P(Values, NonFiniteTest,
-                         ::testing::Values(HUGE_VAL, -HUGE_VAL, std::numeric_limits<double>::quiet_NaN()));
+                         ::testing::Values(HUGE_VAL, -HUGE_VAL, std::numeric_limits<double>::quiet_NaN()),
+                         vantrel::test_names::ByNumber{});
