@@ -8,6 +8,7 @@
 #include "dbus/dbus_client.h"
 #include "devices/devices_windows.h"
 #include "reader/reader_controls.h"
+#include "forecourt/customer.h"
 #include "forecourt/forecourt_server.h"
 #include "server/automation_error.h"
 #include "server/automation_registry.h"
@@ -19,6 +20,16 @@
 namespace vantrel {
 
 namespace {
+// The customer of the server's simulated site, if it has one.
+Application::CustomerAct customerOf(AutomationObject& server)
+{
+    if (auto* site = dynamic_cast<forecourt::ForecourtServer*>(&server))
+        return [site](const std::string& action) { return forecourt::actAsCustomer(*site, action); };
+    if (auto* bus = dynamic_cast<dbus::DBusClient*>(&server); bus && bus->hasCustomer())
+        return [bus](const std::string& action) { return bus->customer(action); };
+    return {};
+}
+
 // The board's site: the embedded forecourt, or the simulator of a D-Bus server
 // that offers one; other servers have no site to show.
 MainWindow::SiteMaker siteMaker(AutomationObject& server)
@@ -28,15 +39,11 @@ MainWindow::SiteMaker siteMaker(AutomationObject& server)
     auto* bus = dynamic_cast<dbus::DBusClient*>(&server);
     if (!bus)
         return {};
+    // What the server offers was asked when it was created: nothing here waits on the bus.
     return [bus](std::string& whyNot) -> std::unique_ptr<board::SiteSource> {
-        try {
-            if (bus->hasSiteReading())
-                return std::make_unique<board::BusSite>(bus->endpoint(), bus->timeout());
-            whyNot = dbus::describe(bus->endpoint()) +
-                     " offers no simulated site to show: it has no Vantrel.Simulator.ReadSite.";
-        } catch (const AutomationError& e) {
-            whyNot = "The forecourt cannot be shown: " + errorMessage(e);
-        }
+        if (bus->hasSiteReading())
+            return std::make_unique<board::BusSite>(bus->endpoint(), bus->timeout());
+        whyNot = dbus::describe(bus->endpoint()) + " offers no simulated site to show: it has no Vantrel.Simulator.ReadSite.";
         return nullptr;
     };
 }
@@ -75,6 +82,7 @@ std::unique_ptr<Application> Application::start(const AutomationRegistry& regist
     app->m_main->statusLine()->setStopwatch(app->m_timed.get());
     app->m_main->setJournal(&app->m_journal, &app->m_recorder);
     app->m_main->setSite(siteMaker(*app->m_server));
+    app->m_customer = customerOf(*app->m_server);
     app->m_windows->setMainWindow(app->m_main.get());
     // Buttons that open a window nobody provides yet stay disabled.
     for (const auto& [button, window] : shell::kNavigation)

@@ -11,6 +11,7 @@
 #include "server/automation_object.h"
 #include "session/session.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -43,6 +44,13 @@ public:
     // Every call of the run, and the run as a script that repeats it.
     journal::CallJournal& journal() { return m_journal; }
     journal::SessionRecorder& recorder() { return m_recorder; }
+    // Acts as the customer at the server's simulated site ("card 7 1") and
+    // says what was done; empty when the server has none. Decided once, when
+    // the server is created: the embedded forecourt, or a D-Bus server whose
+    // introspection offers Vantrel.Simulator.Customer. It throws
+    // forecourt::CustomerError or AutomationError when the site refuses.
+    using CustomerAct = std::function<std::string(const std::string& action)>;
+    const CustomerAct& customer() const { return m_customer; }
 
 private:
     Application() = default;
@@ -57,6 +65,7 @@ private:
     journal::SessionRecorder m_recorder;
     std::unique_ptr<Session> m_session;
     std::unique_ptr<MainWindow> m_main;
+    CustomerAct m_customer;
 };
 
 } // namespace vantrel

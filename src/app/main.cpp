@@ -15,6 +15,7 @@
 #include "status_line.h"
 #include "trace_writer.h"
 
+#include "dbus/latin1.h"
 #include "forecourt/forecourt_server.h"
 #include "server/automation_registry.h"
 #include "widgets/qt_prompter.h"
@@ -216,7 +217,7 @@ int main(int argc, char** argv)
         });
     *server->onWait = [&app](bool waiting, std::string_view member) {
         if (app)
-            app->mainWindow().showWaiting(waiting, QString::fromLatin1(member.data(), static_cast<qsizetype>(member.size())));
+            app->mainWindow().showWaiting(waiting, vantrel::fromBytes(member));
     };
     // Closing the main window ends the program, hidden or open secondary windows
     // with it; a wait in progress ends first.

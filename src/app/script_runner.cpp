@@ -4,7 +4,6 @@
 #include "output_file.h"
 #include "session_files.h"
 
-#include "dbus/dbus_client.h"
 #include "forecourt/customer.h"
 #include "forecourt/forecourt_server.h"
 #include "journal/card_mask.h"
@@ -356,15 +355,10 @@ private:
         // An action of its own, so that a saved session acts as the customer too.
         const Session::ActionScope doing(m_app.session(), {UserAction::Kind::Customer, {}, {}, 0, action});
         try {
-            if (auto* site = dynamic_cast<forecourt::ForecourtServer*>(&m_app.server())) {
-                m_out << "customer: " << forecourt::actAsCustomer(*site, action) << "\n";
-                return;
-            }
-            auto* bus = dynamic_cast<dbus::DBusClient*>(&m_app.server());
-            if (!bus || !bus->hasCustomer())
+            if (!m_app.customer())
                 cannot("customer needs the embedded forecourt, or a simulated site served on D-Bus "
                        "(vantrel-forecourt): this server has no customer to act as");
-            m_out << "customer: " << bus->customer(action) << "\n";
+            m_out << "customer: " << m_app.customer()(action) << "\n";
         } catch (const forecourt::CustomerError& e) {
             cannot(std::string("the customer cannot do that: ") + e.what());
         } catch (const AutomationError& e) {

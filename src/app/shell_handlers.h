@@ -5,6 +5,7 @@
 #pragma once
 
 #include "session/button_spec.h"
+#include "session/window_host.h"
 
 #include <utility>
 #include <vector>
@@ -23,7 +24,7 @@ void selectorDoubleClick(Session& session, int n);
 // WindowControl, HELP_BUTTON and the four buttons that open windows.
 std::vector<ButtonSpec> mainWindowButtons();
 
-inline constexpr const char* kMainWindow = "VantrelTest";
+using vantrel::kMainWindow;
 
 // The buttons that open windows, with the window each opens.
 inline constexpr std::pair<const char*, const char*> kNavigation[] = {

@@ -1,4 +1,5 @@
 #include "status_line.h"
+#include "dbus/latin1.h"
 
 #include "call_timing.h"
 #include "shell_handlers.h"
@@ -10,7 +11,7 @@
 namespace vantrel {
 
 namespace {
-QString member(std::string_view name) { return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())); }
+QString member(std::string_view name) { return fromBytes(name); }
 constexpr QChar kDot(0x00b7);
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "trace_writer.h"
+#include "dbus/latin1.h"
 
 #include "journal/call_journal.h"
 #include "journal/card_mask.h"
@@ -17,19 +18,9 @@
 
 namespace vantrel {
 
-QString encodeBytes(std::string_view bytes)
-{
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
+QString encodeBytes(std::string_view bytes) { return fromBytes(bytes); }
 
-std::string decodeBytes(const QString& text)
-{
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(text.size()));
-    for (const QChar c : text)
-        bytes += static_cast<char>(c.unicode() & 0xFF);
-    return bytes;
-}
+std::string decodeBytes(const QString& text) { return toBytes(text); }
 
 QJsonObject encodeValue(const Value& value, bool masked)
 {

@@ -22,20 +22,6 @@ std::string fixed(double value, int decimals)
 
 std::string two(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 
-const char* stateWord(PositionState state)
-{
-    switch (state) {
-    case PositionState::Idle: return "Idle";
-    case PositionState::Calling: return "Calling";
-    case PositionState::Authorised: return "Authorised";
-    case PositionState::Fueling: return "Fuelling";
-    case PositionState::Stopped: return "Stopped";
-    case PositionState::Completed: return "Completed";
-    case PositionState::Paid: return "Paid";
-    }
-    return "?";
-}
-
 int hexValue(char c)
 {
     if (c >= '0' && c <= '9')
@@ -204,7 +190,7 @@ TileView tileView(const forecourt::PositionSnapshot& p, bool selected)
     TileView t;
     t.number = p.number;
     t.caption = std::to_string(p.number);
-    t.state = stateWord(p.state);
+    t.state = forecourt::positionStateCaption(p.state);
     t.fill = stateColour(p.state);
     t.selected = selected;
     if (p.hasSale) {

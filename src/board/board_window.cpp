@@ -2,6 +2,7 @@
 #include "board_painter.h"
 
 #include "forecourt/customer.h"
+#include "forecourt/customer_command.h"
 #include "forecourt/fueling_positions.h"
 #include "session/session.h"
 
@@ -23,6 +24,11 @@
 namespace vantrel::board {
 
 namespace {
+// A button's action, at the position the board has selected when it is pressed.
+forecourt::CustomerCommand customerCommand(forecourt::CustomerVerb verb, std::string argument)
+{
+    return {verb, 0, std::move(argument)};
+}
 QString q(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 const char* const kHint = "Click a pump to select it";
 } // namespace
@@ -166,7 +172,7 @@ BoardWindow::BoardWindow(std::unique_ptr<SiteSource> source, Session* session, Q
     m_barLayout->addStretch(1);
     QList<QWidget*> order{m_canvas};
     auto button = [&](QHBoxLayout* row, const char* name, const QString& caption, const QString& spoken,
-                      std::function<std::string()> action) {
+                      std::function<forecourt::CustomerCommand()> action) {
         auto* b = new QPushButton(caption, m_bar);
         b->setObjectName(name);
         b->setAccessibleName(spoken);
@@ -178,8 +184,8 @@ BoardWindow::BoardWindow(std::unique_ptr<SiteSource> source, Session* session, Q
     };
     auto* customer = new QLabel("Customer:", m_bar);
     rows[0]->addWidget(customer);
-    button(rows[0], "liftNozzle", "Lift nozzle", "Lift the nozzle", [] { return std::string("nozzle lift"); });
-    button(rows[0], "hangNozzle", "Hang up", "Hang up the nozzle", [] { return std::string("nozzle hang"); });
+    button(rows[0], "liftNozzle", "Lift nozzle", "Lift the nozzle", [] { return customerCommand(forecourt::CustomerVerb::Nozzle, "lift"); });
+    button(rows[0], "hangNozzle", "Hang up", "Hang up the nozzle", [] { return customerCommand(forecourt::CustomerVerb::Nozzle, "hang"); });
     m_card = new QComboBox(m_bar);
     m_card->setObjectName("testCard");
     m_card->setAccessibleName("Test card");
@@ -189,7 +195,7 @@ BoardWindow::BoardWindow(std::unique_ptr<SiteSource> source, Session* session, Q
     rows[0]->addWidget(m_card);
     order << m_card;
     button(rows[0], "insertCard", "Insert card", "Insert the test card",
-           [this] { return "card " + m_card->currentData().toString().toStdString(); });
+           [this] { return customerCommand(forecourt::CustomerVerb::Card, m_card->currentData().toString().toStdString()); });
     m_keys = new QLineEdit(m_bar);
     m_keys->setObjectName("keys");
     m_keys->setAccessibleName("Keys to press");
@@ -198,7 +204,7 @@ BoardWindow::BoardWindow(std::unique_ptr<SiteSource> source, Session* session, Q
     rows[1]->addWidget(m_keys);
     order << m_keys;
     auto* press = button(rows[1], "pressKeys", "Press keys", "Press the keys",
-                         [this] { return "key " + m_keys->text().trimmed().toStdString(); });
+                         [this] { return customerCommand(forecourt::CustomerVerb::Key, m_keys->text().trimmed().toStdString()); });
     m_cash = new QLineEdit("20", m_bar);
     m_cash->setObjectName("cash");
     m_cash->setAccessibleName("Cash amount");
@@ -206,8 +212,8 @@ BoardWindow::BoardWindow(std::unique_ptr<SiteSource> source, Session* session, Q
     rows[1]->addWidget(m_cash);
     order << m_cash;
     auto* cash = button(rows[1], "insertCash", "Insert cash", "Insert the cash",
-                        [this] { return "cash " + m_cash->text().trimmed().toStdString(); });
-    button(rows[1], "takeWash", "Enter wash code", "Enter the wash code", [] { return std::string("wash"); });
+                        [this] { return customerCommand(forecourt::CustomerVerb::Cash, m_cash->text().trimmed().toStdString()); });
+    button(rows[1], "takeWash", "Enter wash code", "Enter the wash code", [] { return customerCommand(forecourt::CustomerVerb::Wash, {}); });
     // Enter in a field presses the button beside it.
     connect(m_keys, &QLineEdit::returnPressed, press, &QPushButton::click);
     connect(m_cash, &QLineEdit::returnPressed, cash, &QPushButton::click);
@@ -350,13 +356,26 @@ void BoardWindow::selectPosition(int position)
 
 void BoardWindow::act(const std::string& action)
 {
-    // The actions of a position ("card 1") go to the selected one; the wash has none.
-    std::string text = action;
-    if (action != "wash") {
-        const auto blank = action.find(' ');
-        text = action.substr(0, blank) + " " + std::to_string(selectedPosition()) +
-               (blank == std::string::npos ? "" : action.substr(blank));
+    // "card 1": the verb and what follows, at the selected position.
+    const auto blank = action.find(' ');
+    const std::string word = action.substr(0, blank);
+    const std::string argument = blank == std::string::npos ? std::string() : action.substr(blank + 1);
+    if (const auto verb = forecourt::customerVerbNamed(word)) {
+        act(forecourt::CustomerCommand{*verb, 0, argument});
+        return;
     }
+    send(action); // not a customer's verb: the site says so
+}
+
+void BoardWindow::act(forecourt::CustomerCommand command)
+{
+    if (forecourt::customerVerbInfo(command.verb).atPosition && command.position == 0)
+        command.position = selectedPosition();
+    send(forecourt::customerCommandText(command));
+}
+
+void BoardWindow::send(const std::string& text)
+{
     auto answered = [this](CustomerAnswer answer) {
         m_answer->setText(answer.done ? q(answer.text) : "\u26A0 " + q(answer.text));
         refresh();
@@ -377,6 +396,7 @@ QString BoardWindow::siteStatus() const { return m_status->text(); }
 
 void BoardWindow::showEvent(QShowEvent* event)
 {
+    m_closed = false;
     if (!m_source->listening()) {
         m_source->listen([this] { scheduleRefresh(); });
         if (m_session && !m_observing) {
@@ -396,6 +416,7 @@ void BoardWindow::showEvent(QShowEvent* event)
 
 void BoardWindow::hideEvent(QHideEvent* event)
 {
+    m_closed = true;
     m_source->stopListening();
     if (m_observing) {
         m_session->removeObserver(this);
@@ -423,6 +444,11 @@ void BoardWindow::refresh()
 {
     const int position = selectedPosition();
     m_source->read(position, [this, position](SiteReading reading) {
+        // A reading that comes back after the board was closed (a read over
+        // the bus still out then) is not shown: a closed board keeps its last
+        // picture, and reads afresh when it opens.
+        if (m_closed)
+            return;
         // A reading for a position no longer selected is read again for the one that is.
         if (reading.state && position != selectedPosition())
             return scheduleRefresh();

@@ -25,6 +25,8 @@
 #include "board_view.h"
 #include "site_source.h"
 
+#include "forecourt/customer_command.h"
+
 #include "session/session_observer.h"
 
 #include <QTimer>
@@ -67,6 +69,8 @@ public:
     // Runs a customer action at the selected position ("card 1", "nozzle lift"
     // ...) as the buttons do; the answer line shows what happened.
     void act(const std::string& action);
+    // Runs a customer command; one at position 0 acts at the selected position.
+    void act(forecourt::CustomerCommand command);
     QString answer() const;
     // Where the site is read from, or why the last read failed (marked with a warning sign).
     QString siteStatus() const;
@@ -94,6 +98,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Sends the text of a customer action to the site; the answer line shows the outcome.
+    void send(const std::string& text);
     void boxChanged(Box box, std::string_view text) override;
     void scheduleRefresh();
     void display(SiteReading reading);
@@ -117,6 +123,7 @@ private:
     bool m_offline = false;
     bool m_sized = false; // the first showing fitted the window to its screen
     bool m_observing = false;
+    bool m_closed = false; // hidden after being shown: readings still out are not shown
     QTimer m_coalesce; // one redraw for a burst of changes
     QTimer m_running;  // redraws while something moves with the clock
     QTimer m_retry;    // reads again a while after a read failed

@@ -3,78 +3,37 @@
 #include "dbus/site_state_codec.h"
 #include "dbus/wire_contract.h"
 
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
-
-#include <atomic>
-
 namespace vantrel::board {
 
-namespace {
-QString nextConnectionName()
-{
-    static std::atomic<int> counter{0};
-    return QStringLiteral("vantrel-board-%1").arg(++counter);
-}
-} // namespace
-
 BusSite::BusSite(dbus::Endpoint endpoint, std::chrono::milliseconds timeout)
-    : m_endpoint(std::move(endpoint)),
-      m_timeout(timeout),
-      m_connectionName(nextConnectionName()),
-      m_connection(dbus::connectToBus(m_endpoint, m_connectionName))
+    : m_channel(std::move(endpoint), timeout, "vantrel-board")
 {
-    m_owner.setConnection(m_connection);
-    m_owner.addWatchedService(QString::fromStdString(m_endpoint.busName));
-    m_owner.setWatchMode(QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration);
     // A server that came (back) under the name, or left it: what the board
     // shows is old, and the read that follows says which.
-    for (auto signal : {&QDBusServiceWatcher::serviceRegistered, &QDBusServiceWatcher::serviceUnregistered})
-        connect(&m_owner, signal, this, [this] {
-            if (m_changed)
-                m_changed();
-        });
+    m_channel.watchOwner([this](bool) {
+        if (m_changed)
+            m_changed();
+    });
+    m_channel.onReconnect([this] {
+        if (m_changed)
+            connectChanged();
+    });
 }
 
-BusSite::~BusSite()
-{
-    stopListening();
-    QDBusConnection::disconnectFromBus(m_connectionName);
-}
+BusSite::~BusSite() { stopListening(); }
 
-std::string BusSite::describe() const { return dbus::describe(m_endpoint); }
+std::string BusSite::describe() const { return dbus::describe(m_channel.endpoint()); }
 
 QDBusMessage BusSite::simulatorCall(const char* member) const
 {
-    return QDBusMessage::createMethodCall(QString::fromStdString(m_endpoint.busName), dbus::kObjectPath,
-                                          dbus::kSimulatorInterface, QLatin1String(member));
+    return m_channel.methodCall(dbus::kSimulatorInterface, QString::fromLatin1(member));
 }
 
 std::string BusSite::failure(const QDBusMessage& reply) const
 {
-    return describe() + ": " + reply.errorMessage().toStdString() + " (" + reply.errorName().toStdString() + ")";
-}
-
-void BusSite::send(const QDBusMessage& message, std::function<void(const QDBusMessage&)> done)
-{
-    if (!m_connection.isConnected()) {
-        // The bus went away (a forwarded socket dropped); try once to come back.
-        QDBusConnection::disconnectFromBus(m_connectionName);
-        m_connection = dbus::connectToBus(m_endpoint, m_connectionName);
-        if (!m_connection.isConnected()) {
-            done(message.createErrorReply(QDBusError::Disconnected,
-                                          QStringLiteral("cannot reach the bus: ") + m_connection.lastError().message()));
-            return;
-        }
-        m_owner.setConnection(m_connection);
-        if (m_changed)
-            listen(std::move(m_changed));
-    }
-    auto* watcher = new QDBusPendingCallWatcher(m_connection.asyncCall(message, static_cast<int>(m_timeout.count())), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, done = std::move(done)] {
-        watcher->deleteLater();
-        done(watcher->reply());
-    });
+    // Numbered by the one table, as the utility's own calls are.
+    const AutomationError e = dbus::toAutomationError(reply.errorName(), reply.errorMessage(), dbus::Phase::Call);
+    return describe() + ": error " + std::to_string(e.number()) + ": " + e.description();
 }
 
 void BusSite::read(int position, std::function<void(SiteReading)> done)
@@ -89,9 +48,9 @@ void BusSite::read(int position, std::function<void(SiteReading)> done)
 void BusSite::startRead(int position, std::function<void(SiteReading)> done)
 {
     m_reading = true;
-    QDBusMessage message = simulatorCall("ReadSite");
+    QDBusMessage message = simulatorCall(dbus::kReadSite.name);
     message << QVariant::fromValue(static_cast<short>(position));
-    send(message, [this, done = std::move(done)](const QDBusMessage& reply) {
+    m_channel.send(message, [this, done = std::move(done)](const QDBusMessage& reply) {
         SiteReading reading;
         if (reply.type() == QDBusMessage::ErrorMessage) {
             reading.error = failure(reply);
@@ -116,12 +75,12 @@ void BusSite::startRead(int position, std::function<void(SiteReading)> done)
 
 void BusSite::act(const std::string& action, std::function<void(CustomerAnswer)> done)
 {
-    QDBusMessage message = simulatorCall("Customer");
+    QDBusMessage message = simulatorCall(dbus::kCustomer.name);
     message << QString::fromStdString(action);
-    send(message, [this, done = std::move(done)](const QDBusMessage& reply) {
+    m_channel.send(message, [this, done = std::move(done)](const QDBusMessage& reply) {
         if (reply.type() == QDBusMessage::ErrorMessage) {
             // The site's own refusal reads as the embedded one's; anything else says where it failed.
-            const bool refused = reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.InvalidArgs");
+            const bool refused = reply.errorName() == QLatin1String(dbus::kCustomerRefused);
             done({false, refused ? reply.errorMessage().toStdString() : failure(reply)});
             return;
         }
@@ -133,16 +92,23 @@ void BusSite::listen(std::function<void()> changed)
 {
     stopListening();
     m_changed = std::move(changed);
-    m_connection.connect(QString::fromStdString(m_endpoint.busName), dbus::kObjectPath, dbus::kSimulatorInterface,
-                         QStringLiteral("Changed"), this, SLOT(onChanged(qulonglong)));
+    connectChanged();
+}
+
+void BusSite::connectChanged()
+{
+    m_channel.connection().connect(QString::fromStdString(m_channel.endpoint().busName), dbus::kObjectPath,
+                                   dbus::kSimulatorInterface, QLatin1String(dbus::kChanged.name), this,
+                                   SLOT(onChanged(qulonglong)));
 }
 
 void BusSite::stopListening()
 {
     if (!m_changed)
         return;
-    m_connection.disconnect(QString::fromStdString(m_endpoint.busName), dbus::kObjectPath, dbus::kSimulatorInterface,
-                            QStringLiteral("Changed"), this, SLOT(onChanged(qulonglong)));
+    m_channel.connection().disconnect(QString::fromStdString(m_channel.endpoint().busName), dbus::kObjectPath,
+                                      dbus::kSimulatorInterface, QLatin1String(dbus::kChanged.name), this,
+                                      SLOT(onChanged(qulonglong)));
     m_changed = nullptr;
 }
 

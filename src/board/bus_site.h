@@ -1,7 +1,7 @@
 // The simulated site of a vantrel-forecourt (or any server with the
 // Vantrel.Simulator site methods) on D-Bus, for the board: ReadSite for the
 // state, Customer for the customer's actions, the Changed signal for
-// changes. Every call is asynchronous, so the board never waits on the bus:
+// changes. Every call goes through a BusChannel without waiting, so the board never waits on the bus:
 // one read is out at a time, and a read asked for meanwhile goes out when
 // it comes back (only the newest, the ones in between would be stale).
 // When the name loses its owner the listener is told, and the read that
@@ -11,11 +11,10 @@
 
 #include "site_source.h"
 
+#include "dbus/bus_channel.h"
 #include "dbus/dbus_client.h"
 #include "dbus/endpoint.h"
 
-#include <QDBusConnection>
-#include <QDBusServiceWatcher>
 #include <QObject>
 
 #include <chrono>
@@ -40,17 +39,13 @@ private slots:
 
 private:
     QDBusMessage simulatorCall(const char* member) const;
-    // Sends `message`; `done` gets the reply, or an error reply made here when the bus is gone.
-    void send(const QDBusMessage& message, std::function<void(const QDBusMessage&)> done);
+    // Connects the Changed signal to onChanged.
+    void connectChanged();
     void startRead(int position, std::function<void(SiteReading)> done);
-    // "Vantrel.Application on the session bus: <message> (<name>)".
+    // "Vantrel.Application on the session bus: error 462: <description> (<name>)".
     std::string failure(const QDBusMessage& reply) const;
 
-    dbus::Endpoint m_endpoint;
-    std::chrono::milliseconds m_timeout;
-    QString m_connectionName;
-    QDBusConnection m_connection;
-    QDBusServiceWatcher m_owner;
+    dbus::BusChannel m_channel;
     std::function<void()> m_changed;
     bool m_reading = false;
     struct WaitingRead {

@@ -5,13 +5,11 @@
 #include "server/automation_error.h"
 #include "server/automation_registry.h"
 
-#include <QDBusPendingCall>
-#include <QDBusPendingCallWatcher>
 #include <QEventLoop>
 #include <QTimer>
 #include <QXmlStreamReader>
 
-#include <atomic>
+#include <algorithm>
 
 namespace vantrel::dbus {
 
@@ -21,12 +19,6 @@ constexpr const char* kBusPath = "/org/freedesktop/DBus";
 constexpr const char* kBusInterface = "org.freedesktop.DBus";
 // A call out this long is shown as waiting.
 constexpr int kWaitHookDelayMs = 100;
-
-QString nextConnectionName()
-{
-    static std::atomic<int> counter{0};
-    return QStringLiteral("vantrel-client-%1").arg(++counter);
-}
 
 bool isMemberName(std::string_view member)
 {
@@ -38,17 +30,6 @@ bool isMemberName(std::string_view member)
     return true;
 }
 
-QString qstring(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
-
-std::string busDescription(const Endpoint& e)
-{
-    switch (e.bus) {
-    case Endpoint::Bus::Session: return "the session bus";
-    case Endpoint::Bus::System: return "the system bus";
-    case Endpoint::Bus::Address: break;
-    }
-    return "the bus at " + e.address;
-}
 
 // D-Bus carries at most 64 MiB in one array, and libdbus aborts the
 // process that tries to send more: such a value is refused before it is
@@ -71,33 +52,20 @@ struct FlagScope {
 } // namespace
 
 DBusClient::DBusClient(Endpoint endpoint, std::chrono::milliseconds timeout, std::size_t replyLimit)
-    : m_endpoint(std::move(endpoint)),
-      m_timeout(timeout),
-      m_replyLimit(replyLimit),
-      m_connectionName(nextConnectionName()),
-      m_connection(m_connectionName)
+    : m_channel(std::move(endpoint), timeout, "vantrel-client"),
+      m_replyLimit(replyLimit)
 {
-    try {
-        connect();
-        if (!m_connection.isConnected())
-            throw AutomationError(ErrorCode::CannotCreateObject,
-                                  "cannot reach " + busDescription(m_endpoint) + ": " +
-                                      m_connection.lastError().message().toStdString());
-        checkServerPresent();
-    } catch (...) {
-        // No destructor runs for a client that was never made: close its connection here.
-        QDBusConnection::disconnectFromBus(m_connectionName);
-        throw;
-    }
+    if (!m_channel.isConnected())
+        throw AutomationError(ErrorCode::CannotCreateObject, m_channel.connectError());
+    checkServerPresent();
+    probeSimulator();
 }
 
-DBusClient::~DBusClient() { QDBusConnection::disconnectFromBus(m_connectionName); }
-
-void DBusClient::connect() { m_connection = connectToBus(m_endpoint, m_connectionName); }
+DBusClient::~DBusClient() = default;
 
 void DBusClient::checkServerPresent()
 {
-    const QString name = QString::fromStdString(m_endpoint.busName);
+    const QString name = QString::fromStdString(endpoint().busName);
     QDBusMessage hasOwner = QDBusMessage::createMethodCall(kBusService, kBusPath, kBusInterface, "NameHasOwner");
     hasOwner << name;
     const QDBusMessage owned = send(hasOwner, "NameHasOwner", Phase::Create);
@@ -111,8 +79,7 @@ void DBusClient::checkServerPresent()
 
 QDBusMessage DBusClient::methodCall(const char* interface, std::string_view member) const
 {
-    return QDBusMessage::createMethodCall(QString::fromStdString(m_endpoint.busName), kObjectPath, interface,
-                                          qstring(member));
+    return m_channel.methodCall(interface, fromBytes(member));
 }
 
 QDBusMessage DBusClient::send(const QDBusMessage& message, std::string_view member, Phase phase)
@@ -120,22 +87,22 @@ QDBusMessage DBusClient::send(const QDBusMessage& message, std::string_view memb
     if (m_waiting)
         throw AutomationError(ErrorCode::InternalError,
                               "a call to the server is still out; '" + std::string(member) + "' was not sent");
-    if (!m_connection.isConnected()) {
-        // The bus went away (a forwarded socket dropped); try once to come back.
-        QDBusConnection::disconnectFromBus(m_connectionName);
-        connect();
-        if (!m_connection.isConnected())
-            throw AutomationError(phase == Phase::Create ? ErrorCode::CannotCreateObject : ErrorCode::ServerUnavailable,
-                                  "cannot reach " + busDescription(m_endpoint) + ": " +
-                                      m_connection.lastError().message().toStdString());
-    }
-
-    QDBusPendingCall pending = m_connection.asyncCall(message, static_cast<int>(m_timeout.count()));
-    if (!pending.isFinished()) {
+    // The channel calls back exactly once. Should the loop end without it
+    // (the application quitting), the late answer finds no loop to end.
+    struct Waiting {
+        std::optional<QDBusMessage> reply;
+        QEventLoop* loop = nullptr;
+    };
+    auto answer = std::make_shared<Waiting>();
+    QEventLoop loop;
+    m_channel.send(message, [answer](const QDBusMessage& reply) {
+        answer->reply = reply;
+        if (answer->loop)
+            answer->loop->quit();
+    });
+    if (!answer->reply) {
+        answer->loop = &loop;
         FlagScope waiting(m_waiting);
-        QDBusPendingCallWatcher watcher(pending);
-        QEventLoop loop;
-        QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
         bool told = false;
         QTimer hookTimer;
         hookTimer.setSingleShot(true);
@@ -144,22 +111,16 @@ QDBusMessage DBusClient::send(const QDBusMessage& message, std::string_view memb
             if (m_waitHook)
                 m_waitHook(true, member);
         });
-        // The bus enforces the timeout; this guard only keeps a lost reply from holding us forever.
-        QTimer guard;
-        guard.setSingleShot(true);
-        QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
         hookTimer.start(kWaitHookDelayMs);
-        guard.start(static_cast<int>(m_timeout.count()) + 1000);
-        if (!pending.isFinished())
-            loop.exec(QEventLoop::ExcludeUserInputEvents);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        answer->loop = nullptr;
         if (told && m_waitHook)
             m_waitHook(false, member);
     }
-    if (!pending.isFinished())
+    if (!answer->reply)
         throw AutomationError(phase == Phase::Create ? ErrorCode::CannotCreateObject : ErrorCode::ServerUnavailable,
-                              "no answer to '" + std::string(member) + "' within " +
-                                  std::to_string(m_timeout.count()) + " ms");
-    const QDBusMessage reply = pending.reply();
+                              "no answer to '" + std::string(member) + "': the wait for it was ended");
+    const QDBusMessage reply = *answer->reply;
     // Qt has received the answer already; a huge one goes no further, so it is
     // never copied into a Value, journalled or laid out in a box.
     if (const std::size_t bytes = payloadBytes(reply); bytes > m_replyLimit)
@@ -173,7 +134,7 @@ void DBusClient::put(std::string_view member, const Value& value)
 {
     checkSendable(member, value);
     QDBusMessage message = methodCall(kPropertiesInterface, "Set");
-    message << QString::fromLatin1(kInterface) << qstring(member) << QVariant::fromValue(toVariant(value));
+    message << QString::fromLatin1(kInterface) << fromBytes(member) << QVariant::fromValue(toVariant(value));
     send(message, member, Phase::Call);
 }
 
@@ -209,21 +170,26 @@ Value DBusClient::invoke(std::string_view member, const std::optional<Value>& ar
                                                        reply.signature().toStdString() + "', not one variant");
 }
 
-const DBusClient::SimulatorMethods& DBusClient::simulatorMethods()
+bool DBusClient::offers(const SimulatorMember& member) const
 {
-    if (m_simulator)
-        return *m_simulator;
+    return std::find(m_offered.begin(), m_offered.end(), &member) != m_offered.end();
+}
+
+// Asked once, while the client is created, within the call timeout: a server
+// that cannot answer its introspection then is not created (429), so the
+// questions above never block or fail later.
+void DBusClient::probeSimulator()
+{
     QDBusMessage message = methodCall(kIntrospectableInterface, "Introspect");
     QString xml;
     try {
-        const QDBusMessage reply = send(message, "Introspect", Phase::Call);
+        const QDBusMessage reply = send(message, "Introspect", Phase::Create);
         xml = reply.arguments().value(0).toString();
     } catch (const AutomationError& e) {
         // A server that cannot be introspected offers no simulator.
         if (e.number() != static_cast<int>(ErrorCode::UnknownMember))
             throw;
     }
-    SimulatorMethods found;
     QXmlStreamReader reader(xml);
     bool inSimulator = false;
     while (!reader.atEnd()) {
@@ -232,43 +198,28 @@ const DBusClient::SimulatorMethods& DBusClient::simulatorMethods()
             inSimulator = reader.attributes().value(QStringLiteral("name")) == QLatin1String(kSimulatorInterface);
         else if (token == QXmlStreamReader::EndElement && reader.name() == u"interface")
             inSimulator = false;
-        else if (token == QXmlStreamReader::StartElement && inSimulator && reader.name() == u"method") {
-            const auto name = reader.attributes().value(QStringLiteral("name"));
-            found.advance = found.advance || name == u"Advance";
-            found.customer = found.customer || name == u"Customer";
-            found.readSite = found.readSite || name == u"ReadSite";
-        }
+        else if (token == QXmlStreamReader::StartElement && inSimulator && reader.name() == u"method")
+            if (const SimulatorMember* m = findSimulatorMethod(reader.attributes().value(QStringLiteral("name"))); m && !offers(*m))
+                m_offered.push_back(m);
     }
-    m_simulator = found;
-    return *m_simulator;
 }
 
 void DBusClient::advance(std::chrono::milliseconds by)
 {
-    QDBusMessage message = methodCall(kSimulatorInterface, "Advance");
+    QDBusMessage message = methodCall(kSimulatorInterface, kAdvance.name);
     message << static_cast<qulonglong>(by.count() < 0 ? 0 : by.count());
-    send(message, "Advance", Phase::Call);
+    send(message, kAdvance.name, Phase::Call);
 }
 
 std::string DBusClient::customer(const std::string& action)
 {
-    QDBusMessage message = methodCall(kSimulatorInterface, "Customer");
+    QDBusMessage message = methodCall(kSimulatorInterface, kCustomer.name);
     message << QString::fromStdString(action);
-    const QDBusMessage reply = send(message, "Customer", Phase::Call);
+    const QDBusMessage reply = send(message, kCustomer.name, Phase::Call);
     return reply.arguments().value(0).toString().toStdString();
 }
 
-void DBusClient::reset() { send(methodCall(kSimulatorInterface, "Reset"), "Reset", Phase::Call); }
-
-QDBusConnection connectToBus(const Endpoint& endpoint, const QString& connectionName)
-{
-    switch (endpoint.bus) {
-    case Endpoint::Bus::Session: return QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName);
-    case Endpoint::Bus::System: return QDBusConnection::connectToBus(QDBusConnection::SystemBus, connectionName);
-    case Endpoint::Bus::Address: break;
-    }
-    return QDBusConnection::connectToBus(QString::fromStdString(endpoint.address), connectionName);
-}
+void DBusClient::reset() { send(methodCall(kSimulatorInterface, kReset.name), kReset.name, Phase::Call); }
 
 bool registerDBusServer(AutomationRegistry& registry, const std::string& spec, std::chrono::milliseconds timeout)
 {

@@ -1,8 +1,8 @@
 // An automation server reached over D-Bus, behind the same AutomationObject
 // interface as the embedded one. Each put, get and call is one message to
 // the server's well-known name (so a server that restarted under the same
-// name is reached by the next call), sent asynchronously; while it is out a
-// local event loop runs, so the window keeps repainting, user input waits,
+// name is reached by the next call), sent through a BusChannel; while it is
+// out a local event loop runs, so the window keeps repainting, user input waits,
 // and the wait hook tells the window that the call is taking a while. Every
 // call has a timeout; a timeout or a vanished server raises
 // ServerUnavailable (462), and an answer larger than kReplyLimit (64 MiB,
@@ -13,6 +13,7 @@
 //                              <- reply variant / D-Bus error -> Value / AutomationError
 #pragma once
 
+#include "bus_channel.h"
 #include "endpoint.h"
 #include "wire_contract.h"
 
@@ -25,6 +26,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 class AutomationRegistry;
@@ -57,45 +59,38 @@ public:
     // True while a call is out: nothing else may start one then.
     bool isWaiting() const { return m_waiting; }
 
-    // The server's virtual clock (Advance and Reset of Vantrel.Simulator).
-    bool hasVirtualClock() { return simulatorMethods().advance; }
+    // What the server offers of Vantrel.Simulator, from its introspection,
+    // asked once when the client is created: these never call the server.
+    // The virtual clock (Advance and Reset):
+    bool hasVirtualClock() const { return offers(kAdvance); }
     void advance(std::chrono::milliseconds by);
     void reset();
-    // A simulated site to act on as the customer (Vantrel.Simulator.Customer),
-    // and to read whole for a board (ReadSite).
-    bool hasCustomer() { return simulatorMethods().customer; }
-    bool hasSiteReading() { return simulatorMethods().readSite; }
+    // A simulated site to act on as the customer (Customer), and to read
+    // whole for a board (ReadSite).
+    bool hasCustomer() const { return offers(kCustomer); }
+    bool hasSiteReading() const { return offers(kReadSite); }
+    bool offers(const SimulatorMember& member) const;
     // Acts as the customer at the simulated site ("card 7"); what was done comes back.
     std::string customer(const std::string& action);
 
-    const Endpoint& endpoint() const { return m_endpoint; }
-    std::chrono::milliseconds timeout() const { return m_timeout; }
+    const Endpoint& endpoint() const { return m_channel.endpoint(); }
+    std::chrono::milliseconds timeout() const { return m_channel.timeout(); }
 
 private:
-    struct SimulatorMethods {
-        bool advance = false, customer = false, readSite = false;
-    };
-    // What the server's introspection offers of Vantrel.Simulator, asked once.
-    const SimulatorMethods& simulatorMethods();
-    void connect();
+    // Reads the server's introspection: which methods of Vantrel.Simulator it has.
+    void probeSimulator();
     void checkServerPresent();
     QDBusMessage methodCall(const char* interface, std::string_view member) const;
     Value invoke(std::string_view member, const std::optional<Value>& argument, bool needResult);
     // Sends and waits; raises the mapped AutomationError for an error reply.
     QDBusMessage send(const QDBusMessage& message, std::string_view member, Phase phase);
 
-    Endpoint m_endpoint;
-    std::chrono::milliseconds m_timeout;
+    BusChannel m_channel;
     std::size_t m_replyLimit;
-    QString m_connectionName;
-    QDBusConnection m_connection;
     WaitHook m_waitHook;
     bool m_waiting = false;
-    std::optional<SimulatorMethods> m_simulator;
+    std::vector<const SimulatorMember*> m_offered; // methods of Vantrel.Simulator the server has
 };
-
-// A connection named `connectionName` to the endpoint's bus (check isConnected()).
-QDBusConnection connectToBus(const Endpoint& endpoint, const QString& connectionName);
 
 // Registers the server at `spec` ("dbus", "dbus:NAME@ADDRESS"...) under that
 // spec as its identifier. Returns false, registering nothing, when the spec

@@ -41,23 +41,27 @@ const char* kStandardInterfaces = R"(  <interface name="org.freedesktop.DBus.Int
   </interface>
 )";
 
-const char* kVirtualClock = R"(    <method name="Advance">
-      <arg name="milliseconds" type="t" direction="in"/>
-    </method>
-    <method name="Reset"/>
-)";
-const char* kSite = R"(    <method name="Customer">
-      <arg name="action" type="s" direction="in"/>
-      <arg name="done" type="s" direction="out"/>
-    </method>
-    <method name="ReadSite">
-      <arg name="position" type="n" direction="in"/>
-      <arg name="state" type="s" direction="out"/>
-    </method>
-    <signal name="Changed">
-      <arg name="version" type="t"/>
-    </signal>
-)";
+// A member of Vantrel.Simulator as the introspection shows it.
+QString simulatorMember(const SimulatorMember& m)
+{
+    QString xml;
+    if (m.signal) {
+        xml = QStringLiteral("    <signal name=\"%1\">\n").arg(QLatin1String(m.name));
+        if (*m.out)
+            xml += QStringLiteral("      <arg name=\"%1\" type=\"%2\"/>\n").arg(QLatin1String(m.outName), QLatin1String(m.out));
+        return xml + QStringLiteral("    </signal>\n");
+    }
+    if (!*m.in && !*m.out)
+        return QStringLiteral("    <method name=\"%1\"/>\n").arg(QLatin1String(m.name));
+    xml = QStringLiteral("    <method name=\"%1\">\n").arg(QLatin1String(m.name));
+    if (*m.in)
+        xml += QStringLiteral("      <arg name=\"%1\" type=\"%2\" direction=\"in\"/>\n")
+                   .arg(QLatin1String(m.inName), QLatin1String(m.in));
+    if (*m.out)
+        xml += QStringLiteral("      <arg name=\"%1\" type=\"%2\" direction=\"out\"/>\n")
+                   .arg(QLatin1String(m.outName), QLatin1String(m.out));
+    return xml + QStringLiteral("    </method>\n");
+}
 } // namespace
 
 QString introspectInterfaces(std::span<const forecourt::MemberInfo> members, SimulatorParts simulator)
@@ -82,10 +86,9 @@ QString introspectInterfaces(std::span<const forecourt::MemberInfo> members, Sim
     xml += QStringLiteral("  </interface>\n");
     if (simulator.any()) {
         xml += QStringLiteral("  <interface name=\"%1\">\n").arg(QLatin1String(kSimulatorInterface));
-        if (simulator.virtualClock)
-            xml += QLatin1String(kVirtualClock);
-        if (simulator.site)
-            xml += QLatin1String(kSite);
+        for (const SimulatorMember& m : kSimulatorMembers)
+            if (simulator.offers(m.part))
+                xml += simulatorMember(m);
         xml += QStringLiteral("  </interface>\n");
     }
     return xml;

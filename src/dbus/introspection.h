@@ -8,6 +8,7 @@
 #pragma once
 
 #include "forecourt/forecourt_server.h"
+#include "wire_contract.h"
 
 #include <QString>
 
@@ -19,6 +20,7 @@ struct SimulatorParts {
     bool site = false;         // a simulated site to read and act on as the customer
     bool virtualClock = false; // a clock that moves only when told
     bool any() const { return site || virtualClock; }
+    bool offers(SimulatorPart part) const { return part == SimulatorPart::Clock ? virtualClock : site; }
 };
 
 // The <interface> elements of the served interfaces.

@@ -1,6 +1,7 @@
 #include "service_object.h"
 
 #include "forecourt/customer.h"
+#include "forecourt/customer_command.h"
 #include "forecourt/forecourt_server.h"
 
 #include "call_log.h"
@@ -10,6 +11,7 @@
 
 #include "forecourt/site_bounds.h"
 #include "journal/card_mask.h"
+#include "server/ascii_text.h"
 #include "server/automation_error.h"
 #include "server/control_pictures.h"
 
@@ -18,7 +20,6 @@
 #include <QDBusVariant>
 
 #include <algorithm>
-#include <charconv>
 #include <utility>
 #include <initializer_list>
 #include <new>
@@ -128,24 +129,13 @@ struct LoggedAction {
 
 LoggedAction loggedAction(forecourt::ForecourtServer& site, const std::string& action)
 {
-    std::vector<std::string> words;
-    std::size_t at = 0;
-    while (words.size() < 4) {
-        at = action.find_first_not_of(" \t", at);
-        if (at == std::string::npos)
-            break;
-        const std::size_t end = std::min(action.find_first_of(" \t", at), action.size());
-        words.push_back(action.substr(at, end - at));
-        at = end;
-    }
-    if (words.size() >= 3 && words[0] == "key") {
-        int position = 0;
-        const auto [end, ec] = std::from_chars(words[1].data(), words[1].data() + words[1].size(), position);
-        if (ec == std::errc() && end == words[1].data() + words[1].size() && position >= 1 &&
-            position <= forecourt::FuelingPositions::kPositions &&
-            forecourt::keysArePin(site.readers().reader(position).entryMode))
-            return {"key " + words[1] + " (PIN)", words[2]};
-    }
+    // Read as the site reads it; keys after a good position are hidden even
+    // when more follows them and the site refuses the line.
+    const forecourt::CustomerParse parsed = forecourt::parseCustomerCommand(action);
+    const forecourt::CustomerCommand& read = parsed.command ? *parsed.command : parsed.partial;
+    if (parsed.verb == forecourt::CustomerVerb::Key && read.position > 0 && !read.argument.empty() &&
+        forecourt::keysArePin(site.readers().reader(read.position).entryMode))
+        return {"key " + std::to_string(read.position) + " (PIN)", read.argument};
     return {loggedCut(action), {}};
 }
 
@@ -242,7 +232,7 @@ void ServiceObject::noteChange(const QDBusConnection& connection)
 void ServiceObject::tellChange()
 {
     QDBusMessage changed = QDBusMessage::createSignal(QLatin1String(kObjectPath), QLatin1String(kSimulatorInterface),
-                                                      QStringLiteral("Changed"));
+                                                      QLatin1String(kChanged.name));
     changed << static_cast<qulonglong>(m_seenChanges);
     m_changeConnection.send(changed);
 }
@@ -353,11 +343,22 @@ QDBusMessage ServiceObject::serveRead(const QDBusMessage& message, std::string& 
 QDBusMessage ServiceObject::serveSimulator(const QDBusMessage& message, std::string& line)
 {
     const QString member = message.member();
-    const bool clocked = hasVirtualClock();
-    if (clocked && member == QLatin1String("Advance")) {
-        line += "advance";
-        if (message.signature() != QLatin1String("t"))
-            return refuseSignature(message, "t", line);
+    const SimulatorMember* method = findSimulatorMethod(member);
+    if (!method || !simulatorParts().offers(method->part)) {
+        append(line, {"Simulator.", member.toStdString()});
+        return refuse(message, QDBusError::UnknownMethod, QStringLiteral("No method Simulator.%1").arg(member), line);
+    }
+    // The log names the method in lower case words ("read site").
+    const std::string_view name = method->name;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (i > 0 && name[i] >= 'A' && name[i] <= 'Z')
+            line += ' ';
+        line += asciiLower(name[i]);
+    }
+    if (message.signature() != QLatin1String(method->in))
+        return refuseSignature(message, method->in, line);
+
+    if (method == &kAdvance) {
         const qulonglong ms = message.arguments().front().toULongLong();
         append(line, {" ", std::to_string(ms), " ms"});
         if (ms > kLongestAdvanceMs)
@@ -368,10 +369,7 @@ QDBusMessage ServiceObject::serveSimulator(const QDBusMessage& message, std::str
         line += " -> ok";
         return message.createReply();
     }
-    if (clocked && member == QLatin1String("Reset")) {
-        line += "reset";
-        if (!message.signature().isEmpty())
-            return refuseSignature(message, "", line);
+    if (method == &kReset) {
         ServedInstance fresh = m_factory();
         m_instance = std::move(fresh);
         m_movedOrReplaced = true;
@@ -379,10 +377,7 @@ QDBusMessage ServiceObject::serveSimulator(const QDBusMessage& message, std::str
         return message.createReply();
     }
     auto* served = site();
-    if (served && member == QLatin1String("Customer")) {
-        line += "customer";
-        if (message.signature() != QLatin1String("s"))
-            return refuseSignature(message, "s", line);
+    if (method == &kCustomer) {
         const QString given = message.arguments().front().toString();
         if (static_cast<std::size_t>(given.size()) > forecourt::kLongestCustomerAction) {
             append(line, {" (", forecourt::groupedNumber(static_cast<std::size_t>(given.size())), " characters)"});
@@ -400,30 +395,27 @@ QDBusMessage ServiceObject::serveSimulator(const QDBusMessage& message, std::str
             line += " -> ok";
             return message.createReply(QString::fromStdString(done));
         } catch (const forecourt::CustomerError& e) {
-            return refuse(message, QDBusError::InvalidArgs, QString::fromStdString(e.what()), line, logged.error(e.what()));
+            // The site's own refusal has a name of its own: a bad signature or
+            // a value out of range stays InvalidArgs.
+            append(line, {" -> ", kCustomerRefused, ": ", logged.error(e.what())});
+            return message.createErrorReply(QLatin1String(kCustomerRefused), QString::fromStdString(e.what()));
         }
     }
-    if (served && member == QLatin1String("ReadSite")) {
-        line += "read site";
-        if (message.signature() != QLatin1String("n"))
-            return refuseSignature(message, "n", line);
-        const int position = message.arguments().front().value<short>();
-        append(line, {" ", std::to_string(position)});
-        if (position < 1 || position > forecourt::FuelingPositions::kPositions)
-            return refuse(message, QDBusError::InvalidArgs,
-                          QStringLiteral("ReadSite takes a position from 1 to %1, not %2")
-                              .arg(forecourt::FuelingPositions::kPositions)
-                              .arg(position),
-                          line);
-        const QByteArray json = encodeSiteState(served->siteState(position));
-        // The bounds of the site keep the state far below this; should one
-        // ever fail, the caller hears why instead of the bus ending the service.
-        checkReplySize("the site state", static_cast<std::size_t>(json.size()));
-        append(line, {" -> ", std::to_string(json.size()), " bytes"});
-        return message.createReply(QString::fromUtf8(json));
-    }
-    append(line, {"Simulator.", member.toStdString()});
-    return refuse(message, QDBusError::UnknownMethod, QStringLiteral("No method Simulator.%1").arg(member), line);
+    // ReadSite
+    const int position = message.arguments().front().value<short>();
+    append(line, {" ", std::to_string(position)});
+    if (position < 1 || position > forecourt::FuelingPositions::kPositions)
+        return refuse(message, QDBusError::InvalidArgs,
+                      QStringLiteral("ReadSite takes a position from 1 to %1, not %2")
+                          .arg(forecourt::FuelingPositions::kPositions)
+                          .arg(position),
+                      line);
+    const QByteArray json = encodeSiteState(served->siteState(position));
+    // The bounds of the site keep the state far below this; should one
+    // ever fail, the caller hears why instead of the bus ending the service.
+    checkReplySize("the site state", static_cast<std::size_t>(json.size()));
+    append(line, {" -> ", std::to_string(json.size()), " bytes"});
+    return message.createReply(QString::fromUtf8(json));
 }
 
 } // namespace vantrel::dbus

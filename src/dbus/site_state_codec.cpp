@@ -25,8 +25,6 @@ namespace {
 using namespace forecourt;
 
 // The names enums travel as, in the order of their values.
-constexpr std::array<const char*, 7> kPositionStates = {"Idle", "Calling", "Authorised", "Fueling",
-                                                        "Stopped", "Completed", "Paid"};
 constexpr std::array<const char*, 7> kSequenceKinds = {"GraphicMode", "Code000", "CodeA", "Font",
                                                        "Position", "SoftKey", "Unknown"};
 constexpr std::array<const char*, 3> kPrintedKinds = {"Text", "BarCode", "Cut"};
@@ -35,9 +33,7 @@ constexpr std::array<const char*, 5> kQueueKinds = {"Card", "Key", "Cash", "Pack
 template <class E>
 constexpr std::span<const char* const> enumNames()
 {
-    if constexpr (std::is_same_v<E, PositionState>)
-        return kPositionStates;
-    else if constexpr (std::is_same_v<E, EscapeSequence::Kind>)
+    if constexpr (std::is_same_v<E, EscapeSequence::Kind>)
         return kSequenceKinds;
     else if constexpr (std::is_same_v<E, PrintedItem::Kind>)
         return kPrintedKinds;
@@ -184,6 +180,13 @@ public:
             out += std::to_string(value);
         } else if constexpr (std::is_floating_point_v<T>) {
             writeNumber(static_cast<double>(value));
+        } else if constexpr (std::is_same_v<T, PositionState>) {
+            // Named by the table of the states (site_state.h), whatever their order.
+            const char* name = positionStateName(value);
+            if (std::string_view(name) != "?")
+                writeBytes(name);
+            else
+                out += std::to_string(static_cast<int>(value));
         } else if constexpr (std::is_enum_v<T>) {
             const auto names = enumNames<T>();
             const auto index = static_cast<std::size_t>(value);
@@ -304,6 +307,11 @@ public:
             if (!json.isDouble() || !std::isfinite(json.toDouble()))
                 return fail(path, "not a finite number");
             value = json.toDouble();
+        } else if constexpr (std::is_same_v<T, PositionState>) {
+            const auto state = json.isString() ? positionStateNamed(json.toString().toStdString()) : std::nullopt;
+            if (!state)
+                return fail(path, "not one of the names it can be");
+            value = *state;
         } else if constexpr (std::is_enum_v<T>) {
             const auto names = enumNames<T>();
             for (std::size_t i = 0; i < names.size(); ++i)

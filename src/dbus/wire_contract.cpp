@@ -124,6 +124,7 @@ constexpr std::array kMappings = {
     ErrorMapping{"org.freedesktop.DBus.Error.UnknownInterface", P::Any, E::UnknownMember},
     ErrorMapping{"org.freedesktop.DBus.Error.UnknownObject", P::Any, E::UnknownMember},
     ErrorMapping{"org.freedesktop.DBus.Error.InvalidArgs", P::Any, E::WrongAccess},
+    ErrorMapping{kCustomerRefused, P::Any, E::WrongAccess},
     ErrorMapping{"org.freedesktop.DBus.Error.PropertyReadOnly", P::Any, E::WrongAccess},
     ErrorMapping{"org.freedesktop.DBus.Error.AccessDenied", P::Any, E::PermissionDenied},
     ErrorMapping{"org.freedesktop.DBus.Error.ServiceUnknown", P::Create, E::CannotCreateObject},
@@ -148,6 +149,14 @@ int serverErrorNumber(const QString& name)
 } // namespace
 
 std::span<const ErrorMapping> errorMappings() { return kMappings; }
+
+const SimulatorMember* findSimulatorMethod(QStringView name)
+{
+    for (const SimulatorMember& m : kSimulatorMembers)
+        if (!m.signal && name == QLatin1String(m.name))
+            return &m;
+    return nullptr;
+}
 
 AutomationError toAutomationError(const QString& errorName, const QString& fullMessage, Phase phase)
 {

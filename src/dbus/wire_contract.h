@@ -13,9 +13,12 @@
 #include "server/automation_error.h"
 #include "server/value.h"
 
+#include "latin1.h"
+
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QString>
+#include <QStringView>
 
 #include <cstddef>
 #include <span>
@@ -32,6 +35,42 @@ inline constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Proper
 inline constexpr const char* kIntrospectableInterface = "org.freedesktop.DBus.Introspectable";
 // Errors raised by the server: kErrorPrefix + number, the description as message.
 inline constexpr const char* kErrorPrefix = "Vantrel.Error.E";
+// The simulated site refused a customer action (a card at a disabled chip
+// reader, a letter on a numeric entry); the message says why. A name of its
+// own, so a caller tells it from a bad signature or a value out of range.
+inline constexpr const char* kCustomerRefused = "Vantrel.Error.CustomerRefused";
+
+// The members of Vantrel.Simulator, written once: the introspection, the
+// served object's dispatch, the client's probe and the board's source all
+// take their names and signatures from this table.
+enum class SimulatorPart {
+    Clock, // offered on a virtual clock only
+    Site,  // offered by a simulated site only
+};
+struct SimulatorMember {
+    const char* name;
+    bool signal;         // a signal the service emits, not a method
+    const char* in;      // the signature of its argument ("" for none)
+    const char* inName;  // the argument's name in the introspection
+    const char* out;     // the signature of its answer or of the signal's argument ("" for none)
+    const char* outName;
+    SimulatorPart part;
+};
+inline constexpr SimulatorMember kSimulatorMembers[] = {
+    {"Advance", false, "t", "milliseconds", "", "", SimulatorPart::Clock},
+    {"Reset", false, "", "", "", "", SimulatorPart::Clock},
+    {"Customer", false, "s", "action", "s", "done", SimulatorPart::Site},
+    {"ReadSite", false, "n", "position", "s", "state", SimulatorPart::Site},
+    {"Changed", true, "", "", "t", "version", SimulatorPart::Site},
+};
+inline constexpr const SimulatorMember& kAdvance = kSimulatorMembers[0];
+inline constexpr const SimulatorMember& kReset = kSimulatorMembers[1];
+inline constexpr const SimulatorMember& kCustomer = kSimulatorMembers[2];
+inline constexpr const SimulatorMember& kReadSite = kSimulatorMembers[3];
+inline constexpr const SimulatorMember& kChanged = kSimulatorMembers[4];
+// The method of that name (exact case, as D-Bus names are), or nullptr.
+const SimulatorMember* findSimulatorMethod(QStringView name);
+
 
 // Value -> variant: String as "ay" (Latin-1 bytes), Int16 "n", Int32 "i",
 // Double "d", Bool "b". Empty has no D-Bus form and travels as an empty "ay".

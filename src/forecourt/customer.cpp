@@ -1,4 +1,5 @@
 #include "customer.h"
+#include "customer_command.h"
 
 #include "forecourt_server.h"
 #include "site_bounds.h"
@@ -9,13 +10,12 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <charconv>
 
 namespace vantrel::forecourt {
 
 namespace {
 
-constexpr std::array<TestCard, 4> kTestCards = {{
+constexpr std::array<TestCard, kTestCardCount> kTestCards = {{
     {"Visa", "4111111111111111", "2812"},
     {"MasterCard", "5555555555554444", "2708"},
     {"Amex", "378282246310005", "2906"},
@@ -47,11 +47,6 @@ const char* functionKey(std::string_view keys)
     return nullptr;
 }
 
-bool startsWithNoCase(std::string_view text, std::string_view prefix)
-{
-    return text.size() >= prefix.size() && equalsIgnoreCase(text.substr(0, prefix.size()), prefix);
-}
-
 // The key lines a waiting request in `mode` gets from `keys`.
 std::string answerFor(const Reader& reader, int position, const std::string& mode, std::string_view keys, int entry)
 {
@@ -62,7 +57,7 @@ std::string answerFor(const Reader& reader, int position, const std::string& mod
         if (!allOf(keys, ok))
             refuse("the reader waits for " + std::string(what) + " (" + mode + "), not \"" + k + "\"");
     };
-    if (startsWithNoCase(mode, "SecurePrompt")) {
+    if (startsWithIgnoreCase(mode, "SecurePrompt")) {
         need(digitKey, "digits");
         const auto dot = mode.find('.');
         const std::string number = dot == std::string::npos ? std::string() : mode.substr(dot + 1);
@@ -71,7 +66,7 @@ std::string answerFor(const Reader& reader, int position, const std::string& mod
             refuse("the secure prompt takes at most " + std::to_string(reader.screen.securePrompt->maxLength) + " digits");
         return "MessageNumber=" + number + "\r\nKeyData=" + k;
     }
-    if (startsWithNoCase(mode, "DESEncryption")) {
+    if (startsWithIgnoreCase(mode, "DESEncryption")) {
         need(digitKey, "a PIN");
         return "PINBlock=" + KeyEntrySimulator::pinBlock(position, entry, k);
     }
@@ -104,48 +99,10 @@ bool moneyAmount(std::string_view text, std::string& normalised)
     return true;
 }
 
-std::string_view nextWord(std::string_view& rest)
-{
-    const auto start = rest.find_first_not_of(' ');
-    if (start == std::string_view::npos) {
-        rest = {};
-        return {};
-    }
-    rest.remove_prefix(start);
-    const auto end = rest.find(' ');
-    const std::string_view word = rest.substr(0, end);
-    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end);
-    return word;
-}
-
-int positionWord(std::string_view word)
-{
-    int n = 0;
-    const auto res = std::from_chars(word.data(), word.data() + word.size(), n);
-    if (word.empty() || res.ec != std::errc() || res.ptr != word.data() + word.size() || n < 1 || n > 32)
-        refuse("a position 1 to 32 is needed, not \"" + std::string(word) + "\"");
-    return n;
-}
-
 } // namespace
 
 std::span<const TestCard> testCards() { return kTestCards; }
 std::span<const char* const> functionKeys() { return kFunctionKeys; }
-
-bool luhnValid(std::string_view digits)
-{
-    if (digits.size() < 2 || !allDigits(digits))
-        return false;
-    int sum = 0;
-    bool twice = false;
-    for (auto it = digits.rbegin(); it != digits.rend(); ++it, twice = !twice) {
-        int d = *it - '0';
-        if (twice && (d *= 2) > 9)
-            d -= 9;
-        sum += d;
-    }
-    return sum % 10 == 0;
-}
 
 void liftNozzle(ForecourtServer& server, int position)
 {
@@ -229,54 +186,28 @@ std::string actAsCustomer(ForecourtServer& server, std::string_view action)
     if (action.size() > kLongestCustomerAction)
         refuse("an action is at most " + groupedNumber(kLongestCustomerAction) + " characters, not " +
                groupedNumber(action.size()));
-    std::string_view rest = action;
-    const std::string_view verb = nextWord(rest);
-    auto noMore = [&] {
-        if (!nextWord(rest).empty())
-            refuse("too much after \"" + std::string(verb) + "\"");
-    };
-    if (verb == "wash") {
-        const std::string code(nextWord(rest));
-        noMore();
-        return "wash code " + enterWashCode(server, code) + " entered";
-    }
-    const int position = positionWord(nextWord(rest));
-    const std::string where = " at " + rec::positionText(position);
-    if (verb == "nozzle") {
-        const std::string_view how = nextWord(rest);
-        noMore();
-        if (how == "lift")
-            liftNozzle(server, position);
-        else if (how == "hang")
-            hangNozzle(server, position);
+    const CustomerParse parsed = parseCustomerCommand(action);
+    if (!parsed.command)
+        refuse(parsed.reason);
+    const CustomerCommand& c = *parsed.command;
+    const std::string where = " at " + rec::positionText(c.position);
+    switch (c.verb) {
+    case CustomerVerb::Wash: return "wash code " + enterWashCode(server, c.argument) + " entered";
+    case CustomerVerb::Nozzle:
+        if (c.argument == "lift")
+            liftNozzle(server, c.position);
         else
-            refuse("nozzle takes lift or hang");
-        return "nozzle " + std::string(how) + where;
+            hangNozzle(server, c.position);
+        return "nozzle " + c.argument + where;
+    case CustomerVerb::Card: {
+        const int card = c.argument == "chip" ? kChipCard : c.argument.empty() ? 1 : std::stoi(c.argument);
+        insertCard(server, c.position, card);
+        return std::string("card ") + (card == kChipCard ? "chip" : kTestCards[static_cast<std::size_t>(card - 1)].type) + where;
     }
-    if (verb == "card") {
-        const std::string_view which = nextWord(rest);
-        noMore();
-        int card = 1;
-        if (which == "chip")
-            card = kChipCard;
-        else if (!which.empty() && (!allDigits(which) || which.size() > 2 || (card = std::stoi(std::string(which))) == 0))
-            refuse("card takes a test card number 1 to " + std::to_string(kTestCards.size()) + " or chip");
-        insertCard(server, position, card);
-        return std::string("card ") + (card == kChipCard ? "chip" : kTestCards[static_cast<std::size_t>(std::min<int>(card, 4) - 1)].type) + where;
+    case CustomerVerb::Key: pressKeys(server, c.position, c.argument); return "keys " + c.argument + where;
+    case CustomerVerb::Cash: insertCash(server, c.position, c.argument); return "cash " + c.argument + where;
     }
-    if (verb == "key") {
-        const std::string keys(nextWord(rest));
-        noMore();
-        pressKeys(server, position, keys);
-        return "keys " + keys + where;
-    }
-    if (verb == "cash") {
-        const std::string amount(nextWord(rest));
-        noMore();
-        insertCash(server, position, amount);
-        return "cash " + amount + where;
-    }
-    refuse("the customer can: nozzle, card, key, cash, wash; not \"" + std::string(verb) + "\"");
+    refuse("the customer can: nozzle, card, key, cash, wash");
 }
 
 } // namespace vantrel::forecourt

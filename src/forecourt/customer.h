@@ -6,6 +6,8 @@
 // CustomerError and changes nothing.
 #pragma once
 
+#include "server/ascii_text.h"
+
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -29,7 +31,7 @@ struct TestCard {
 };
 std::span<const TestCard> testCards();
 inline constexpr int kChipCard = 0;
-bool luhnValid(std::string_view digits);
+using vantrel::luhnValid;
 
 // The function keys of the reader keypads, as the key queue names them.
 std::span<const char* const> functionKeys();
@@ -47,7 +49,8 @@ void insertCash(ForecourtServer& server, int position, std::string_view amount);
 // Enters a wash code at the bay: `code`, or the first unused one. Returns the code.
 std::string enterWashCode(ForecourtServer& server, std::string_view code = {});
 
-// The text form of an action, as scripts and the bus carry it:
+// The text form of an action, as scripts and the bus carry it, read by
+// parseCustomerCommand (customer_command.h):
 //   nozzle P lift|hang     card P [N|chip]     key P KEYS
 //   cash P AMOUNT          wash [CODE]
 // Returns a short account of what was done. An action longer than

@@ -10,13 +10,6 @@
 
 namespace vantrel::forecourt {
 
-bool equalsIgnoreCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return asciiLower(x) == asciiLower(y);
-           });
-}
-
 std::string trim(std::string_view text)
 {
     const auto b = text.find_first_not_of(" \t");

@@ -18,6 +18,8 @@
 // field functions read only what recordBody leaves.
 #pragma once
 
+#include "server/ascii_text.h"
+
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -67,8 +69,8 @@ int parsePosition(std::string_view text, bool allowAll = false);
 
 // ASCII letters only: keys and member names are plain ASCII, and the
 // comparison must not depend on the locale.
-constexpr char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-bool equalsIgnoreCase(std::string_view a, std::string_view b);
+using vantrel::asciiLower;
+using vantrel::equalsIgnoreCase;
 std::string trim(std::string_view text);
 
 } // namespace vantrel::forecourt

@@ -2,18 +2,34 @@
 
 namespace vantrel::forecourt {
 
+namespace {
+const PositionStateName* entryOf(PositionState state)
+{
+    for (const auto& entry : kPositionStates)
+        if (entry.state == state)
+            return &entry;
+    return nullptr;
+}
+} // namespace
+
 const char* positionStateName(PositionState state)
 {
-    switch (state) {
-    case PositionState::Idle: return "Idle";
-    case PositionState::Calling: return "Calling";
-    case PositionState::Authorised: return "Authorised";
-    case PositionState::Fueling: return "Fueling";
-    case PositionState::Stopped: return "Stopped";
-    case PositionState::Completed: return "Completed";
-    case PositionState::Paid: return "Paid";
-    }
-    return "?";
+    const auto* entry = entryOf(state);
+    return entry ? entry->name : "?";
+}
+
+const char* positionStateCaption(PositionState state)
+{
+    const auto* entry = entryOf(state);
+    return entry ? entry->caption : "?";
+}
+
+std::optional<PositionState> positionStateNamed(std::string_view name)
+{
+    for (const auto& entry : kPositionStates)
+        if (name == entry.name)
+            return entry.state;
+    return std::nullopt;
 }
 
 } // namespace vantrel::forecourt

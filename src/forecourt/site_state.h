@@ -10,7 +10,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantrel::forecourt {
@@ -21,7 +23,29 @@ enum class QueueKind; // reader_terminals.h
 // is lifted with no sale authorised; Paid: the last sale was paid out and
 // the nozzle is back on its hook.
 enum class PositionState { Idle, Calling, Authorised, Fueling, Stopped, Completed, Paid };
+
+// The one table of the states' names: `name` as the site's state travels
+// (ReadSite's JSON), `caption` as the board's tile shows it.
+struct PositionStateName {
+    PositionState state;
+    const char* name;
+    const char* caption;
+};
+inline constexpr PositionStateName kPositionStates[] = {
+    {PositionState::Idle, "Idle", "Idle"},
+    {PositionState::Calling, "Calling", "Calling"},
+    {PositionState::Authorised, "Authorised", "Authorised"},
+    {PositionState::Fueling, "Fueling", "Fuelling"},
+    {PositionState::Stopped, "Stopped", "Stopped"},
+    {PositionState::Completed, "Completed", "Completed"},
+    {PositionState::Paid, "Paid", "Paid"},
+};
+// "Fueling"; "?" for a value outside the enum.
 const char* positionStateName(PositionState state);
+// "Fuelling"; "?" for a value outside the enum.
+const char* positionStateCaption(PositionState state);
+// The state of that name, exactly as positionStateName gives it.
+std::optional<PositionState> positionStateNamed(std::string_view name);
 
 struct HoseTiers {
     double tier1 = 1.0, tier2 = 1.0;

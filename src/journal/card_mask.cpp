@@ -22,19 +22,11 @@ bool isAlnum(char c) { return isDigit(c) || isLetter(c); }
 bool isHex(char c) { return isDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool endsLine(char c) { return c == '\r' || c == '\n' || c == '\0'; }
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr auto lower = asciiLower;
 int hexValue(char c) { return isDigit(c) ? c - '0' : lower(c) - 'a' + 10; }
 
 // True when `s` holds `word` at `at`, in any case.
-bool iequalsAt(std::string_view s, std::size_t at, std::string_view word)
-{
-    if (at > s.size() || s.size() - at < word.size())
-        return false;
-    for (std::size_t i = 0; i < word.size(); ++i)
-        if (lower(s[at + i]) != lower(word[i]))
-            return false;
-    return true;
-}
+constexpr auto iequalsAt = equalsIgnoreCaseAt;
 
 bool icontains(std::string_view text, std::string_view word)
 {
@@ -683,24 +675,6 @@ void appendWithoutSecurePromptData(std::string& out, std::string_view s)
 }
 
 } // namespace
-
-bool luhnValid(std::string_view digits)
-{
-    if (digits.empty())
-        return false;
-    int sum = 0;
-    bool twice = false;
-    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
-        if (!isDigit(*it))
-            return false;
-        int d = *it - '0';
-        if (twice && (d *= 2) > 9)
-            d -= 9;
-        sum += d;
-        twice = !twice;
-    }
-    return sum % 10 == 0;
-}
 
 bool cardNumber(std::string_view digits)
 {

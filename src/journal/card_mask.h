@@ -42,6 +42,8 @@
 // answers.
 #pragma once
 
+#include "server/ascii_text.h"
+
 #include <array>
 #include <cstdint>
 #include <map>
@@ -51,7 +53,7 @@
 namespace vantrel::journal {
 
 // True for a run of digits (nothing else) that passes the Luhn check.
-bool luhnValid(std::string_view digits);
+using vantrel::luhnValid;
 
 // True for digits (nothing else) that make a card number: an issuer prefix
 // of a payment card scheme, a length that scheme issues, the Luhn check.

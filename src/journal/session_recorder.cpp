@@ -2,13 +2,14 @@
 
 #include "card_mask.h"
 
+#include "session/window_host.h"
+
 #include <algorithm>
 #include <cstdio>
 
 namespace vantrel::journal {
 
 namespace {
-constexpr const char* kMainWindow = "VantrelTest";
 
 std::string target(const UserAction& a)
 {

@@ -3,6 +3,7 @@
 #include "reader_controls.h"
 #include "reader_key_entry.h"
 
+#include "session/window_host.h"
 #include "widgets/window_catalog.h"
 
 #include <QPalette>
@@ -22,7 +23,7 @@ KeyEntryForm::KeyEntryForm(Session& session, QWidget* owner)
 
 void registerWindows(WindowCatalog& catalog)
 {
-    catalog.add({kKeyEntryForm, "VantrelTest", [](Session& s, QWidget* owner) -> Form* { return new KeyEntryForm(s, owner); }});
+    catalog.add({kKeyEntryForm, kMainWindow, [](Session& s, QWidget* owner) -> Form* { return new KeyEntryForm(s, owner); }});
 }
 
 } // namespace vantrel::reader

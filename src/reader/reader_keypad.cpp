@@ -5,6 +5,7 @@
 #include "reader_records.h"
 
 #include "session/session.h"
+#include "session/window_host.h"
 
 #include <string>
 
@@ -12,7 +13,6 @@ namespace vantrel::reader {
 
 namespace {
 
-constexpr const char* kMainWindow = "VantrelTest";
 constexpr const char* kKeyEntryDescription = "<Object>.KeyEntryData  = (data)";
 
 void sendKeypad(Session& s, std::string_view keyData)

@@ -1,5 +1,7 @@
 #include "script.h"
 
+#include "forecourt/customer_command.h"
+
 #include "prompter.h"
 
 #include <charconv>
@@ -85,37 +87,29 @@ bool readNumber(std::string_view text, long& out)
 }
 
 // The forms of "customer": the server checks the values themselves (which
-// test card, which keys the entry takes); here only the shape of the line.
+// test card, which keys the entry takes); here only the shape of the line,
+// read as the site reads it, with the form to write when it does not read.
 void checkCustomerAction(std::string_view rest)
 {
-    const std::string_view what = nextWord(rest);
-    long n = 0;
-    auto position = [&] {
-        if (!readNumber(nextWord(rest), n) || n < 1 || n > 32)
-            throw ScriptError{0, "customer " + std::string(what) + " takes a position 1 to 32"};
-    };
-    if (what == "nozzle") {
-        position();
-        if (rest != "lift" && rest != "hang")
-            throw ScriptError{0, "write customer nozzle P lift or customer nozzle P hang"};
-    } else if (what == "card") {
-        position();
-        if (!rest.empty() && rest != "chip" && (!readNumber(rest, n) || n < 1))
-            throw ScriptError{0, "write customer card P, customer card P N (a test card) or customer card P chip"};
-    } else if (what == "key") {
-        position();
-        if (rest.empty() || rest.find(' ') != std::string_view::npos)
-            throw ScriptError{0, "write customer key P KEYS (digits and letters, or Enter, Cancel, Clear, Help)"};
-    } else if (what == "cash") {
-        position();
-        if (rest.empty() || rest.find(' ') != std::string_view::npos)
-            throw ScriptError{0, "write customer cash P AMOUNT (such as 20 or 5.50)"};
-    } else if (what == "wash") {
-        if (rest.find(' ') != std::string_view::npos)
-            throw ScriptError{0, "write customer wash or customer wash CODE"};
-    } else {
+    using forecourt::CustomerVerb;
+    const forecourt::CustomerParse parsed = forecourt::parseCustomerCommand(rest);
+    if (parsed.command)
+        return;
+    if (!parsed.verb)
         throw ScriptError{0, "customer takes nozzle, card, key, cash or wash"};
+    const std::string word = forecourt::customerVerbInfo(*parsed.verb).word;
+    if (parsed.fault == forecourt::CustomerParse::Fault::Position)
+        throw ScriptError{0, "customer " + word + " takes a position 1 to 32"};
+    switch (*parsed.verb) {
+    case CustomerVerb::Nozzle: throw ScriptError{0, "write customer nozzle P lift or customer nozzle P hang"};
+    case CustomerVerb::Card:
+        throw ScriptError{0, "write customer card P, customer card P N (a test card) or customer card P chip"};
+    case CustomerVerb::Key:
+        throw ScriptError{0, "write customer key P KEYS (digits and letters, or Enter, Cancel, Clear, Help)"};
+    case CustomerVerb::Cash: throw ScriptError{0, "write customer cash P AMOUNT (such as 20 or 5.50)"};
+    case CustomerVerb::Wash: break;
     }
+    throw ScriptError{0, "write customer wash or customer wash CODE"};
 }
 
 } // namespace

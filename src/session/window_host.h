@@ -10,6 +10,10 @@
 
 namespace vantrel {
 
+// The object name of the main window: the owner of the secondary windows,
+// and the window of its own controls in every action and script line.
+inline constexpr const char* kMainWindow = "VantrelTest";
+
 class WindowHost {
 public:
     virtual ~WindowHost() = default;

@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <QTemporaryDir>
 
+#include "support/case_names.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -168,6 +170,7 @@ TEST(Script, MissingAnswerStopsWithTwoAndNamesThePrompt)
 }
 
 struct BadLine {
+    const char* name;
     const char* script;
     int line;
     const char* reason;
@@ -183,16 +186,17 @@ TEST_P(ScriptBadLine, RunsNothingAndSaysWhere)
 }
 INSTANTIATE_TEST_SUITE_P(
     Lines, ScriptBadLine,
-    ::testing::Values(BadLine{"press HELP_BUTTON\njump 3\n", 2, "unknown command"},
-                      BadLine{"# c\nselect 33\n", 2, "1 to 32"}, BadLine{"select x\n", 1, "1 to 32"},
-                      BadLine{"reply maybe\n", 1, "yes or no"}, BadLine{"answer \\q\n", 1, "unknown escape"},
-                      BadLine{"answer \\x4\n", 1, "two hexadecimal"}, BadLine{"tick Timer1 0\n", 1, "at least 1"},
-                      BadLine{"expect InBox holds x\n", 1, "expect BOX is TEXT"},
-                      BadLine{"press NoSuchButton\n", 1, "no button NoSuchButton"},
-                      BadLine{"press Other.Button\n", 1, "no window Other"},
-                      BadLine{"answer \xE2\x82\xAC\n", 1, "U+20AC"}, BadLine{"# ok\r\nanswer \xC3\n", 2, "not UTF-8"},
-                      BadLine{"answer \xC0\xAF\n", 1, "not UTF-8"},
-                      BadLine{"select 1\ranswer \xFF\n", 2, "not UTF-8"}));
+    ::testing::Values(BadLine{"UnknownCommand", "press HELP_BUTTON\njump 3\n", 2, "unknown command"},
+                      BadLine{"PositionOutOfRange", "# c\nselect 33\n", 2, "1 to 32"}, BadLine{"PositionNotANumber", "select x\n", 1, "1 to 32"},
+                      BadLine{"ReplyNotYesOrNo", "reply maybe\n", 1, "yes or no"}, BadLine{"UnknownEscape", "answer \\q\n", 1, "unknown escape"},
+                      BadLine{"ShortHexEscape", "answer \\x4\n", 1, "two hexadecimal"}, BadLine{"TickOfZero", "tick Timer1 0\n", 1, "at least 1"},
+                      BadLine{"ExpectWithoutIs", "expect InBox holds x\n", 1, "expect BOX is TEXT"},
+                      BadLine{"NoSuchButton", "press NoSuchButton\n", 1, "no button NoSuchButton"},
+                      BadLine{"NoSuchWindow", "press Other.Button\n", 1, "no window Other"},
+                      BadLine{"OutsideLatin1", "answer \xE2\x82\xAC\n", 1, "U+20AC"}, BadLine{"CutUtf8AfterCrLf", "# ok\r\nanswer \xC3\n", 2, "not UTF-8"},
+                      BadLine{"OverlongUtf8", "answer \xC0\xAF\n", 1, "not UTF-8"},
+                      BadLine{"Latin1AfterCr", "select 1\ranswer \xFF\n", 2, "not UTF-8"}),
+                         vantrel::test_names::ByName{});
 
 TEST(Script, AnEntryLongerThanTheLimitIsRefusedNotCut)
 {

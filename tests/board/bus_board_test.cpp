@@ -62,6 +62,7 @@ TEST_F(BoardOverBus, FollowsTheSimulatorAndActsAsTheCustomer)
     board->act("card chip"); // the chip reader is off: the site's own refusal
     EXPECT_TRUE(waitFor([&] { return board->answer().contains("disabled"); })) << board->answer().toStdString();
     EXPECT_TRUE(board->answer().startsWith(QChar(0x26A0)));
+    EXPECT_FALSE(board->answer().contains("Vantrel.Error")) << board->answer().toStdString(); // told as the embedded site tells it
 
     board->hide();
     EXPECT_FALSE(board->listening());
@@ -80,6 +81,7 @@ TEST_F(BoardOverBus, SaysWhenTheSimulatorWentAwayAndReadsTheNextOne)
     ASSERT_TRUE(waitFor([&] { return board->siteStatus().startsWith(QChar(0x26A0)); }));
     EXPECT_TRUE(board->offline());
     EXPECT_TRUE(board->siteStatus().contains("Vantrel.Application at")) << board->siteStatus().toStdString();
+    EXPECT_TRUE(board->siteStatus().contains(": error 462: ")) << board->siteStatus().toStdString(); // numbered as the utility's calls are
     EXPECT_EQ(tileState(*board, 7), "Authorised"); // the last picture stays
     // A customer action with nobody to take it says so, and the window goes on.
     board->act("cash 5");

@@ -16,6 +16,8 @@
 #include <QStandardPaths>
 #include <QRegularExpression>
 
+#include "support/case_names.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -231,6 +233,7 @@ TEST(SessionActivation, FirstCallStartsTheServer)
 }
 
 struct CommandLineCase {
+    const char* name;
     QStringList args;
     int status;
     const char* says;
@@ -257,12 +260,13 @@ TEST_P(ServiceCommandLine, StatusAndMessage)
 
 INSTANTIATE_TEST_SUITE_P(
     Options, ServiceCommandLine,
-    ::testing::Values(CommandLineCase{{"--help"}, 0, "  2  usage error"},
-                      CommandLineCase{{"--version"}, 0, "vantrel-forecourt " VANTREL_VERSION},
-                      CommandLineCase{{"--bogus"}, 2, "unknown option '--bogus'\n\nUsage: vantrel-forecourt"},
-                      CommandLineCase{{"--system", "--session"}, 2, "choose one bus"},
-                      CommandLineCase{{"--address", "unix:path=/nonexistent/bus"}, 1, "cannot reach the bus at"},
-                      CommandLineCase{{"--board"}, 1, "--board needs a display", true}));
+    ::testing::Values(CommandLineCase{"Help", {"--help"}, 0, "  2  usage error"},
+                      CommandLineCase{"Version", {"--version"}, 0, "vantrel-forecourt " VANTREL_VERSION},
+                      CommandLineCase{"UnknownOption", {"--bogus"}, 2, "unknown option '--bogus'\n\nUsage: vantrel-forecourt"},
+                      CommandLineCase{"TwoBuses", {"--system", "--session"}, 2, "choose one bus"},
+                      CommandLineCase{"UnreachableAddress", {"--address", "unix:path=/nonexistent/bus"}, 1, "cannot reach the bus at"},
+                      CommandLineCase{"BoardWithoutDisplay", {"--board"}, 1, "--board needs a display", true}),
+                         vantrel::test_names::ByName{});
 
 TEST(ServiceExecutable, LinksNoWidgetsOrGui)
 {
@@ -272,5 +276,141 @@ TEST(ServiceExecutable, LinksNoWidgetsOrGui)
     const QString libs = QString::fromLocal8Bit(ldd.readAllStandardOutput());
     EXPECT_TRUE(libs.contains("libQt6DBus")) << libs.toStdString();
     EXPECT_FALSE(libs.contains("libQt6Widgets") || libs.contains("libQt6Gui")) << libs.toStdString();
+}
+} // namespace
+
+#include "dbus/bus_channel.h"
+#include "stub_service.h"
+
+namespace {
+// The one channel every call goes through, against the stub server on a
+// private bus: each call ends in exactly one callback, and what arrives is
+// numbered by the one error table.
+class Channel : public ::testing::Test {
+protected:
+    test::PrivateBus bus;
+    test::StubService stub{bus.address()};
+
+    struct Outcome {
+        int calls = 0;
+        QDBusMessage reply;
+    };
+    // Sends `member` with `args` and waits for its callback.
+    std::shared_ptr<Outcome> call(BusChannel& channel, const char* member, const QVariantList& args = {})
+    {
+        auto outcome = std::make_shared<Outcome>();
+        QDBusMessage message = channel.methodCall(kInterface, QString::fromLatin1(member));
+        message.setArguments(args);
+        channel.send(message, [outcome](const QDBusMessage& reply) {
+            ++outcome->calls;
+            outcome->reply = reply;
+        });
+        EXPECT_TRUE(test::waitFor([&] { return outcome->calls > 0; })) << member;
+        return outcome;
+    }
+};
+
+TEST_F(Channel, DeliversTheServersReply)
+{
+    BusChannel channel(bus.endpoint(test::kStubName), milliseconds(2000), "vantrel-test-channel");
+    ASSERT_TRUE(channel.isConnected()) << channel.connectError();
+    const auto outcome = call(channel, "Echo", {QVariant::fromValue(QDBusVariant(QByteArray("ok\0", 3)))});
+    EXPECT_EQ(outcome->calls, 1);
+    ASSERT_EQ(outcome->reply.type(), QDBusMessage::ReplyMessage) << outcome->reply.errorMessage().toStdString();
+    EXPECT_EQ(fromVariant(qvariant_cast<QDBusVariant>(outcome->reply.arguments().value(0)).variant()),
+              Value::string(std::string("ok\0", 3)));
+}
+
+TEST_F(Channel, DeliversTheServersErrorForTheTable)
+{
+    BusChannel channel(bus.endpoint(test::kStubName), milliseconds(2000), "vantrel-test-channel");
+    const auto outcome = call(channel, "Raise", {QVariant::fromValue(QDBusVariant(QString(kCustomerRefused)))});
+    ASSERT_EQ(outcome->reply.type(), QDBusMessage::ErrorMessage);
+    EXPECT_EQ(outcome->reply.errorName().toStdString(), kCustomerRefused);
+    const AutomationError e = toAutomationError(outcome->reply.errorName(), outcome->reply.errorMessage(), Phase::Call);
+    EXPECT_EQ(e.number(), 450) << e.description();
+    EXPECT_NE(e.description().find("the bus says why"), std::string::npos) << e.description();
+}
+
+TEST_F(Channel, ASilentServerEndsInOneErrorAndTheChannelGoesOn)
+{
+    BusChannel channel(bus.endpoint(test::kStubName), milliseconds(300), "vantrel-test-channel");
+    const auto silent = call(channel, "Silent");
+    ASSERT_EQ(silent->reply.type(), QDBusMessage::ErrorMessage);
+    EXPECT_EQ(toAutomationError(silent->reply.errorName(), silent->reply.errorMessage(), Phase::Call).number(), 462)
+        << silent->reply.errorName().toStdString();
+    const auto echoed = call(channel, "Echo", {QVariant::fromValue(QDBusVariant(7))});
+    EXPECT_EQ(echoed->reply.type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(silent->calls, 1); // the guard behind the bus's timeout called nobody a second time
+}
+
+TEST_F(Channel, TellsWhenTheNameLosesAndGetsItsOwner)
+{
+    QDBusConnection owner = bus.connect("owner");
+    ASSERT_TRUE(owner.registerService("Vantrel.Coming"));
+    BusChannel channel(bus.endpoint("Vantrel.Coming"), milliseconds(2000), "vantrel-test-channel");
+    std::vector<bool> told;
+    channel.watchOwner([&](bool owned) { told.push_back(owned); });
+    ASSERT_TRUE(owner.unregisterService("Vantrel.Coming"));
+    ASSERT_TRUE(test::waitFor([&] { return told.size() == 1; }));
+    ASSERT_TRUE(owner.registerService("Vantrel.Coming"));
+    ASSERT_TRUE(test::waitFor([&] { return told.size() == 2; }));
+    EXPECT_EQ(told, (std::vector<bool>{false, true}));
+}
+
+TEST_F(Channel, AGoneChannelCallsNobodyBack)
+{
+    int calls = 0;
+    {
+        BusChannel channel(bus.endpoint(test::kStubName), milliseconds(300), "vantrel-test-channel");
+        QDBusMessage message = channel.methodCall(kInterface, QStringLiteral("Silent"));
+        channel.send(message, [&calls](const QDBusMessage&) { ++calls; });
+    }
+    // Longer than the call's timeout and its guard: nothing is left to call back.
+    test::waitFor([] { return false; }, 1500);
+    EXPECT_EQ(calls, 0);
+}
+
+TEST(ChannelWithoutBus, AnswersAtOnceWithTheReason)
+{
+    Endpoint nowhere{"Vantrel.Application", Endpoint::Bus::Address, "unix:path=/nonexistent/vantrel-bus"};
+    BusChannel channel(nowhere, milliseconds(300), "vantrel-test-channel");
+    EXPECT_FALSE(channel.isConnected());
+    EXPECT_NE(channel.connectError().find("cannot reach the bus at unix:path=/nonexistent/vantrel-bus"), std::string::npos)
+        << channel.connectError();
+    int calls = 0;
+    QDBusMessage reply;
+    channel.send(channel.methodCall(kInterface, QStringLiteral("CardQue")), [&](const QDBusMessage& r) {
+        ++calls;
+        reply = r;
+    });
+    ASSERT_EQ(calls, 1);
+    EXPECT_EQ(toAutomationError(reply.errorName(), reply.errorMessage(), Phase::Call).number(), 462);
+    EXPECT_EQ(toAutomationError(reply.errorName(), reply.errorMessage(), Phase::Create).number(), 429);
+}
+} // namespace
+
+namespace {
+// What a server offers is asked once, when the client is made: afterwards
+// the answers need no server, and a server gone does not make them throw.
+TEST(SimulatorProbe, AnswersFromWhatTheServerOfferedAtCreation)
+{
+    test::PrivateBus bus;
+    test::StubService stub{bus.address()};
+    DBusClient plain(bus.endpoint(test::kStubName), milliseconds(2000));
+    EXPECT_FALSE(plain.hasVirtualClock());
+    EXPECT_FALSE(plain.hasCustomer());
+    EXPECT_FALSE(plain.hasSiteReading());
+
+    test::ServiceProcess service{bus};
+    ASSERT_TRUE(service.waitUntilServing()) << service.log().toStdString();
+    DBusClient client(bus.endpoint(), milliseconds(2000));
+    service.kill();
+    ASSERT_TRUE(test::waitFor([&] { return !bus.hasOwner("Vantrel.Application"); }));
+    EXPECT_TRUE(client.hasVirtualClock());
+    EXPECT_TRUE(client.hasCustomer());
+    EXPECT_TRUE(client.hasSiteReading());
+    for (const SimulatorMember& m : kSimulatorMembers)
+        EXPECT_EQ(client.offers(m), !m.signal) << m.name;
 }
 } // namespace

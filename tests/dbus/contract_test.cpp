@@ -8,6 +8,9 @@
 #include "dbus/wire_contract.h"
 
 #include <QFile>
+#include <QXmlStreamReader>
+
+#include "support/case_names.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +21,7 @@ namespace {
 using Bus = Endpoint::Bus;
 
 struct SpecCase {
+    const char* name;
     const char* spec;
     std::optional<Endpoint> expected;
     const char* described;
@@ -37,16 +41,17 @@ TEST_P(ServerSpec, ParsesAndDescribes)
 INSTANTIATE_TEST_SUITE_P(
     Forms, ServerSpec,
     ::testing::Values(
-        SpecCase{"dbus", Endpoint{"Vantrel.Application", Bus::Session, ""}, "Vantrel.Application on the session bus"},
-        SpecCase{"dbus:Site.Forecourt", Endpoint{"Site.Forecourt", Bus::Session, ""}, "Site.Forecourt on the session bus"},
-        SpecCase{"dbus:Site.Forecourt@system", Endpoint{"Site.Forecourt", Bus::System, ""}, "Site.Forecourt on the system bus"},
-        SpecCase{"dbus:Vantrel.Application@unix:path=/tmp/x", Endpoint{"Vantrel.Application", Bus::Address, "unix:path=/tmp/x"},
+        SpecCase{"SessionDefault", "dbus", Endpoint{"Vantrel.Application", Bus::Session, ""}, "Vantrel.Application on the session bus"},
+        SpecCase{"SessionNamed", "dbus:Site.Forecourt", Endpoint{"Site.Forecourt", Bus::Session, ""}, "Site.Forecourt on the session bus"},
+        SpecCase{"SystemNamed", "dbus:Site.Forecourt@system", Endpoint{"Site.Forecourt", Bus::System, ""}, "Site.Forecourt on the system bus"},
+        SpecCase{"AtAddress", "dbus:Vantrel.Application@unix:path=/tmp/x", Endpoint{"Vantrel.Application", Bus::Address, "unix:path=/tmp/x"},
                  "Vantrel.Application at unix:path=/tmp/x"},
-        SpecCase{"dbus::1.42@session", Endpoint{":1.42", Bus::Session, ""}, ":1.42 on the session bus"},
-        SpecCase{"Vantrel.Application", std::nullopt, ""}, SpecCase{"dbus:", std::nullopt, ""},
-        SpecCase{"dbus:NoDots", std::nullopt, ""}, SpecCase{"dbus:Site..Forecourt", std::nullopt, ""},
-        SpecCase{"dbus:9Site.Forecourt", std::nullopt, ""}, SpecCase{"dbus:Site.Forecourt@", std::nullopt, ""},
-        SpecCase{"dbus:Site.Forecourt@nowhere", std::nullopt, ""}, SpecCase{"dbusx", std::nullopt, ""}));
+        SpecCase{"UniqueName", "dbus::1.42@session", Endpoint{":1.42", Bus::Session, ""}, ":1.42 on the session bus"},
+        SpecCase{"NoPrefix", "Vantrel.Application", std::nullopt, ""}, SpecCase{"EmptyName", "dbus:", std::nullopt, ""},
+        SpecCase{"NoDots", "dbus:NoDots", std::nullopt, ""}, SpecCase{"EmptyElement", "dbus:Site..Forecourt", std::nullopt, ""},
+        SpecCase{"ElementStartsWithDigit", "dbus:9Site.Forecourt", std::nullopt, ""}, SpecCase{"EmptyBus", "dbus:Site.Forecourt@", std::nullopt, ""},
+        SpecCase{"UnknownBus", "dbus:Site.Forecourt@nowhere", std::nullopt, ""}, SpecCase{"PrefixRunOn", "dbusx", std::nullopt, ""}),
+                         vantrel::test_names::ByName{});
 
 class OverTheBus : public ::testing::Test {
 protected:
@@ -90,7 +95,8 @@ TEST_P(Returned, AcceptedOrTypeMismatch)
 INSTANTIATE_TEST_SUITE_P(Types, Returned,
                          ::testing::Values(ReturnCase{"s", 0, "caf\xE9"}, ReturnCase{"s-wide", 13, "U+263A"},
                                            ReturnCase{"as", 13, "'as'"}, ReturnCase{"u", 13, "'u'"},
-                                           ReturnCase{"y", 13, "'y'"}, ReturnCase{"bare", 13, "'s'"}));
+                                           ReturnCase{"y", 13, "'y'"}, ReturnCase{"bare", 13, "'s'"}),
+                         [](const auto& info) { return vantrel::test_names::caseName(info.param.signature); });
 
 struct ErrorCase {
     const char* name;
@@ -124,7 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorCase{"org.freedesktop.DBus.Error.NoReply", 462},
                       ErrorCase{"org.freedesktop.DBus.Error.Timeout", 462},
                       ErrorCase{"org.freedesktop.DBus.Error.Disconnected", 462},
-                      ErrorCase{"com.example.Error.Other", 440}, ErrorCase{"Vantrel.Error.Eleven", 440}));
+                      ErrorCase{"com.example.Error.Other", 440}, ErrorCase{"Vantrel.Error.Eleven", 440}),
+    vantrel::test_names::ByName{});
 
 TEST(ErrorMapping, NoOwnerWhileCreatingIsCannotCreate)
 {
@@ -176,5 +183,94 @@ TEST(Documentation, ShowsTheGeneratedIntrospection)
     const QString shown = text.mid(start, text.indexOf("```", start) - start);
     EXPECT_EQ(shown.toStdString(),
               introspectInterfaces(forecourt::ForecourtServer::members(), {true, true}).toStdString());
+}
+} // namespace
+
+namespace {
+// What the introspection shows of Vantrel.Simulator, read back from the XML.
+struct Announced {
+    QString name;
+    bool signal = false;
+    QString in, inName, out, outName;
+};
+
+std::vector<Announced> announcedSimulator(const QString& xml)
+{
+    std::vector<Announced> found;
+    QXmlStreamReader reader(xml);
+    bool inSimulator = false;
+    while (!reader.atEnd()) {
+        const auto token = reader.readNext();
+        if (token == QXmlStreamReader::StartElement && reader.name() == u"interface")
+            inSimulator = reader.attributes().value("name") == QLatin1String(kSimulatorInterface);
+        else if (token == QXmlStreamReader::EndElement && reader.name() == u"interface")
+            inSimulator = false;
+        else if (inSimulator && token == QXmlStreamReader::StartElement &&
+                 (reader.name() == u"method" || reader.name() == u"signal"))
+            found.push_back({reader.attributes().value("name").toString(), reader.name() == u"signal", {}, {}, {}, {}});
+        else if (inSimulator && token == QXmlStreamReader::StartElement && reader.name() == u"arg") {
+            const bool in = reader.attributes().value("direction") == u"in";
+            (in ? found.back().in : found.back().out) = reader.attributes().value("type").toString();
+            (in ? found.back().inName : found.back().outName) = reader.attributes().value("name").toString();
+        }
+    }
+    EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+    return found;
+}
+
+struct PartsCase {
+    const char* name;
+    SimulatorParts parts;
+};
+
+class SimulatorTable : public ::testing::TestWithParam<PartsCase> {};
+
+// The introspection shows exactly the members of the table the server offers, with their signatures.
+TEST_P(SimulatorTable, IsWhatTheIntrospectionAnnounces)
+{
+    const SimulatorParts parts = GetParam().parts;
+    const auto announced = announcedSimulator(introspectDocument(forecourt::ForecourtServer::members(), parts));
+    std::size_t next = 0;
+    for (const SimulatorMember& m : kSimulatorMembers) {
+        if (!parts.offers(m.part))
+            continue;
+        ASSERT_LT(next, announced.size()) << m.name << " is not announced";
+        const Announced& a = announced[next++];
+        EXPECT_EQ(a.name.toStdString(), m.name);
+        EXPECT_EQ(a.signal, m.signal) << m.name;
+        EXPECT_EQ(a.in.toStdString(), m.in) << m.name;
+        EXPECT_EQ(a.inName.toStdString(), m.inName) << m.name;
+        EXPECT_EQ(a.out.toStdString(), m.out) << m.name;
+        EXPECT_EQ(a.outName.toStdString(), m.outName) << m.name;
+        EXPECT_EQ(findSimulatorMethod(a.name), m.signal ? nullptr : &m) << m.name;
+    }
+    EXPECT_EQ(next, announced.size()) << "the introspection announces more than the table holds";
+}
+
+INSTANTIATE_TEST_SUITE_P(Parts, SimulatorTable,
+                         ::testing::Values(PartsCase{"none", {false, false}}, PartsCase{"siteOnly", {true, false}},
+                                           PartsCase{"clockOnly", {false, true}}, PartsCase{"both", {true, true}}),
+                         vantrel::test_names::ByName{});
+
+TEST(SimulatorTable, FindsMethodsByTheirExactName)
+{
+    EXPECT_EQ(findSimulatorMethod(u"ReadSite"), &kReadSite);
+    EXPECT_EQ(findSimulatorMethod(u"readsite"), nullptr);
+    EXPECT_EQ(findSimulatorMethod(u"Changed"), nullptr); // a signal, not a method
+    EXPECT_EQ(findSimulatorMethod(u""), nullptr);
+}
+
+// A customer refusal is told apart from InvalidArgs by its name, and reads as error 450.
+TEST(ErrorMapping, CustomerRefusalHasItsOwnName)
+{
+    EXPECT_STRNE(kCustomerRefused, "org.freedesktop.DBus.Error.InvalidArgs");
+    const AutomationError e = toAutomationError(kCustomerRefused, "the bay is still washing", Phase::Call);
+    EXPECT_EQ(e.number(), 450);
+    EXPECT_TRUE(e.description().ends_with(std::string(": the bay is still washing (") + kCustomerRefused + ")"))
+        << e.description();
+    std::size_t rows = 0;
+    for (const ErrorMapping& m : errorMappings())
+        rows += std::string_view(m.name) == kCustomerRefused;
+    EXPECT_EQ(rows, 1u);
 }
 } // namespace

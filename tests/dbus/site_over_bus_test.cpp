@@ -81,6 +81,15 @@ TEST(SiteOverBus, RealClockServerOffersTheSiteButNoClock)
     EXPECT_TRUE(client.hasCustomer());
     EXPECT_TRUE(client.hasSiteReading());
     EXPECT_EQ(client.customer("cash 4 10"), "cash 10 at 04");
+    // The site's refusal has a name of its own, and reaches the caller as error 450 with the reason.
+    try {
+        client.customer("card 4 chip");
+        ADD_FAILURE() << "a chip card at a disabled chip reader was taken";
+    } catch (const AutomationError& e) {
+        EXPECT_EQ(e.number(), 450) << e.description();
+        EXPECT_NE(e.description().find("disabled"), std::string::npos) << e.description();
+        EXPECT_NE(e.description().find(kCustomerRefused), std::string::npos) << e.description();
+    }
     std::string error;
     const auto site = test::readSite(bus, 4, error);
     ASSERT_TRUE(site) << error;
@@ -117,6 +126,21 @@ TEST(ForecourtBoard, StartsBesideTheServiceAndEndsWithIt)
     ::kill(static_cast<pid_t>(service.pid()), SIGTERM);
     EXPECT_EQ(service.waitForExit(), 0) << service.log().toStdString();
     EXPECT_TRUE(waitFor([&] { return ::kill(board, 0) != 0; }, 5000)) << "the board outlived the service";
+}
+
+// An action the site refuses travels as an error of its own name, not as
+// InvalidArgs, with the site's reason as its message.
+TEST(SiteOverBus, ARefusedCustomerActionIsTheCustomerRefusedError)
+{
+    test::PrivateBus bus;
+    test::ServiceProcess service{bus, {"--virtual-clock", "--quiet"}};
+    ASSERT_TRUE(service.waitUntilServing()) << service.log().toStdString();
+    QDBusConnection raw = bus.connect("raw");
+    const QDBusMessage reply =
+        raw.call(test::methodCall(kSimulatorInterface, "Customer") << QString("nonsense"), QDBus::Block, 20000);
+    ASSERT_EQ(reply.type(), QDBusMessage::ErrorMessage);
+    EXPECT_EQ(reply.errorName().toStdString(), "Vantrel.Error.CustomerRefused");
+    EXPECT_EQ(reply.errorMessage().toStdString(), "the customer can: nozzle, card, key, cash, wash; not \"nonsense\"");
 }
 
 // The site on a bus with the system bus's message limit, filled through the bus.

@@ -8,6 +8,8 @@
 #include "forecourt/reader_terminals.h"
 #include "largest_site.h"
 
+#include <QFile>
+#include <QJsonDocument>
 #include <QString>
 
 #include <gtest/gtest.h>
@@ -171,6 +173,39 @@ TEST(SiteStateOnTheWire, TheLargestSiteIsWellUnderTheBusLimit)
     ASSERT_TRUE(decoded) << error;
     EXPECT_EQ(*decoded, state);
 }
+
+// The documents on the wire, field names and all, against the examples kept
+// in tests/dbus/data (docs/dbus.md quotes the first): a field renamed is a
+// changed wire format, which every reader of ReadSite would miss.
+struct Document {
+    const char* name;
+    const char* file;
+    SiteState state;
+};
+
+class SiteStateDocument : public ::testing::TestWithParam<Document> {};
+
+TEST_P(SiteStateDocument, IsTheOneKeptAsAnExample)
+{
+    QFile example(QStringLiteral(VANTREL_DBUS_TEST_DATA "/") + GetParam().file);
+    ASSERT_TRUE(example.open(QIODevice::ReadOnly)) << example.fileName().toStdString();
+    QJsonParseError parse{};
+    const QJsonDocument expected = QJsonDocument::fromJson(example.readAll(), &parse);
+    ASSERT_EQ(parse.error, QJsonParseError::NoError) << parse.errorString().toStdString();
+    const QJsonDocument actual = QJsonDocument::fromJson(dbus::encodeSiteState(GetParam().state));
+    if (actual != expected) {
+        // The document this build writes, to compare with the example.
+        QFile written(QString::fromStdString(::testing::TempDir()) + GetParam().file);
+        const bool saved = written.open(QIODevice::WriteOnly) && written.write(actual.toJson()) > 0;
+        ADD_FAILURE() << "the document differs from " << example.fileName().toStdString() << "; "
+                      << (saved ? "this build's is in " + written.fileName().toStdString() : std::string("not saved"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, SiteStateDocument,
+                         ::testing::Values(Document{"BusySite", "read_site.json", busySite()},
+                                           Document{"EveryField", "site_state_every_field.json", everythingSet()}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // What a newer writer adds is passed over, and what it leaves out keeps its default.
 TEST(SiteStateOnTheWire, UnknownFieldsArePassedOverAndMissingOnesDefault)

@@ -5,6 +5,8 @@
 #include "forecourt/forecourt_server.h"
 #include "server/conversions.h"
 
+#include "support/case_names.h"
+
 #include <gtest/gtest.h>
 
 using namespace vantrel;
@@ -246,6 +248,129 @@ INSTANTIATE_TEST_SUITE_P(Lines, CustomerLine, ::testing::Values(
     ScriptLineCase{"customer key 7", false}, ScriptLineCase{"customer key 7 12 34", false},
     ScriptLineCase{"customer nozzle 7", false}, ScriptLineCase{"customer nozzle 7 drop", false},
     ScriptLineCase{"customer cash 7", false}, ScriptLineCase{"customer wash 1 2", false},
-    ScriptLineCase{"customer", false}, ScriptLineCase{"customer dance 7", false}));
+    ScriptLineCase{"customer", false}, ScriptLineCase{"customer dance 7", false}),
+    [](const auto& info) { return vantrel::test_names::caseName(info.param.line); });
 
+} // namespace
+
+#include "forecourt/customer_command.h"
+#include "forecourt/site_state.h"
+
+#include <set>
+
+namespace {
+
+// One parser and one builder for the customer's words: every form reads
+// into its command and is written back as it was; every refusal says why.
+struct CommandCase {
+    const char* name;
+    const char* text;
+    std::optional<CustomerCommand> expected; // empty: refused
+    CustomerParse::Fault fault;
+    const char* reason;
+    const char* written; // the text the builder gives back
+};
+
+using V = CustomerVerb;
+using F = CustomerParse::Fault;
+
+const CommandCase kCommandCases[] = {
+    {"nozzleLift", "nozzle 7 lift", CustomerCommand{V::Nozzle, 7, "lift"}, F::None, "", "nozzle 7 lift"},
+    {"nozzleHang", "nozzle 32 hang", CustomerCommand{V::Nozzle, 32, "hang"}, F::None, "", "nozzle 32 hang"},
+    {"cardFirst", "card 7", CustomerCommand{V::Card, 7, ""}, F::None, "", "card 7"},
+    {"cardNumbered", "card 1 4", CustomerCommand{V::Card, 1, "4"}, F::None, "", "card 1 4"},
+    {"cardChip", "card 5 chip", CustomerCommand{V::Card, 5, "chip"}, F::None, "", "card 5 chip"},
+    {"keyDigits", "key 7 1234", CustomerCommand{V::Key, 7, "1234"}, F::None, "", "key 7 1234"},
+    {"keyFunction", "key 7 Enter", CustomerCommand{V::Key, 7, "Enter"}, F::None, "", "key 7 Enter"},
+    {"cash", "cash 7 5.50", CustomerCommand{V::Cash, 7, "5.50"}, F::None, "", "cash 7 5.50"},
+    {"washFirstCode", "wash", CustomerCommand{V::Wash, 0, ""}, F::None, "", "wash"},
+    {"washCode", "wash 200263", CustomerCommand{V::Wash, 0, "200263"}, F::None, "", "wash 200263"},
+    {"paddedPosition", "  key  07   12 ", CustomerCommand{V::Key, 7, "12"}, F::None, "", "key 7 12"},
+    {"unknownVerb", "sing 7", std::nullopt, F::Verb, "the customer can: nozzle, card, key, cash, wash; not \"sing\"", ""},
+    {"empty", "", std::nullopt, F::Verb, "the customer can: nozzle, card, key, cash, wash; not \"\"", ""},
+    {"verbInCapitals", "CARD 7", std::nullopt, F::Verb, "the customer can: nozzle, card, key, cash, wash; not \"CARD\"", ""},
+    {"position0", "card 0", std::nullopt, F::Position, "a position 1 to 32 is needed, not \"0\"", ""},
+    {"position33", "card 33", std::nullopt, F::Position, "a position 1 to 32 is needed, not \"33\"", ""},
+    {"positionMissing", "nozzle", std::nullopt, F::Position, "a position 1 to 32 is needed, not \"\"", ""},
+    {"positionLetters", "cash x 5", std::nullopt, F::Position, "a position 1 to 32 is needed, not \"x\"", ""},
+    {"nozzleDrop", "nozzle 7 drop", std::nullopt, F::Argument, "nozzle takes lift or hang", ""},
+    {"nozzleNothing", "nozzle 7", std::nullopt, F::Argument, "nozzle takes lift or hang", ""},
+    {"cardLetter", "card 7 x", std::nullopt, F::Argument, "card takes a test card number 1 to 4 or chip", ""},
+    {"cardZero", "card 7 00", std::nullopt, F::Argument, "card takes a test card number 1 to 4 or chip", ""},
+    {"cardThreeDigits", "card 7 100", std::nullopt, F::Argument, "card takes a test card number 1 to 4 or chip", ""},
+    {"keyNothing", "key 7", std::nullopt, F::Argument,
+     "keys are digits and letters, or one of Enter, Cancel, Clear, Help; not \"\"", ""},
+    {"keyTwoWords", "key 7 12 34", std::nullopt, F::Argument, "too much after \"key\"", ""},
+    {"cashNothing", "cash 7", std::nullopt, F::Argument, "cash is an amount above 0 such as 20 or 5.50, not \"\"", ""},
+    {"washTwoCodes", "wash 1 2", std::nullopt, F::Argument, "too much after \"wash\"", ""},
+};
+
+class CustomerWords : public ::testing::TestWithParam<CommandCase> {};
+
+TEST_P(CustomerWords, ReadIntoACommandAndWrittenBack)
+{
+    const CommandCase& c = GetParam();
+    const CustomerParse parsed = parseCustomerCommand(c.text);
+    EXPECT_EQ(parsed.fault, c.fault);
+    EXPECT_EQ(parsed.reason, c.reason);
+    ASSERT_EQ(parsed.command.has_value(), c.expected.has_value());
+    if (!c.expected)
+        return;
+    EXPECT_EQ(*parsed.command, *c.expected);
+    EXPECT_EQ(customerCommandText(*parsed.command), c.written);
+    // What the builder writes reads back as the same command.
+    EXPECT_EQ(parseCustomerCommand(customerCommandText(*c.expected)).command, c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, CustomerWords, ::testing::ValuesIn(kCommandCases), vantrel::test_names::ByName{});
+
+// The site refuses a text the parser refuses, with the same reason, and changes nothing.
+TEST(CustomerWords, TheSiteRefusesWithTheParsersReason)
+{
+    for (const CommandCase& c : kCommandCases) {
+        if (c.expected)
+            continue;
+        Site site;
+        const auto before = site.server.changeCount();
+        try {
+            actAsCustomer(site.server, c.text);
+            ADD_FAILURE() << c.name << ": the site took \"" << c.text << "\"";
+        } catch (const CustomerError& e) {
+            EXPECT_EQ(std::string(e.what()), c.reason) << c.name;
+        }
+        EXPECT_EQ(site.server.changeCount(), before) << c.name;
+    }
+}
+
+// Every verb the table knows is written with its word and read back.
+TEST(CustomerWords, EveryVerbRoundTrips)
+{
+    for (const CustomerVerbInfo& v : kCustomerVerbs) {
+        const CustomerCommand command{v.verb, v.atPosition ? 12 : 0, v.argumentRequired ? (v.verb == V::Nozzle ? "hang" : "9") : ""};
+        const std::string text = customerCommandText(command);
+        EXPECT_EQ(text.rfind(v.word, 0), 0u) << text;
+        EXPECT_EQ(parseCustomerCommand(text).command, command) << text;
+    }
+}
+
+} // namespace
+
+namespace {
+// The one table of the position states names each state once, and a name
+// reads back as its state whatever the order of the enum.
+TEST(PositionStates, EachNamedOnceAndReadBack)
+{
+    std::set<std::string> names;
+    std::set<int> states;
+    for (const PositionStateName& entry : kPositionStates) {
+        EXPECT_TRUE(names.insert(entry.name).second) << entry.name;
+        EXPECT_TRUE(states.insert(static_cast<int>(entry.state)).second) << entry.name;
+        EXPECT_EQ(positionStateNamed(entry.name), entry.state) << entry.name;
+        EXPECT_STREQ(positionStateName(entry.state), entry.name);
+    }
+    EXPECT_EQ(states.size(), static_cast<std::size_t>(PositionState::Paid) + 1);
+    EXPECT_STREQ(positionStateCaption(PositionState::Fueling), "Fuelling");
+    EXPECT_EQ(positionStateNamed("Fuelling"), std::nullopt);
+    EXPECT_STREQ(positionStateName(static_cast<PositionState>(99)), "?");
+}
 } // namespace

@@ -12,6 +12,8 @@
 
 #include <QXmlStreamReader>
 
+#include "support/case_names.h"
+
 #include <gtest/gtest.h>
 
 using namespace vantrel;
@@ -426,7 +428,8 @@ TEST_P(TankStartValueTest, OnlyOneStartsAReport)
     EXPECT_EQ(errorOf([&] { tanks.startReport(GetParam()); }), 1402);
     EXPECT_EQ(tanks.reportStatus(), "ReportStatus=NoReport");
 }
-INSTANTIATE_TEST_SUITE_P(Values, TankStartValueTest, ::testing::Values<std::int16_t>(0, 2, -1, 32767));
+INSTANTIATE_TEST_SUITE_P(Values, TankStartValueTest, ::testing::Values<std::int16_t>(0, 2, -1, 32767),
+                         [](const auto& info) { return "StartValue_" + vantrel::test_names::numberName(info.param); });
 
 TEST(TankMonitor, ServerMembersUseTheInjectedClock)
 {
