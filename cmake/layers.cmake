@@ -52,6 +52,17 @@ endfunction()
 
 vantrel_require_no_widgets(
     vantrel_server vantrel_session vantrel_forecourt vantrel_inspector_core vantrel_journal_core vantrel_board_core
-    vantrel_board_bus vantrel_dbus
+    vantrel_board_bus vantrel_dbus vantrel_dbus_client vantrel_site_codec vantrel_dbus_service
     vantrel_fueling vantrel_reader_core vantrel_devices_core vantrel_suites_core
     vantrel-forecourt)
+
+# The D-Bus client carries no simulator: the utility reaching a server on a
+# bus links neither the served object nor the embedded forecourt through it.
+set(client_closure)
+vantrel_link_closure(vantrel_dbus_client client_closure)
+foreach(forbidden vantrel_forecourt vantrel_dbus_service)
+    if(forbidden IN_LIST client_closure)
+        message(FATAL_ERROR "vantrel_dbus_client links ${forbidden}, but the client carries no simulator "
+                            "(see the Layers section of docs/architecture.md)")
+    endif()
+endforeach()
