@@ -256,3 +256,70 @@ TEST_P(ServiceLog, ShowsCallsShortAndMasked)
 INSTANTIATE_TEST_SUITE_P(Calls, ServiceLog, ::testing::ValuesIn(kLoggedCalls),
                          [](const auto& info) { return std::string(info.param.name); });
 } // namespace
+
+namespace {
+// The Properties interface: what each refusal and answer leaves in the log,
+// to the letter, and the error the caller gets.
+struct PropertiesCall {
+    const char* name;
+    const char* member;
+    QVariantList args;
+    const char* logged;
+    const char* error; // "" for a reply
+};
+
+QVariant put(int n) { return QVariant::fromValue(QDBusVariant(n)); }
+
+const std::vector<PropertiesCall>& propertiesCalls()
+{
+    static const std::vector<PropertiesCall> rows = {
+        {"SetOnAnUnknownInterface", "Set", {QString("com.example.Nope"), QString("DisplayData"), put(1)},
+         " put DisplayData -> org.freedesktop.DBus.Error.UnknownInterface: No interface 'com.example.Nope' here",
+         "org.freedesktop.DBus.Error.UnknownInterface"},
+        {"SetWithoutAValue", "Set", {QString(kInterface), QString("DisplayData")},
+         " put -> org.freedesktop.DBus.Error.InvalidArgs: org.freedesktop.DBus.Properties.Set takes (ssv), not (ss)",
+         "org.freedesktop.DBus.Error.InvalidArgs"},
+        {"SetOnTheSimulator", "Set", {QString(kSimulatorInterface), QString("Clock"), put(1)},
+         " put Clock -> org.freedesktop.DBus.Error.UnknownProperty: No property 'Clock'",
+         "org.freedesktop.DBus.Error.UnknownProperty"},
+        {"GetOnAnUnknownInterface", "Get", {QString("com.example.Nope"), QString("DisplayData")},
+         " read property DisplayData -> org.freedesktop.DBus.Error.UnknownInterface: No interface 'com.example.Nope' here",
+         "org.freedesktop.DBus.Error.UnknownInterface"},
+        {"GetOfAnUnknownProperty", "Get", {QString(kInterface), QString("Nope")},
+         " read property Nope -> org.freedesktop.DBus.Error.UnknownProperty: No property 'Nope'",
+         "org.freedesktop.DBus.Error.UnknownProperty"},
+        {"GetWithAValue", "Get", {QString(kInterface), QString("Authorize"), put(1)},
+         " read property -> org.freedesktop.DBus.Error.InvalidArgs: org.freedesktop.DBus.Properties.Get takes (ss), not (ssv)",
+         "org.freedesktop.DBus.Error.InvalidArgs"},
+        {"GetAllOfAnUnknownInterface", "GetAll", {QString("com.example.Nope")},
+         " read all properties -> org.freedesktop.DBus.Error.UnknownInterface: No interface 'com.example.Nope' here",
+         "org.freedesktop.DBus.Error.UnknownInterface"},
+        {"GetAllWithoutAnInterface", "GetAll", {},
+         " read all properties -> org.freedesktop.DBus.Error.InvalidArgs: org.freedesktop.DBus.Properties.GetAll takes (s), not ()",
+         "org.freedesktop.DBus.Error.InvalidArgs"},
+        {"GetAllOfTheServer", "GetAll", {QString(kInterface)}, " read all properties -> none", ""},
+    };
+    return rows;
+}
+
+class PropertiesLog : public ::testing::TestWithParam<PropertiesCall> {};
+
+void PrintTo(const PropertiesCall& c, std::ostream* out) { *out << c.name; }
+
+TEST_P(PropertiesLog, SaysWhatWasRefusedAndWhy)
+{
+    test::PrivateBus bus;
+    test::ServiceProcess service{bus};
+    ASSERT_TRUE(service.waitUntilServing());
+    QDBusConnection c = bus.connect("properties");
+    QDBusMessage m = test::methodCall(kPropertiesInterface, GetParam().member);
+    m.setArguments(GetParam().args);
+    const QDBusMessage reply = c.call(m, QDBus::Block, 20000);
+    EXPECT_EQ(reply.errorName().toStdString(), GetParam().error) << reply.errorMessage().toStdString();
+    const QString expected = QString::fromUtf8(GetParam().logged) + "\n";
+    ASSERT_TRUE(test::waitFor([&] { return service.log().contains(expected); }, 5000)) << service.log().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Calls, PropertiesLog, ::testing::ValuesIn(propertiesCalls()),
+                         [](const auto& info) { return std::string(info.param.name); });
+} // namespace
