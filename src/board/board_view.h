@@ -34,6 +34,14 @@ inline constexpr Rgb kLightInk{255, 255, 255};
 // teal paid.
 Rgb stateColour(forecourt::PositionState state);
 
+// A hose's unit prices on a pump tile.
+struct TilePrice {
+    int hose = 0;      // 1
+    std::string tier1; // "1.459"
+    std::string tier2; // "1.399"
+    bool operator==(const TilePrice&) const = default;
+};
+
 struct TileView {
     int number = 0;
     std::string caption;  // "7"
@@ -42,12 +50,23 @@ struct TileView {
     bool selected = false;
     std::string hose;     // "Hose 2", empty without a sale
     std::string payment;  // "MOP 2  limit 15.00", "MOP F  fill-up"
+    std::string paymentNarrow; // "MOP 2 15.00", "MOP F  fill-up": the limit without its word, for a narrow tile
     std::string volume;   // "12.345 l"
     std::string amount;   // "18.02"
     double progress = 0;  // 0..1: the amount against the limit (the tank for a fill-up)
-    std::vector<std::string> prices; // "1  1.459 / 1.399" for each hose whose price was set, or hose 1
+    std::vector<TilePrice> prices; // each hose whose price was set; hose 1 when none was
 };
 TileView tileView(const forecourt::PositionSnapshot& position, bool selected);
+
+// A font on the reader's screen, as the display names it.
+struct ScreenFont {
+    std::string name; // "Tahoma", empty for the display's own
+    int size = 0;     // 12, 0 for the display's own
+    bool bold = false, italic = false;
+    bool operator==(const ScreenFont&) const = default;
+};
+// "Tahoma 12 bold"; empty for the display's own font.
+std::string fontText(const ScreenFont& font);
 
 // One thing written on the reader's screen: running text on its line
 // (counting from 0), or text placed at x, y (pixels) with its box when the
@@ -56,17 +75,24 @@ struct ScreenItem {
     std::string text;
     int line = -1; // running text; -1 for placed text
     int x = 0, y = 0, width = 0, height = 0;
-    std::string font; // "Tahoma 12 bold", empty for the display's own
+    ScreenFont font;
     Rgb colour{0, 0, 0};
-    std::string align; // "Left", "Center", "Right"; empty for text placed by position
+    std::string align; // "Left/Top", "Center/-" (horizontal/vertical, '-' when not given); empty but for prompts
 };
 
 struct ScreenWindow {
     std::string kind; // "message window", "data entry window"
     int x = 0, y = 0, width = 0, height = 0;
     Rgb fore, back;
-    std::string font;
-    std::string align; // horizontal / vertical
+    ScreenFont font;
+    std::string align; // "Center/Top": horizontal/vertical, '-' when not given; empty when neither is
+};
+
+// A soft key beside the reader's screen.
+struct SoftKeyView {
+    int key = 0;       // 1
+    std::string label; // "Yes"
+    bool operator==(const SoftKeyView&) const = default;
 };
 
 struct ScreenView {
@@ -75,14 +101,14 @@ struct ScreenView {
     Rgb background{200, 224, 200};
     std::vector<ScreenWindow> windows;
     std::vector<ScreenItem> items;
-    std::vector<std::string> softKeys; // "1 Yes"
+    std::vector<SoftKeyView> softKeys;
     std::string scrolling;             // the scrolling message, empty when none
     std::string securePrompt;          // "secure prompt 3, at most 4 digits, hidden"
     std::string signature;
     std::vector<std::string> images;   // "logo.bmp (en)"
     std::vector<std::string> unknown;  // sequences the display did not know, shown escaped
-    // What the display did not keep: "12 texts and sequences beyond the display's 1,024 not kept",
-    // "3 older prompts, images and notes dropped"; empty when nothing was.
+    // What the display did not keep: "12 more texts and sequences not kept (the display keeps 1,024
+    // of each)", "3 older prompts, images and notes dropped"; empty when nothing was.
     std::vector<std::string> dropped;
 };
 ScreenView screenView(const forecourt::ScreenModel& screen);
@@ -93,7 +119,7 @@ std::string describeScreen(const ScreenView& view);
 struct PaperLine {
     enum class Kind { Text, Feed, BarCode, Cut, Signature } kind = Kind::Text;
     std::string job;
-    std::string text;      // the line; the characters under a bar code; the symbology line
+    std::string text;      // the line; under a bar code its characters and symbology, "A1  (ESC B)"
     std::vector<bool> bars; // bar codes: one module each, true dark
 };
 std::vector<PaperLine> paperView(const forecourt::Paper& paper);
@@ -102,9 +128,9 @@ std::string describePaper(const std::vector<PaperLine>& paper);
 struct GaugeView {
     std::string caption;  // "1 Unleaded"
     double fraction = 0;  // volume over capacity
-    std::string volume;   // "20 999.5 l"
+    std::string volume;   // "20999.5 of 30000 l"
     std::string detail;   // "water 8.0 mm  15.2 °C"
-    Rgb colour;           // green, amber below a quarter, red below a tenth
+    Rgb colour;           // blue, amber below a quarter, red below a tenth
 };
 std::vector<GaugeView> gaugeViews(const std::vector<forecourt::TankSnapshot>& tanks);
 
@@ -116,9 +142,16 @@ struct WashView {
 };
 WashView washView(const forecourt::CarWashSnapshot& wash);
 
+// A line of the price sign.
+struct SignLine {
+    std::string digits; // the six digits as sent, "------" until prices are sent
+    bool sent = false;  // false: the line is drawn unlit
+    bool operator==(const SignLine&) const = default;
+};
+
 struct SignView {
-    std::string intensity;
-    std::vector<std::string> digits; // each line's six digits, "------" until prices are sent
+    std::string intensity; // "intensity M05"
+    std::vector<SignLine> lines;
 };
 SignView signView(const forecourt::SiteState& site);
 
@@ -134,7 +167,7 @@ struct ReaderView {
     std::string paperDropped; // "1,234 older receipt lines dropped", empty when the paper kept everything
     std::string beeps;    // "3 beeps"
     std::string keypad;   // "keypad 123@R456A@789NYL0EHCe" or "keypad as built"
-    std::string entry;    // "entry NumericWithEcho (waiting)" or "no key entry asked"
+    std::string entry;    // "entry NumericWithEcho (waiting for keys)", "... (answered)" or "no key entry asked"
     std::string chip;     // "chip reader enabled"
     std::vector<QueueView> queues;
 };
@@ -145,7 +178,7 @@ struct BoardView {
     std::vector<TileView> tiles; // 32
     ReaderView reader;
     std::vector<GaugeView> gauges;
-    std::string tankReport;      // "Report ready", "No report"
+    std::string tankReport;      // "report ready", "report being prepared", "no report"
     WashView wash;
     SignView sign;
 };

@@ -1,140 +1,23 @@
 #include "board_window.h"
 #include "board_painter.h"
+#include "site_canvas.h"
 
-#include "forecourt/customer.h"
-#include "forecourt/customer_command.h"
 #include "forecourt/fueling_positions.h"
 #include "session/session.h"
 
-#include <QComboBox>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QPainterPath>
-#include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <functional>
 
 namespace vantrel::board {
 
 namespace {
-// A button's action, at the position the board has selected when it is pressed.
-forecourt::CustomerCommand customerCommand(forecourt::CustomerVerb verb, std::string argument)
-{
-    return {verb, 0, std::move(argument)};
-}
 QString q(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 const char* const kHint = "Click a pump to select it";
 } // namespace
-
-// The site drawn by a BoardPainter; the pump tiles take clicks and, with
-// the keyboard's focus, the arrow keys, Enter and Space.
-class SiteCanvas : public QWidget {
-public:
-    explicit SiteCanvas(QWidget* parent) : QWidget(parent)
-    {
-        setObjectName("siteCanvas");
-        setMinimumSize(320, 160);
-        setFocusPolicy(Qt::StrongFocus);
-        setAccessibleName("Fueling positions");
-        layout = board::canvasLayout({width(), height()});
-    }
-    const BoardView* view = nullptr;
-    std::function<void(int position)> chosen;
-    CanvasLayout layout;
-    PaintOptions options;
-    int focusTile = 1;
-
-    void follow(int selected)
-    {
-        if (!hasFocus())
-            focusTile = selected;
-        describeFocus();
-    }
-
-protected:
-    void resizeEvent(QResizeEvent* event) override
-    {
-        layout = board::canvasLayout({width(), height()});
-        QWidget::resizeEvent(event);
-    }
-
-    void mousePressEvent(QMouseEvent* event) override
-    {
-        const int position = event->button() == Qt::LeftButton ? tileAt(layout, event->position().x(), event->position().y()) : 0;
-        if (position == 0)
-            return QWidget::mousePressEvent(event);
-        focusTile = position;
-        if (chosen)
-            chosen(position);
-    }
-
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        const int columns = layout.columns, count = static_cast<int>(layout.tiles.size());
-        int to = focusTile;
-        switch (event->key()) {
-        case Qt::Key_Left: to -= 1; break;
-        case Qt::Key_Right: to += 1; break;
-        case Qt::Key_Up: to -= columns; break;
-        case Qt::Key_Down: to += columns; break;
-        case Qt::Key_Home: to = 1; break;
-        case Qt::Key_End: to = count; break;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Space:
-        case Qt::Key_Select:
-            if (chosen)
-                chosen(focusTile);
-            return;
-        default: return QWidget::keyPressEvent(event);
-        }
-        if (to >= 1 && to <= count && to != focusTile) {
-            focusTile = to;
-            describeFocus();
-            update();
-        }
-    }
-
-    void focusInEvent(QFocusEvent* event) override
-    {
-        describeFocus();
-        update();
-        QWidget::focusInEvent(event);
-    }
-    void focusOutEvent(QFocusEvent* event) override
-    {
-        update();
-        QWidget::focusOutEvent(event);
-    }
-
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        static const BoardView none;
-        PaintOptions now = options;
-        now.focused = hasFocus() ? focusTile : 0;
-        BoardPainter().paint(p, size(), layout, view ? *view : none, now);
-    }
-
-private:
-    // What a screen reader says of the tile with the focus.
-    void describeFocus()
-    {
-        QString text = QString("Position %1").arg(focusTile);
-        if (view && focusTile >= 1 && static_cast<std::size_t>(focusTile) <= view->tiles.size()) {
-            const TileView& t = view->tiles[static_cast<std::size_t>(focusTile - 1)];
-            text += ", " + q(t.state) + (t.selected ? ", selected" : "");
-        }
-        setAccessibleDescription(text + ". Arrow keys move, Enter or Space selects.");
-    }
-};
 
 BoardWindow::BoardWindow(forecourt::ForecourtServer& server, Session& session, QWidget* parent)
     : BoardWindow(std::make_unique<EmbeddedSite>(server), &session, parent)
@@ -157,91 +40,7 @@ BoardWindow::BoardWindow(std::unique_ptr<SiteSource> source, Session* session, Q
                                    : QString(kHint) + ": the board shows its reader, and the customer acts there");
     layout->addWidget(m_canvas, 1);
 
-    // The customer's side, at the selected position: two rows of controls,
-    // side by side, or one over the other when the window is narrow.
-    m_bar = new QWidget(this);
-    m_bar->setObjectName("customerBar");
-    m_barLayout = new QBoxLayout(QBoxLayout::LeftToRight, m_bar);
-    QHBoxLayout* rows[2];
-    for (int i = 0; i < 2; ++i) {
-        m_barRows[i] = new QWidget(m_bar);
-        rows[i] = new QHBoxLayout(m_barRows[i]);
-        rows[i]->setContentsMargins(0, 0, 0, 0);
-        m_barLayout->addWidget(m_barRows[i]);
-    }
-    m_barLayout->addStretch(1);
-    QList<QWidget*> order{m_canvas};
-    auto button = [&](QHBoxLayout* row, const char* name, const QString& caption, const QString& spoken,
-                      std::function<forecourt::CustomerCommand()> action) {
-        auto* b = new QPushButton(caption, m_bar);
-        b->setObjectName(name);
-        b->setAccessibleName(spoken);
-        b->setAutoDefault(true); // Enter presses it, as Space does
-        connect(b, &QPushButton::clicked, this, [this, action] { act(action()); });
-        row->addWidget(b);
-        order << b;
-        return b;
-    };
-    auto* customer = new QLabel("Customer:", m_bar);
-    rows[0]->addWidget(customer);
-    button(rows[0], "liftNozzle", "Lift nozzle", "Lift the nozzle", [] { return customerCommand(forecourt::CustomerVerb::Nozzle, "lift"); });
-    button(rows[0], "hangNozzle", "Hang up", "Hang up the nozzle", [] { return customerCommand(forecourt::CustomerVerb::Nozzle, "hang"); });
-    m_card = new QComboBox(m_bar);
-    m_card->setObjectName("testCard");
-    m_card->setAccessibleName("Test card");
-    for (std::size_t i = 0; i < forecourt::testCards().size(); ++i)
-        m_card->addItem(QString("%1 %2").arg(i + 1).arg(forecourt::testCards()[i].type), QString::number(i + 1));
-    m_card->addItem("Chip card", "chip");
-    rows[0]->addWidget(m_card);
-    order << m_card;
-    button(rows[0], "insertCard", "Insert card", "Insert the test card",
-           [this] { return customerCommand(forecourt::CustomerVerb::Card, m_card->currentData().toString().toStdString()); });
-    m_keys = new QLineEdit(m_bar);
-    m_keys->setObjectName("keys");
-    m_keys->setAccessibleName("Keys to press");
-    m_keys->setPlaceholderText("1234 or Enter");
-    m_keys->setMaximumWidth(110);
-    rows[1]->addWidget(m_keys);
-    order << m_keys;
-    auto* press = button(rows[1], "pressKeys", "Press keys", "Press the keys",
-                         [this] { return customerCommand(forecourt::CustomerVerb::Key, m_keys->text().trimmed().toStdString()); });
-    m_cash = new QLineEdit("20", m_bar);
-    m_cash->setObjectName("cash");
-    m_cash->setAccessibleName("Cash amount");
-    m_cash->setMaximumWidth(60);
-    rows[1]->addWidget(m_cash);
-    order << m_cash;
-    auto* cash = button(rows[1], "insertCash", "Insert cash", "Insert the cash",
-                        [this] { return customerCommand(forecourt::CustomerVerb::Cash, m_cash->text().trimmed().toStdString()); });
-    button(rows[1], "takeWash", "Enter wash code", "Enter the wash code", [] { return customerCommand(forecourt::CustomerVerb::Wash, {}); });
-    // Enter in a field presses the button beside it.
-    connect(m_keys, &QLineEdit::returnPressed, press, &QPushButton::click);
-    connect(m_cash, &QLineEdit::returnPressed, cash, &QPushButton::click);
-    customer->setBuddy(order[1]);
-    for (int i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
-    // The bar is never narrower than its folded form, whatever one row would want.
-    m_bar->setMinimumWidth(barNeeds().twoRows.width);
-
-    // What the last action did, and where the site is read (or why it cannot
-    // be), on a line of their own: long messages wrap instead of widening the window.
-    m_said = new QWidget(this);
-    auto* saidRow = new QHBoxLayout(m_said);
-    saidRow->setContentsMargins(m_barLayout->contentsMargins().left(), 0, m_barLayout->contentsMargins().right(), 4);
-    m_answer = new QLabel(m_said);
-    m_answer->setObjectName("answer");
-    m_answer->setWordWrap(true);
-    m_answer->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    saidRow->addWidget(m_answer, 1);
-    m_status = new QLabel(m_said);
-    m_status->setObjectName("siteStatus");
-    m_status->setWordWrap(true);
-    m_status->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_status->setText(q(m_source->describe()));
-    saidRow->addWidget(m_status, 1);
-    layout->addWidget(m_bar);
-    layout->addWidget(m_said);
+    buildCustomerBar(*layout);
 
     m_coalesce.setSingleShot(true);
     m_coalesce.setInterval(0);
@@ -252,34 +51,6 @@ BoardWindow::BoardWindow(std::unique_ptr<SiteSource> source, Session* session, Q
     m_retry.setInterval(1000);
     connect(&m_retry, &QTimer::timeout, this, &BoardWindow::refresh);
     fitToScreen();
-}
-
-const CanvasLayout& BoardWindow::sections() const { return m_canvas->layout; }
-
-BarNeeds BoardWindow::barNeeds() const
-{
-    const QMargins m = m_barLayout->contentsMargins();
-    const int spacing = std::max(0, m_barLayout->spacing());
-    const QSize a = m_barRows[0]->sizeHint(), b = m_barRows[1]->sizeHint();
-    BarNeeds needs;
-    needs.oneRow = {a.width() + spacing + b.width() + m.left() + m.right(), std::max(a.height(), b.height()) + m.top() + m.bottom()};
-    needs.twoRows = {std::max(a.width(), b.width()) + m.left() + m.right(), a.height() + spacing + b.height() + m.top() + m.bottom()};
-    needs.statusHeight = m_said ? m_said->sizeHint().height() : 24;
-    return needs;
-}
-
-void BoardWindow::foldBar(bool folded)
-{
-    if (folded == m_barFolded)
-        return;
-    m_barFolded = folded;
-    m_barLayout->setDirection(folded ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
-}
-
-void BoardWindow::resizeEvent(QResizeEvent* event)
-{
-    foldBar(width() < barNeeds().oneRow.width);
-    QWidget::resizeEvent(event);
 }
 
 namespace {
@@ -389,10 +160,6 @@ void BoardWindow::send(const std::string& text)
     const Session::ActionScope doing(*m_session, {UserAction::Kind::Customer, {}, {}, 0, text});
     m_source->act(text, answered);
 }
-
-QString BoardWindow::answer() const { return m_answer->text(); }
-
-QString BoardWindow::siteStatus() const { return m_status->text(); }
 
 void BoardWindow::showEvent(QShowEvent* event)
 {

@@ -38,6 +38,7 @@ class QBoxLayout;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QVBoxLayout;
 
 namespace vantrel {
 class Session;
@@ -98,6 +99,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The customer bar and the line under it, added to the window's `layout`.
+    void buildCustomerBar(QVBoxLayout& layout);
     // Sends the text of a customer action to the site; the answer line shows the outcome.
     void send(const std::string& text);
     void boxChanged(Box box, std::string_view text) override;

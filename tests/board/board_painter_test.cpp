@@ -23,11 +23,12 @@ TileView tile(const char* caption, forecourt::PositionState state, const char* s
     if (sale) {
         t.hose = "Hose 2";
         t.payment = "MOP 2  limit 1500.00";
+        t.paymentNarrow = "MOP 2 1500.00";
         t.volume = "1234.567 l";
         t.amount = "1499.99";
         t.progress = 0.6;
     }
-    t.prices = {"1  1.459 / 1.399"};
+    t.prices = {{1, "1.459", "1.399"}};
     return t;
 }
 
@@ -103,9 +104,14 @@ TEST_P(TileText, NoTextOverAnotherOrPastTheEdge)
     };
     EXPECT_TRUE(has(GetParam().view.caption)) << "the pump number is cut";
     // A sale's limit, whole, however narrow the tile.
-    if (!GetParam().view.payment.empty())
+    if (!GetParam().view.payment.empty()) {
         EXPECT_TRUE(std::any_of(drawn.begin(), drawn.end(), [](const DrawnText& d) { return d.text.endsWith("1500.00"); }))
             << "the limit is not shown whole";
+    }
+    // Without a sale, hose 1's first-tier price.
+    if (GetParam().view.hose.empty()) {
+        EXPECT_TRUE(has("Hose 1  1.459")) << "the price is not shown";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, TileText, ::testing::ValuesIn(cases()), [](const auto& info) { return info.param.name; });

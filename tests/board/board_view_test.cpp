@@ -31,10 +31,11 @@ struct TileCase {
     Rgb fill;
     const char* hose;
     const char* payment;
+    const char* paymentNarrow;
     const char* volume;
     const char* amount;
     double progress;
-    std::vector<std::string> prices;
+    std::vector<TilePrice> prices;
 };
 
 void play(Site& site, const std::vector<std::string>& steps)
@@ -68,10 +69,16 @@ TEST_P(Tile, SaysWhatThePositionDoes)
     EXPECT_EQ(t.fill, c.fill) << hexName(t.fill);
     EXPECT_EQ(t.hose, c.hose);
     EXPECT_EQ(t.payment, c.payment);
+    EXPECT_EQ(t.paymentNarrow, c.paymentNarrow);
     EXPECT_EQ(t.volume, c.volume);
     EXPECT_EQ(t.amount, c.amount);
     EXPECT_NEAR(t.progress, c.progress, 1e-9);
-    EXPECT_EQ(t.prices, c.prices);
+    ASSERT_EQ(t.prices.size(), c.prices.size());
+    for (std::size_t i = 0; i < c.prices.size(); ++i) {
+        EXPECT_EQ(t.prices[i].hose, c.prices[i].hose) << i;
+        EXPECT_EQ(t.prices[i].tier1, c.prices[i].tier1) << i;
+        EXPECT_EQ(t.prices[i].tier2, c.prices[i].tier2) << i;
+    }
 }
 
 const std::string kPreset = "put Authorize|FuelingPosition=05\r\nHose=2\r\nMOP=1\r\nLimit=001000\r\n";
@@ -79,25 +86,25 @@ const std::string kFill = "put Authorize|FuelingPosition=05\r\nHose=0\r\nMOP=F\r
 const std::string kPrice = "put Price|FuelingPosition=05\r\nHose=2\r\nTier1=2.000\r\nTier2=1.900\r\n";
 
 INSTANTIATE_TEST_SUITE_P(States, Tile, ::testing::Values(
-    TileCase{"idle", {}, "Idle", {176, 180, 186}, "", "", "", "", 0, {"1  1.000 / 1.000"}},
-    TileCase{"calling", {"customer nozzle 5 lift"}, "Calling", {245, 166, 35}, "", "", "", "", 0, {"1  1.000 / 1.000"}},
-    TileCase{"authorised", {kPrice, kPreset}, "Authorised", {74, 144, 226}, "Hose 2", "MOP 1  limit 10.00", "0.000 l", "0.00", 0,
-             {"2  2.000 / 1.900"}},
-    TileCase{"fuelling", {kPrice, kPreset, "wait 4000"}, "Fuelling", {46, 184, 92}, "Hose 2", "MOP 1  limit 10.00", "1.000 l", "2.00", 0.2,
-             {"2  2.000 / 1.900"}},
-    TileCase{"stopped", {kPreset, "wait 6000", "put Stop|05"}, "Stopped", {200, 50, 50}, "Hose 2", "MOP 1  limit 10.00", "2.000 l", "2.00", 0.2,
-             {"1  1.000 / 1.000"}},
-    TileCase{"completedAtLimit", {kPreset, "wait 60000"}, "Completed", {155, 89, 182}, "Hose 2", "MOP 1  limit 10.00", "10.000 l", "10.00", 1,
-             {"1  1.000 / 1.000"}},
-    TileCase{"fillUpHalfway", {kFill, "wait 44500"}, "Fuelling", {46, 184, 92}, "Hose 1", "MOP F  fill-up", "21.250 l", "21.25", 0.5,
-             {"1  1.000 / 1.000"}},
-    TileCase{"paid", {kPreset, "wait 60000", "put PayOutSale|05"}, "Paid", {26, 160, 160}, "", "", "10.000 l", "10.00", 0,
-             {"1  1.000 / 1.000"}},
+    TileCase{"idle", {}, "Idle", {176, 180, 186}, "", "", "", "", "", 0, {{1, "1.000", "1.000"}}},
+    TileCase{"calling", {"customer nozzle 5 lift"}, "Calling", {245, 166, 35}, "", "", "", "", "", 0, {{1, "1.000", "1.000"}}},
+    TileCase{"authorised", {kPrice, kPreset}, "Authorised", {74, 144, 226}, "Hose 2", "MOP 1  limit 10.00", "MOP 1 10.00", "0.000 l", "0.00", 0,
+             {{2, "2.000", "1.900"}}},
+    TileCase{"fuelling", {kPrice, kPreset, "wait 4000"}, "Fuelling", {46, 184, 92}, "Hose 2", "MOP 1  limit 10.00", "MOP 1 10.00", "1.000 l", "2.00", 0.2,
+             {{2, "2.000", "1.900"}}},
+    TileCase{"stopped", {kPreset, "wait 6000", "put Stop|05"}, "Stopped", {200, 50, 50}, "Hose 2", "MOP 1  limit 10.00", "MOP 1 10.00", "2.000 l", "2.00", 0.2,
+             {{1, "1.000", "1.000"}}},
+    TileCase{"completedAtLimit", {kPreset, "wait 60000"}, "Completed", {155, 89, 182}, "Hose 2", "MOP 1  limit 10.00", "MOP 1 10.00", "10.000 l", "10.00", 1,
+             {{1, "1.000", "1.000"}}},
+    TileCase{"fillUpHalfway", {kFill, "wait 44500"}, "Fuelling", {46, 184, 92}, "Hose 1", "MOP F  fill-up", "MOP F  fill-up", "21.250 l", "21.25", 0.5,
+             {{1, "1.000", "1.000"}}},
+    TileCase{"paid", {kPreset, "wait 60000", "put PayOutSale|05"}, "Paid", {26, 160, 160}, "", "", "", "10.000 l", "10.00", 0,
+             {{1, "1.000", "1.000"}}},
     // A hose priced on one tier only, the other left at 1.000, is a priced hose.
     TileCase{"pricedOnTier1Only", {"put Price|FuelingPosition=05\r\nHose=3\r\nTier1=2.000\r\nTier2=1.000\r\n"}, "Idle",
-             {176, 180, 186}, "", "", "", "", 0, {"3  2.000 / 1.000"}},
+             {176, 180, 186}, "", "", "", "", "", 0, {{3, "2.000", "1.000"}}},
     TileCase{"pricedOnTier2Only", {"put Price|FuelingPosition=05\r\nHose=3\r\nTier1=1.000\r\nTier2=1.900\r\n"}, "Idle",
-             {176, 180, 186}, "", "", "", "", 0, {"3  1.000 / 1.900"}}),
+             {176, 180, 186}, "", "", "", "", "", 0, {{3, "1.000", "1.900"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Board, MarksTheSelectedPositionOnly)
@@ -157,7 +164,9 @@ TEST(Board, GaugesWashAndSign)
     actAsCustomer(site.server, "wash");
     site.clock->advance(Millis(30000));
     const BoardView b = boardView(site.server.siteState(1), 1);
-    EXPECT_EQ(b.sign.digits, (std::vector<std::string>{"001459", "------", "001399", "------", "------"}));
+    // The lines not sent are unlit, and say so with dashes.
+    EXPECT_EQ(b.sign.lines, (std::vector<SignLine>{{"001459", true}, {"------", false}, {"001399", true}, {"------", false},
+                                                   {"------", false}}));
     EXPECT_EQ(b.sign.intensity, "intensity M05");
     EXPECT_EQ(b.wash.status, "Washing 200263, program 01: 150 s left");
     ASSERT_EQ(b.wash.codes.size(), 2u);
@@ -220,4 +229,33 @@ TEST(Board, SaysWhatTheSiteDropped)
     EXPECT_EQ(washView(wash).dropped, "1 older code dropped");
     EXPECT_EQ(readerView(ReaderSnapshot{}).paperDropped, "") << "nothing said when nothing was dropped";
 }
+} // namespace
+
+namespace {
+// A screen font in words: the display's own font says nothing, whatever its style.
+struct FontCase {
+    const char* name;
+    forecourt::FontSpec spec;
+    const char* text;
+};
+
+class FontText : public ::testing::TestWithParam<FontCase> {};
+
+TEST_P(FontText, NamesSizeAndStyle)
+{
+    ScreenModel screen;
+    forecourt::WindowProperties window;
+    window.font = GetParam().spec;
+    screen.messageWindow = window;
+    const ScreenView v = screenView(screen);
+    ASSERT_EQ(v.windows.size(), 1u);
+    EXPECT_EQ(fontText(v.windows[0].font), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fonts, FontText,
+                         ::testing::Values(FontCase{"NameSizeBold", {"Tahoma", 12, 1}, "Tahoma 12 bold"},
+                                           FontCase{"NameItalic", {"Arial", 0, 2}, "Arial italic"},
+                                           FontCase{"SizeBoldItalic", {"", 14, 3}, "14 bold italic"},
+                                           FontCase{"DisplaysOwnEvenBold", {"", 0, 1}, ""}),
+                         [](const auto& info) { return std::string(info.param.name); });
 } // namespace

@@ -1,0 +1,38 @@
+// What the parts of the BoardPainter share: the board's own colours, its
+// fonts, and the one-line text they all write. Internal to the board.
+#pragma once
+
+#include "board_painter.h"
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+#include <string>
+#include <vector>
+
+class QPainter;
+
+namespace vantrel::board::painting {
+
+inline QString q(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+inline QColor colour(Rgb c) { return qColour(c); }
+
+inline const QColor kAsphalt(58, 62, 68);
+inline const QColor kCanopy(226, 230, 236);
+inline const QColor kInk = QColor(kDarkInk.r, kDarkInk.g, kDarkInk.b);
+inline const QColor kSelection(255, 214, 0);
+
+// The ink for text on a background the board painted itself.
+QColor inkFor(const QColor& background);
+
+QFont boardFont(int points, bool bold = false, bool mono = false);
+
+// Writes `text` in one line into `r`, cut with an ellipsis where it is wider, and tells where it went.
+void line(QPainter& p, const QRect& r, int align, const QString& text, std::vector<DrawnText>* drawn = nullptr);
+
+// The height drawText gives one line in the painter's font, so that lines stacked at it never touch.
+int lineHeightOf(QPainter& p);
+
+} // namespace vantrel::board::painting

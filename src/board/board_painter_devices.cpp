@@ -1,0 +1,93 @@
+// The devices on the board: the tanks with their gauges, the car wash bay
+// and the price sign.
+#include "board_painter.h"
+#include "board_paint_kit.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace vantrel::board {
+
+using namespace painting;
+
+void BoardPainter::paintDevices(QPainter& p, const QRect& area, const BoardView& view)
+{
+    const QColor panel(70, 76, 84), well(40, 44, 50);
+    p.setPen(Qt::NoPen);
+    p.setBrush(panel);
+    p.drawRoundedRect(area, 10, 10);
+    p.setPen(inkFor(panel));
+    p.setFont(boardFont(9, true));
+    line(p, area.adjusted(12, 6, -12, 0).adjusted(0, 0, 0, -(area.height() - 22)), Qt::AlignLeft | Qt::AlignTop,
+         "TANKS  \u2013 " + q(view.tankReport));
+    // Tanks, wash bay and price sign share the width.
+    const int tanks = std::max<int>(3, static_cast<int>(view.gauges.size()));
+    const int signWidth = std::clamp(area.width() * 17 / 100, 110, 160);
+    const int washWidth = std::clamp(area.width() * 30 / 100, 170, 260);
+    const int tankWidth = std::clamp((area.width() - 32 - signWidth - washWidth - 30) / tanks - 16, 40, 110);
+    const int tankHeight = std::max(30, area.height() - 80);
+    for (std::size_t i = 0; i < view.gauges.size(); ++i) {
+        const GaugeView& g = view.gauges[i];
+        const QRect t(area.left() + 16 + static_cast<int>(i) * (tankWidth + 16), area.top() + 30, tankWidth, tankHeight);
+        p.setPen(QPen(QColor(200, 200, 200), 2));
+        p.setBrush(well);
+        p.drawRoundedRect(t, 12, 12);
+        const int level = static_cast<int>((t.height() - 4) * g.fraction);
+        p.setPen(Qt::NoPen);
+        p.setBrush(colour(g.colour));
+        p.drawRoundedRect(QRect(t.left() + 2, t.bottom() - 2 - level, t.width() - 4, level), 10, 10);
+        p.setFont(boardFont(8, true));
+        p.setPen(inkFor(well));
+        line(p, QRect(t.left() + 4, t.top() + 6, t.width() - 8, 14), Qt::AlignHCenter | Qt::AlignTop, q(g.caption));
+        // The percentage sits on the fuel where the level reaches it, else on the empty well.
+        const QRect middle(t.left() + 2, t.center().y() - 8, t.width() - 4, 16);
+        p.setPen(inkFor(t.bottom() - 2 - level <= middle.top() ? colour(g.colour) : well));
+        line(p, middle, Qt::AlignCenter, QString::number(static_cast<int>(g.fraction * 100 + 0.5)) + " %");
+        p.setPen(inkFor(panel));
+        p.setFont(boardFont(6));
+        line(p, QRect(t.left() - 6, t.bottom() + 2, t.width() + 12, 12), Qt::AlignHCenter, q(g.volume));
+        line(p, QRect(t.left() - 6, t.bottom() + 14, t.width() + 12, 12), Qt::AlignHCenter, q(g.detail));
+    }
+    // The car wash bay.
+    const int washLeft = area.left() + 16 + tanks * (tankWidth + 16) + 10;
+    const QRect bay(washLeft, area.top() + 30, washWidth, tankHeight);
+    const QColor bayColour = view.wash.washing ? QColor(40, 110, 170) : well;
+    p.setPen(QPen(QColor(200, 200, 200), 2));
+    p.setBrush(bayColour);
+    p.drawRoundedRect(bay, 8, 8);
+    p.setPen(inkFor(bayColour));
+    p.setFont(boardFont(9, true));
+    p.drawText(bay.adjusted(8, 6, -8, 0), Qt::AlignLeft | Qt::AlignTop, "CAR WASH");
+    p.setFont(boardFont(7));
+    p.drawText(bay.adjusted(8, 24, -8, -(bay.height() - 56)), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, q(view.wash.status));
+    int y = bay.top() + 56;
+    p.setFont(boardFont(7, false, true));
+    for (auto it = view.wash.codes.rbegin(); it != view.wash.codes.rend() && y < bay.bottom() - 24; ++it, y += 12)
+        line(p, QRect(bay.left() + 8, y, bay.width() - 16, 12), Qt::AlignLeft, q(*it));
+    if (!view.wash.dropped.empty())
+        line(p, QRect(bay.left() + 8, std::min(y, bay.bottom() - 24), bay.width() - 16, 12), Qt::AlignLeft, q(view.wash.dropped));
+    // The price sign: a tall black board with lit digits.
+    const QRect sign(bay.right() + 20, area.top() + 16, std::max(100, area.right() - 16 - bay.right() - 20), area.height() - 32);
+    p.setPen(QPen(QColor(150, 150, 150), 2));
+    p.setBrush(QColor(12, 12, 12));
+    p.drawRoundedRect(sign, 6, 6);
+    p.setPen(Qt::white);
+    p.setFont(boardFont(8, true));
+    p.drawText(sign.adjusted(0, 6, 0, 0), Qt::AlignHCenter | Qt::AlignTop, "PRICES");
+    p.setFont(boardFont(14, true, true));
+    const int step = std::max(1, (sign.height() - 44) / 5);
+    if (step < p.fontMetrics().height())
+        p.setFont(boardFont(std::max(7, 14 * step / p.fontMetrics().height()), true, true));
+    for (std::size_t i = 0; i < view.sign.lines.size(); ++i) {
+        const SignLine& l = view.sign.lines[i];
+        p.setPen(l.sent ? QColor(255, 150, 20) : QColor(120, 60, 10));
+        p.drawText(QRect(sign.left(), sign.top() + 26 + static_cast<int>(i) * step, sign.width(), step), Qt::AlignCenter,
+                   q(l.digits));
+    }
+    p.setPen(QColor(170, 170, 170));
+    p.setFont(boardFont(6));
+    p.drawText(sign.adjusted(0, 0, 0, -4), Qt::AlignHCenter | Qt::AlignBottom, q(view.sign.intensity));
+}
+
+} // namespace vantrel::board

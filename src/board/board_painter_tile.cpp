@@ -1,0 +1,120 @@
+// A pump tile on the board: its number and state, the pump's display, the
+// sale's hose and payment or a price, the progress bar and the selection.
+#include "board_painter.h"
+#include "board_paint_kit.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace vantrel::board {
+
+using namespace painting;
+
+std::vector<DrawnText> BoardPainter::paintTile(QPainter& p, const QRect& r, const TileView& t, bool focused)
+{
+    std::vector<DrawnText> drawn;
+    const QRect body = r.adjusted(2, 2, -2, -2);
+    const QColor fill = colour(t.fill);
+    const QColor ink = inkFor(fill);
+    p.setPen(t.selected ? QPen(kSelection, 4) : QPen(QColor(70, 74, 80), 1));
+    p.setBrush(fill);
+    p.drawRoundedRect(body, 8, 8);
+    if (focused) {
+        // The keyboard's place: a dashed ring in the gap around the tile.
+        p.setPen(QPen(QColor(255, 255, 255), 2, Qt::DashLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(r.adjusted(-2, -2, 1, 1), 9, 9);
+        p.setPen(QPen(QColor(0, 0, 0), 1, Qt::DotLine));
+        p.drawRoundedRect(r.adjusted(-2, -2, 1, 1), 9, 9);
+    }
+    const QRect inner = body.adjusted(5, 3, -5, -4);
+
+    // The number, and its state beside it where both fit, else under it.
+    // Each text gets the height of a line of its font, so none reaches into the next.
+    p.setPen(ink);
+    p.setFont(boardFont(13, true));
+    const QFontMetrics number = p.fontMetrics();
+    const QString caption = q(t.caption);
+    const QRect numberRect(inner.left(), inner.top(), std::min(inner.width(), number.horizontalAdvance(caption) + 1),
+                           lineHeightOf(p));
+    line(p, numberRect, Qt::AlignLeft | Qt::AlignVCenter, caption, &drawn);
+    int y = numberRect.bottom() + 1;
+    p.setFont(boardFont(6, true));
+    const QFontMetrics small = p.fontMetrics();
+    const int smallHeight = lineHeightOf(p);
+    const QString state = q(t.state);
+    const int stateWidth = small.horizontalAdvance(state) + 1;
+    if (numberRect.right() + 4 + stateWidth <= inner.right()) {
+        line(p, QRect(inner.right() + 1 - stateWidth, numberRect.top() + (numberRect.height() - smallHeight) / 2,
+                      stateWidth, smallHeight),
+             Qt::AlignRight | Qt::AlignVCenter, state, &drawn);
+    } else {
+        line(p, QRect(inner.left(), y, inner.width(), smallHeight), Qt::AlignLeft | Qt::AlignVCenter, state, &drawn);
+        y += smallHeight;
+    }
+
+    // The progress bar at the foot, the selection mark at its end.
+    const QRect bar(inner.left(), inner.bottom() - 4, inner.width() - (t.selected ? 14 : 0), 5);
+    // The pump's own display: amount and volume on a dark face.
+    const QFont amountFont = boardFont(9, true, true), volumeFont = boardFont(7, false, true);
+    p.setFont(amountFont);
+    const int amountHeight = lineHeightOf(p);
+    p.setFont(volumeFont);
+    const int volumeHeight = lineHeightOf(p);
+    const QRect face(inner.left(), y + 1, inner.width(), amountHeight + volumeHeight + 2);
+    if (face.bottom() < bar.top() - 1) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(24, 28, 24));
+        p.drawRoundedRect(face, 3, 3);
+        p.setPen(QColor(120, 255, 140));
+        p.setFont(amountFont);
+        line(p, QRect(face.left() + 3, face.top() + 1, face.width() - 6, amountHeight), Qt::AlignRight | Qt::AlignVCenter,
+             t.amount.empty() ? "0.00" : q(t.amount), &drawn);
+        p.setFont(volumeFont);
+        line(p, QRect(face.left() + 3, face.top() + 1 + amountHeight, face.width() - 6, volumeHeight),
+             Qt::AlignRight | Qt::AlignVCenter, t.volume.empty() ? "0.000 l" : q(t.volume), &drawn);
+        y = face.bottom() + 1;
+    }
+    // The sale's hose and payment (its limit first of all), or the price of
+    // hose 1: as many lines as there is room for above the bar.
+    p.setPen(ink);
+    p.setFont(boardFont(6));
+    const QFontMetrics lineMetrics = p.fontMetrics();
+    const int lineHeight = lineHeightOf(p);
+    QString payment = q(t.payment);
+    if (lineMetrics.horizontalAdvance(payment) > inner.width() && !t.paymentNarrow.empty())
+        payment = q(t.paymentNarrow); // "MOP 2 15.00": the limit whole where the word does not fit
+    std::vector<QString> lines; // most wanted first
+    if (!payment.isEmpty())
+        lines.push_back(payment);
+    if (!t.hose.empty())
+        lines.push_back(q(t.hose));
+    if (t.hose.empty() && !t.prices.empty())
+        lines.push_back(QString("Hose %1  %2").arg(t.prices.front().hose).arg(q(t.prices.front().tier1)));
+    const int room = std::max(0, (bar.top() - 1 - y) / lineHeight);
+    lines.resize(std::min<std::size_t>(lines.size(), static_cast<std::size_t>(room)));
+    if (lines.size() == 2 && !t.hose.empty())
+        std::swap(lines[0], lines[1]); // the hose over its payment
+    for (const QString& l : lines) {
+        line(p, QRect(inner.left(), y, inner.width(), lineHeight), Qt::AlignLeft | Qt::AlignVCenter, l, &drawn);
+        y += lineHeight;
+    }
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 70));
+    p.drawRect(bar);
+    p.setBrush(ink);
+    p.drawRect(QRect(bar.left(), bar.top(), static_cast<int>(bar.width() * t.progress), bar.height()));
+    if (t.selected) {
+        // A mark, not a letter: it takes no text's room.
+        const QPoint tip(inner.right(), bar.center().y());
+        const QPoint marks[] = {tip + QPoint(-10, -5), tip + QPoint(-10, 5), tip};
+        p.setPen(QPen(QColor(70, 60, 0), 1));
+        p.setBrush(kSelection);
+        p.drawPolygon(marks, 3);
+    }
+    return drawn;
+}
+
+} // namespace vantrel::board

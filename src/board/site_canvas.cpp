@@ -1,0 +1,100 @@
+#include "site_canvas.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace vantrel::board {
+
+SiteCanvas::SiteCanvas(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("siteCanvas");
+    setMinimumSize(320, 160);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName("Fueling positions");
+    layout = board::canvasLayout({width(), height()});
+}
+
+void SiteCanvas::follow(int selected)
+{
+    if (!hasFocus())
+        focusTile = selected;
+    describeFocus();
+}
+
+void SiteCanvas::resizeEvent(QResizeEvent* event)
+{
+    layout = board::canvasLayout({width(), height()});
+    QWidget::resizeEvent(event);
+}
+
+void SiteCanvas::mousePressEvent(QMouseEvent* event)
+{
+    const int position = event->button() == Qt::LeftButton ? tileAt(layout, event->position().x(), event->position().y()) : 0;
+    if (position == 0)
+        return QWidget::mousePressEvent(event);
+    focusTile = position;
+    if (chosen)
+        chosen(position);
+}
+
+void SiteCanvas::keyPressEvent(QKeyEvent* event)
+{
+    const int columns = layout.columns, count = static_cast<int>(layout.tiles.size());
+    int to = focusTile;
+    switch (event->key()) {
+    case Qt::Key_Left: to -= 1; break;
+    case Qt::Key_Right: to += 1; break;
+    case Qt::Key_Up: to -= columns; break;
+    case Qt::Key_Down: to += columns; break;
+    case Qt::Key_Home: to = 1; break;
+    case Qt::Key_End: to = count; break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+    case Qt::Key_Select:
+        if (chosen)
+            chosen(focusTile);
+        return;
+    default: return QWidget::keyPressEvent(event);
+    }
+    if (to >= 1 && to <= count && to != focusTile) {
+        focusTile = to;
+        describeFocus();
+        update();
+    }
+}
+
+void SiteCanvas::focusInEvent(QFocusEvent* event)
+{
+    describeFocus();
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void SiteCanvas::focusOutEvent(QFocusEvent* event)
+{
+    update();
+    QWidget::focusOutEvent(event);
+}
+
+void SiteCanvas::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    static const BoardView none;
+    PaintOptions now = options;
+    now.focused = hasFocus() ? focusTile : 0;
+    BoardPainter().paint(p, size(), layout, view ? *view : none, now);
+}
+
+void SiteCanvas::describeFocus()
+{
+    QString text = QString("Position %1").arg(focusTile);
+    if (view && focusTile >= 1 && static_cast<std::size_t>(focusTile) <= view->tiles.size()) {
+        const TileView& t = view->tiles[static_cast<std::size_t>(focusTile - 1)];
+        text += ", " + QString::fromUtf8(t.state.data(), static_cast<qsizetype>(t.state.size())) + (t.selected ? ", selected" : "");
+    }
+    setAccessibleDescription(text + ". Arrow keys move, Enter or Space selects.");
+}
+
+} // namespace vantrel::board

@@ -1,0 +1,42 @@
+// The canvas of the board window: the site drawn by a BoardPainter. The
+// pump tiles take clicks and, with the keyboard's focus, the arrow keys,
+// Enter and Space; a screen reader hears the tile with the focus.
+#pragma once
+
+#include "board_layout.h"
+#include "board_painter.h"
+#include "board_view.h"
+
+#include <QWidget>
+
+#include <functional>
+
+namespace vantrel::board {
+
+class SiteCanvas : public QWidget {
+public:
+    explicit SiteCanvas(QWidget* parent);
+
+    const BoardView* view = nullptr;            // what to draw; nothing drawn over an empty board when null
+    std::function<void(int position)> chosen;   // a tile was clicked, or chosen with Enter or Space
+    CanvasLayout layout;
+    PaintOptions options;
+    int focusTile = 1;
+
+    // The board's selection moved: the focus follows it unless the canvas has the focus.
+    void follow(int selected);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    // What a screen reader says of the tile with the focus.
+    void describeFocus();
+};
+
+} // namespace vantrel::board
