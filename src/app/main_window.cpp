@@ -1,6 +1,7 @@
 #include "main_window.h"
 
-#include "connect_dialog.h"
+#include "beside_main.h"
+#include "session_saving.h"
 #include "help_window.h"
 #include "shell_handlers.h"
 
@@ -11,10 +12,7 @@
 #include "journal/call_journal.h"
 #include "journal/journal_window.h"
 #include "journal/session_recorder.h"
-#include "session_files.h"
-#include "trace_writer.h"
 #include "widgets/progress_window.h"
-#include "widgets/window_placement.h"
 #include "status_line.h"
 
 #include "fueling/fueling_controls.h"
@@ -23,26 +21,19 @@
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QTextCursor>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QUrl>
 #include <QCloseEvent>
 #include <QFocusEvent>
-#include <QLabel>
-#include <QLayout>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
-#include <QTimer>
 
 namespace vantrel {
 
@@ -134,53 +125,6 @@ MainWindow::MainWindow(Session& session, const QString& title)
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::buildMenus()
-{
-    QMenu* file = m_menuBar->addMenu("&File");
-    m_connectAction = file->addAction("&Connect to server\u2026", QKeySequence(Qt::CTRL | Qt::Key_K), this,
-                                      &MainWindow::chooseAndConnect);
-    m_connectAction->setObjectName("actionConnect");
-    m_connectAction->setEnabled(false);
-    file->addSeparator();
-    m_runScriptAction = file->addAction("&Run script\u2026", QKeySequence(Qt::CTRL | Qt::Key_R), this,
-                                        &MainWindow::chooseAndRunScript);
-    m_runScriptAction->setObjectName("actionRunScript");
-    m_runScriptAction->setEnabled(false);
-    file->addAction("&Save session as script\u2026", QKeySequence::Save, this, &MainWindow::chooseAndSaveSession)
-        ->setObjectName("actionSaveSession");
-    file->addAction("Save &journal as trace\u2026", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this,
-                    &MainWindow::chooseAndSaveJournal)
-        ->setObjectName("actionSaveJournal");
-    file->addSeparator();
-    QAction* quit = file->addAction("&Quit", QKeySequence::Quit, this, &QWidget::close);
-    quit->setObjectName("actionQuit");
-
-    m_viewMenu = m_menuBar->addMenu("&View");
-    m_viewMenu->setObjectName("menuView");
-    m_viewMenu->addAction("&Record Inspector", QKeySequence(Qt::CTRL | Qt::Key_I), this, &MainWindow::showInspector)
-        ->setObjectName("actionRecordInspector");
-    m_viewMenu->addAction("Call &Journal", QKeySequence(Qt::CTRL | Qt::Key_J), this, &MainWindow::showJournal)
-        ->setObjectName("actionJournal");
-    m_boardAction = m_viewMenu->addAction("&Forecourt", QKeySequence(Qt::CTRL | Qt::Key_F), this, &MainWindow::showBoard);
-    m_boardAction->setObjectName("actionForecourt");
-    m_boardAction->setEnabled(false);
-
-    QMenu* help = m_menuBar->addMenu("&Help");
-    help->addAction("&Manual", QKeySequence(Qt::Key_F1), this, [this] { showHelp("README.md"); })
-        ->setObjectName("actionManual");
-    help->addAction("&Scripts", this, [this] { showHelp("docs/scripts.md"); })->setObjectName("actionScripts");
-    help->addAction("&Trace format", QKeySequence(Qt::SHIFT | Qt::Key_F1), this, [this] { showHelp("docs/trace.md"); })
-        ->setObjectName("actionTraceFormat");
-    help->addAction("&D-Bus servers", this, [this] { showHelp("docs/dbus.md"); })->setObjectName("actionDbusHelp");
-    help->addSeparator();
-    help->addAction("&About VantrelTest", QKeySequence(Qt::CTRL | Qt::Key_F1), this, [this] {
-        QMessageBox::about(this, "About VantrelTest",
-                           QStringLiteral("vantrel-test %1\nA test utility for the forecourt automation server "
-                                          "Vantrel.Application.\n\nServer: %2")
-                               .arg(QStringLiteral(VANTREL_VERSION), m_serverDescription));
-    })->setObjectName("actionAbout");
-}
-
 void MainWindow::showHelp(const QString& relative)
 {
     if (!m_help)
@@ -191,27 +135,9 @@ void MainWindow::showHelp(const QString& relative)
     m_help->activateWindow();
 }
 
-// Beside the main window, off its boxes; once, then where the user leaves it.
-void MainWindow::placeBesideMe(QWidget& window)
-{
-    if (window.property("vantrelPlaced").toBool())
-        return;
-    window.setProperty("vantrelPlaced", true);
-    // A window not shown yet knows its minimum size only once its layout has run.
-    if (QLayout* layout = window.layout())
-        layout->activate();
-    window.resize(window.width(), frameGeometry().height());
-    // It may be made narrower or lower to find room beside the boxes, not below a usable size.
-    placeOffTheBoxes(window, *this, this, false, window.minimumSizeHint().expandedTo(QSize(480, 320)));
-}
-
 void MainWindow::showInspector()
 {
-    if (!m_inspector->property("vantrelPlaced").toBool()) {
-        const QRect screen = this->screen()->availableGeometry();
-        m_inspector->resize(std::min(640, screen.width() / 2), frameGeometry().height());
-    }
-    placeBesideMe(*m_inspector);
+    placeInspectorBesideMain(*m_inspector, *this);
     m_inspector->show();
     m_inspector->raise();
     m_inspector->activateWindow();
@@ -234,7 +160,7 @@ void MainWindow::showJournal()
             if (!m_inspector->isVisible())
                 showInspector();
         });
-    placeBesideMe(*m_journalWindow);
+    placeBesideMain(*m_journalWindow, *this);
     m_journalWindow->show();
     m_journalWindow->raise();
     m_journalWindow->activateWindow();
@@ -260,15 +186,7 @@ void MainWindow::showBoard()
         m_board = std::make_unique<board::BoardWindow>(std::move(source), &session());
         connect(m_board.get(), &board::BoardWindow::positionChosen, this, &MainWindow::selectFromBoard);
     }
-    if (!m_board->property("vantrelPlaced").toBool()) {
-        m_board->setProperty("vantrelPlaced", true);
-        // The board opens at the size it chose for this screen. To find room
-        // off the main window's boxes it may give up a third of it, no more:
-        // smaller, its text can no longer be read. Where there is no such
-        // room, it hides as little of the boxes as it can.
-        const QSize fitted = m_board->size();
-        placeOffTheBoxes(*m_board, *this, this, false, QSize(fitted.width() * 2 / 3, fitted.height() * 2 / 3));
-    }
+    placeBoardBesideMain(*m_board, *this);
     m_board->show();
     m_board->raise();
     m_board->activateWindow();
@@ -280,107 +198,33 @@ void MainWindow::setScriptRunner(std::function<void(const QString&)> run)
     m_runScriptAction->setEnabled(static_cast<bool>(m_runScript));
 }
 
+SaveSources MainWindow::saveSources() const
+{
+    return {m_recorder, m_journal, m_serverDescription.toStdString(), m_masked};
+}
+
 bool MainWindow::saveSessionAs(const QString& path, QString& reason) const
 {
-    std::string why;
-    if (!m_recorder || !saveSessionScript(path.toStdString(), *m_recorder,
-                                          sessionHeader(m_serverDescription.toStdString()), m_masked, why)) {
-        reason = QString::fromStdString(m_recorder ? why : "no session is recorded");
-        return false;
-    }
-    return true;
+    return saveSessionTo(path, saveSources(), reason);
 }
 
 bool MainWindow::saveJournalAs(const QString& path, QString& reason) const
 {
-    std::string why;
-    if (!m_journal ||
-        !writeJournalTrace(path.toStdString(), *m_journal, traceStart(m_serverDescription.toStdString(), m_masked), why)) {
-        reason = QString::fromStdString(m_journal ? why : "no journal is kept");
-        return false;
-    }
-    return true;
+    return saveJournalTo(path, saveSources(), reason);
 }
 
 bool MainWindow::chooseAndSaveSession()
 {
-    const QString path = QFileDialog::getSaveFileName(this, "Save session as script", "session.vts",
-                                                      "Session scripts (*.vts);;All files (*)");
-    if (path.isEmpty())
-        return false;
-    if (m_recorder && m_recorder->typedCardNumber() &&
-        QMessageBox::warning(this, "Save session as script",
-                             "Text typed in this session holds digits that look like a card number.\n\n"
-                             "The script keeps what was typed as it was typed, so that it sends the same again; "
-                             "what the server returned is masked.\n\nSave the script with the typed text?",
-                             QMessageBox::Save | QMessageBox::Cancel) != QMessageBox::Save)
-        return false;
-    QString reason;
-    if (!saveSessionAs(path, reason)) {
-        QMessageBox::warning(this, "Save session as script", "The script cannot be saved to " + path + ": " + reason);
-        return false;
-    }
-    m_status->setNote("session saved as " + QFileInfo(path).fileName());
-    return true;
-}
-
-void MainWindow::setConnection(const QString& server, int timeoutMs, SiteBook* sites)
-{
-    m_serverSpec = server;
-    m_timeoutMs = timeoutMs;
-    m_sites = sites;
-    m_connectAction->setEnabled(m_sites != nullptr);
-}
-
-void MainWindow::chooseAndConnect()
-{
-    if (!m_sites)
-        return;
-    ConnectDialog dialog(*m_sites, m_serverSpec, m_timeoutMs, this);
-    if (dialog.exec() == QDialog::Accepted)
-        connectTo(dialog.server(), dialog.timeoutMs(), dialog.siteName());
-}
-
-bool MainWindow::connectTo(const QString& server, int timeoutMs, const QString& siteName)
-{
-    const QString title = QStringLiteral("Connect to server");
-    // One server per run: the calls of this run stay with it, so they may be saved first.
-    if (m_journal && m_journal->size() > 0) {
-        const auto answer = QMessageBox::question(
-            this, title,
-            QStringLiteral("This session made %1 calls to %2.\n\nSave the session as a script before the utility "
-                           "starts again with %3?")
-                .arg(m_journal->size())
-                .arg(m_serverDescription, describeServer(server)),
-            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
-        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !chooseAndSaveSession()))
-            return false;
-    }
-    const QStringList args{"--server", server, "--timeout", QString::number(timeoutMs)};
-    const QString why = m_relaunch ? m_relaunch(args) : QStringLiteral("this run cannot start the utility again");
-    if (!why.isEmpty()) {
-        QMessageBox::warning(this, title,
-                             QStringLiteral("The utility cannot start again with %1: %2").arg(describeServer(server), why));
-        return false;
-    }
-    if (m_sites)
-        m_sites->markUsed(server, timeoutMs, siteName, QDateTime::currentDateTimeUtc());
-    close();
-    return true;
+    const auto note = vantrel::chooseAndSaveSession(this, saveSources());
+    if (note)
+        m_status->setNote(*note);
+    return note.has_value();
 }
 
 void MainWindow::chooseAndSaveJournal()
 {
-    const QString path = QFileDialog::getSaveFileName(this, "Save journal as trace", "journal.jsonl",
-                                                      "Traces (*.jsonl);;All files (*)");
-    if (path.isEmpty())
-        return;
-    QString reason;
-    if (!saveJournalAs(path, reason)) {
-        QMessageBox::warning(this, "Save journal as trace", "The trace cannot be saved to " + path + ": " + reason);
-        return;
-    }
-    m_status->setNote(QStringLiteral("journal saved as %1 (%2 calls)").arg(QFileInfo(path).fileName()).arg(m_journal->size()));
+    if (const auto note = vantrel::chooseAndSaveJournal(this, saveSources()))
+        m_status->setNote(*note);
 }
 
 void MainWindow::showScriptRun(const QString& path, int status, const QString& output)
@@ -398,7 +242,7 @@ void MainWindow::showScriptRun(const QString& path, int status, const QString& o
     m_scriptOutput->setWindowTitle(QStringLiteral("Script run: %1 (%2)").arg(QFileInfo(path).fileName(), verdict));
     showPicturesMarked(m_scriptOutput.get(), output); // control bytes as legible marks
     m_scriptOutput->moveCursor(QTextCursor::End); // the verdict and any failure are at the end
-    placeBesideMe(*m_scriptOutput);
+    placeBesideMain(*m_scriptOutput, *this);
     m_scriptOutput->show();
     m_scriptOutput->raise();
     m_scriptOutput->activateWindow();

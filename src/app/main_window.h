@@ -36,6 +36,7 @@ class SessionRecorder;
 } // namespace journal
 
 class HelpWindow;
+struct SaveSources;
 class SiteBook;
 class ProgressWindow;
 class RecordInspector;
@@ -129,7 +130,7 @@ protected:
 private:
     void buildSelector();
     void buildMenus();
-    void placeBesideMe(QWidget& window);
+    SaveSources saveSources() const;
     bool chooseAndSaveSession(); // false when nothing was saved
     void chooseAndSaveJournal();
     void chooseAndRunScript();

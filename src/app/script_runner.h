@@ -8,11 +8,12 @@
 // "N passed, M failed" (and a JUnit report when one is asked for).
 #pragma once
 
+#include "script_files.h"
+#include "script_result.h"
+
 #include <chrono>
-#include <cstddef>
 #include <functional>
 #include <iosfwd>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,23 +27,6 @@ class SessionObserver;
 // (one millisecond a tick, the interval of the timer that counts waits).
 // The runner tells the server's clock through this callback.
 using AdvanceClock = std::function<void(std::chrono::milliseconds)>;
-
-// The largest script file read, in bytes.
-inline constexpr std::size_t kScriptLimit = std::size_t(16) << 20;
-
-// A failed expectation or the reason a script stopped: as printed, and as a
-// report holds it (cardholder data masked before the bytes took their
-// display form, unless the run is unmasked).
-struct ScriptFailure {
-    std::string text;
-    std::string report;
-};
-
-struct ScriptResult {
-    int status = 0;
-    std::vector<ScriptFailure> failures; // each failed expectation or the reason the script stopped
-    double seconds = 0;
-};
 
 struct ScriptRunOptions {
     std::string progId;
@@ -60,33 +44,13 @@ struct ScriptRunOptions {
     bool offScreen = false;
 };
 
-// Reads one script file: a regular file of at most kScriptLimit bytes, read
-// whole, that holds at least one command. Nothing and a reason when it
-// cannot be.
-std::optional<std::string> readScriptFile(const std::string& path, std::string& reason);
-// The scripts named on the command line: files as given, each folder's .vts
-// files in name order. Empty, with a reason, when a name yields no script.
-std::vector<std::string> expandScriptPaths(const std::vector<std::string>& names, std::string& reason);
-
-// Writes the JUnit XML report of the scripts' results. False, with the
-// system's reason, when it cannot be written whole.
-bool writeJunitReport(const std::string& path, const std::vector<std::pair<std::string, ScriptResult>>& results,
-                      bool masked, std::string& reason);
-
 // Runs every script in turn; the worst status of them.
 int runScripts(const std::vector<std::string>& paths, const AutomationRegistry& registry,
                const ScriptRunOptions& options, std::ostream& out);
 
+// One script's text; `name` is used in messages. With `options.screenshot`,
+// a picture of the window in front is saved there when the script ends.
 ScriptResult runScriptText(const std::string& name, const std::string& content, const AutomationRegistry& registry,
                            const ScriptRunOptions& options, std::ostream& out);
-
-// One script's text; `name` is used in messages. With `screenshot`, a
-// picture of the window in front is saved there when the script ends.
-int runScript(const std::string& name, const std::string& content, const AutomationRegistry& registry,
-              const std::string& progId, SessionObserver* trace, std::ostream& out, AdvanceClock advance = {},
-              const std::string& screenshot = {});
-int runScriptFile(const std::string& path, const AutomationRegistry& registry, const std::string& progId,
-                  SessionObserver* trace, std::ostream& out, AdvanceClock advance = {},
-                  const std::string& screenshot = {});
 
 } // namespace vantrel

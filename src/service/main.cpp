@@ -64,12 +64,13 @@ bool catchTerminationSignals()
 int main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    const auto parsed = parseServiceOptions(args);
-    if (const auto* error = std::get_if<std::string>(&parsed)) {
-        std::cerr << "vantrel-forecourt: " << *error << "\n\n" << usageText();
+    std::string reason;
+    const auto parsed = parseServiceOptions(args, reason);
+    if (!parsed) {
+        std::cerr << "vantrel-forecourt: " << reason << "\n\n" << usageText();
         return kExitUsage;
     }
-    const ServiceOptions options = std::get<ServiceOptions>(parsed);
+    const ServiceOptions options = *parsed;
     if (options.help) {
         std::cout << usageText();
         return 0;

@@ -1,5 +1,10 @@
 #include "service_options.h"
 
+#include <QCommandLineParser>
+#include <QStringList>
+
+#include <optional>
+
 namespace vantrel::service {
 
 std::string usageText()
@@ -27,53 +32,89 @@ std::string usageText()
            "  3  the bus dropped the service or its connection broke (said on standard error, also with -q)\n";
 }
 
-std::variant<ServiceOptions, std::string> parseServiceOptions(const std::vector<std::string>& args)
+namespace {
+
+// The argument the service does not take, as it was written: a name the
+// parser does not know, a word after one dash (only -q and -h are short), a
+// flag given a value, "--" or a bare word. The value after --address is that
+// option's, whatever it looks like. Nothing when every argument is taken.
+std::optional<std::string> firstUnknown(const std::vector<std::string>& args, const QStringList& unknownNames)
 {
-    ServiceOptions options;
-    auto chooseBus = [&](ServiceOptions::Bus bus) -> bool {
-        if (options.bus != ServiceOptions::Bus::Default && options.bus != bus)
-            return false;
-        options.bus = bus;
-        return true;
-    };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        bool busOk = true;
-        if (arg == "--session") {
-            busOk = chooseBus(ServiceOptions::Bus::Session);
-        } else if (arg == "--system") {
-            busOk = chooseBus(ServiceOptions::Bus::System);
-        } else if (arg == "--address" || arg.rfind("--address=", 0) == 0) {
-            std::string value;
-            if (arg == "--address") {
-                if (i + 1 >= args.size())
-                    return std::string("--address needs a D-Bus address");
-                value = args[++i];
-            } else {
-                value = arg.substr(std::string("--address=").size());
-            }
-            if (value.find(':') == std::string::npos)
-                return "'" + value + "' is not a D-Bus address (such as unix:path=/run/site.sock)";
-            busOk = chooseBus(ServiceOptions::Bus::Address);
-            options.address = value;
-        } else if (arg == "--replace") {
-            options.replace = true;
-        } else if (arg == "--board") {
-            options.board = true;
-        } else if (arg == "--virtual-clock") {
-            options.virtualClock = true;
-        } else if (arg == "-q" || arg == "--quiet") {
-            options.quiet = true;
-        } else if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--version") {
-            options.version = true;
-        } else {
-            return "unknown option '" + arg + "'";
+        if (arg == "--address") {
+            ++i;
+            continue;
         }
-        if (!busOk)
-            return std::string("choose one bus: --session, --system or --address");
+        if (arg.rfind("--address=", 0) == 0)
+            continue;
+        const bool doubleDash = arg.rfind("--", 0) == 0 && arg.size() > 2;
+        const std::string name = doubleDash ? arg.substr(2, arg.find('=') - 2) : std::string();
+        if (doubleDash && !unknownNames.contains(QString::fromStdString(name)) && arg.find('=') == std::string::npos)
+            continue;
+        if (arg == "-q" || arg == "-h")
+            continue;
+        return arg;
     }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<ServiceOptions> parseServiceOptions(const std::vector<std::string>& args, std::string& reason)
+{
+    QCommandLineParser parser;
+    // A word after one dash is one name, never several letters: "-qh" is no option.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption session("session"), system("system"), address("address", {}, "ADDR"), replace("replace"),
+        virtualClock("virtual-clock"), board("board"), quiet(QStringList{"q", "quiet"}), help(QStringList{"h", "help"}),
+        version("version");
+    parser.addOptions({session, system, address, replace, virtualClock, board, quiet, help, version});
+
+    QStringList arguments{"vantrel-forecourt"};
+    for (const std::string& a : args)
+        arguments << QString::fromLocal8Bit(a.data(), static_cast<qsizetype>(a.size()));
+    const bool parsed = parser.parse(arguments);
+    const auto refuse = [&reason](std::string why) {
+        reason = std::move(why);
+        return std::nullopt;
+    };
+    if (const auto unknown = firstUnknown(args, parser.unknownOptionNames()))
+        return refuse("unknown option '" + *unknown + "'");
+    if (!parsed)
+        return refuse(args.empty() || args.back() != "--address" ? parser.errorText().toStdString()
+                                                                 : "--address needs a D-Bus address");
+
+    // The buses in the order they were written: the first address that is
+    // none is named, else a second, different bus is refused.
+    ServiceOptions options;
+    const QStringList addresses = parser.values(address);
+    qsizetype nextAddress = 0;
+    for (const QString& name : parser.optionNames()) {
+        ServiceOptions::Bus bus;
+        if (name == "session") {
+            bus = ServiceOptions::Bus::Session;
+        } else if (name == "system") {
+            bus = ServiceOptions::Bus::System;
+        } else if (name == "address") {
+            const std::string value = addresses.value(nextAddress++).toStdString();
+            if (value.find(':') == std::string::npos)
+                return refuse("'" + value + "' is not a D-Bus address (such as unix:path=/run/site.sock)");
+            options.address = value;
+            bus = ServiceOptions::Bus::Address;
+        } else {
+            continue;
+        }
+        if (options.bus != ServiceOptions::Bus::Default && options.bus != bus)
+            return refuse("choose one bus: --session, --system or --address");
+        options.bus = bus;
+    }
+    options.replace = parser.isSet(replace);
+    options.virtualClock = parser.isSet(virtualClock);
+    options.board = parser.isSet(board);
+    options.quiet = parser.isSet(quiet);
+    options.help = parser.isSet(help);
+    options.version = parser.isSet(version);
     return options;
 }
 

@@ -1,10 +1,11 @@
 // The command line of vantrel-forecourt: which bus to serve on, whether to
 // take the name over, whether the forecourt runs on a virtual clock, and
-// how much it logs. Parsing is plain C++, so it can be checked on its own.
+// how much it logs. Parsed with Qt Core's QCommandLineParser, before any
+// application object exists, so it can be checked on its own.
 #pragma once
 
+#include <optional>
 #include <string>
-#include <variant>
 #include <vector>
 
 namespace vantrel::service {
@@ -32,8 +33,8 @@ enum ExitStatus : int {
     kExitBusLost = 3,     // the bus dropped the service or its connection broke
 };
 
-// The options, or the reason the command line cannot be used.
-std::variant<ServiceOptions, std::string> parseServiceOptions(const std::vector<std::string>& args);
+// The options; nothing, with the reason, when the command line cannot be used.
+std::optional<ServiceOptions> parseServiceOptions(const std::vector<std::string>& args, std::string& reason);
 
 // Every option on one line, then the exit statuses.
 std::string usageText();

@@ -66,7 +66,11 @@ Run runText(const std::string& script, const std::string& progId = forecourt::kP
     {
         TraceWriter trace(path);
         std::ostringstream out;
-        run.status = runScript("test.vts", script, registry, progId, &trace, out, advance);
+        ScriptRunOptions options;
+        options.progId = progId;
+        options.trace = &trace;
+        options.advance = advance;
+        run.status = runScriptText("test.vts", script, registry, options, out).status;
         run.output = out.str();
     }
     QFile file(QString::fromStdString(path));
@@ -261,7 +265,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ScriptCase{"Answer", "select 2\nanswer 3\n", "line 2: 1 answer queued by the script was never asked"},
                       ScriptCase{"CancelAndAnswer", "cancel\nanswer 1\nselect 2\n", "line 1: 2 answers queued"},
                       ScriptCase{"ReplyAfterItsQuestion", "reply no\npress WindowControl\nreply yes\n",
-                               "line 3: 1 reply queued"}),
+                               "line 3: 1 reply queued"},
+                      ScriptCase{"TwoReplies", "reply yes\nreply no\nselect 2\n",
+                                 "FAILED line 1: 2 replies queued by the script were never asked for by the end of the script"},
+                      ScriptCase{"ExpectedErrorNeverCame", "expect error 1006\nselect 2\n",
+                                 "FAILED line 1: expected error 1006, but no error came"}),
     caseName);
 
 TEST(Script, AnErrorOfTheUtilityFailsTheRunUnlessExpectedAndIsTraced)

@@ -189,7 +189,7 @@ int runScriptText(const std::string& script, std::string& output)
     AutomationRegistry registry;
     forecourt::registerForecourtServer(registry);
     std::ostringstream out;
-    const int status = runScript("suites.vts", script, registry, forecourt::kProgId, nullptr, out);
+    const int status = vantrel::runScriptText("suites.vts", script, registry, {.progId = forecourt::kProgId}, out).status;
     output = out.str();
     return status;
 }

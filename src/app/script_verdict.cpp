@@ -1,0 +1,46 @@
+#include "script_verdict.h"
+
+#include "script_printer.h"
+
+namespace vantrel::script_run {
+
+void FailureWatch::failed(const std::string& source, int number, std::string_view description)
+{
+    std::string head;
+    if (!expected.empty()) {
+        const auto [want, line] = expected.front();
+        expected.pop_front();
+        if (want == number)
+            return;
+        head = "line " + std::to_string(line) + ": expected error " + std::to_string(want) + ", but " + source +
+               " " + std::to_string(number) + ": ";
+    } else {
+        head = "unexpected error " + std::to_string(number) + " (" + source + "): ";
+    }
+    problems.push_back({head + shown(description), head + m_masker.shown(description)});
+}
+
+void FailureWatch::scriptEnded(const Leftovers& answers, const Leftovers& replies)
+{
+    for (const auto& [number, line] : expected)
+        problems.push_back(m_masker.plain("line " + std::to_string(line) + ": expected error " +
+                                          std::to_string(number) + ", but no error came"));
+    auto leftover = [&](const Leftovers& left, const char* one, const char* many) {
+        if (left.count == 0)
+            return;
+        const int first = left.lines.size() >= left.count ? left.lines[left.lines.size() - left.count] : 0;
+        problems.push_back(m_masker.plain("line " + std::to_string(first) + ": " + std::to_string(left.count) + " " +
+                                          (left.count == 1 ? one : many) + " queued by the script " +
+                                          (left.count == 1 ? "was" : "were") +
+                                          " never asked for by the end of the script"));
+    };
+    leftover(answers, "answer", "answers");
+    leftover(replies, "reply", "replies");
+}
+
+const char* verdictLine(int status)
+{
+    return status == 0 ? "script passed" : status == 1 ? "script failed" : "script stopped";
+}
+
+} // namespace vantrel::script_run
