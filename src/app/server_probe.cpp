@@ -255,6 +255,10 @@ void ServerProber::probe(const QString& spec, std::chrono::milliseconds timeout)
     const auto endpoint = dbus::parseServerSpec(spec.toStdString());
     m_busy = true;
     // Detached: a bus that never answers keeps only this thread, never the window.
+    // The application's end waits for the probes still out: Qt D-Bus must
+    // not be torn down under a thread inside it.
+    static std::once_flag waitAtTheEnd;
+    std::call_once(waitAtTheEnd, [] { qAddPostRoutine([] { probesEnded(std::chrono::seconds(10)); }); });
     auto out = std::make_shared<ProbeOut>(); // counted from before the thread starts
     std::thread([out, alive = m_alive, generation, spec, endpoint = *endpoint, timeout] {
         const ProbeVerdict verdict = judgeProbe(endpoint, probeServer(endpoint, timeout));
