@@ -91,9 +91,9 @@ ScriptResult runScriptText(const std::string& name, const std::string& content, 
             status = stop.status();
             break;
         } catch (const QueuedPrompter::NothingQueued& e) {
-            out << name << ":" << c.line << ": " << e.what << "\n";
+            out << name << ":" << c.line << ": " << e.message << "\n";
             const std::string head = "line " + std::to_string(c.line) + ": ";
-            result.failures.push_back({head + e.what, head + masker.shown(e.what)});
+            result.failures.push_back({head + e.message, head + masker.shown(e.message)});
             status = 2;
             break;
         }

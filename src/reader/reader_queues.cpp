@@ -83,6 +83,8 @@ void readErrorQue(Session& s)
 {
     try {
         readInto(s, "(data)=<Object>.ReadErrorQue", "ReadErrorQue");
+    } catch (const Unwinding&) {
+        throw; // a closing window or a stop is no error of the call
     } catch (const std::exception&) {
         s.prompter().message("Error");
     }

@@ -38,6 +38,8 @@ bool runHandler(Session& session, const Handler& handler)
         report(session, e);
     } catch (const SessionClosing&) {
         // The main window is closing during a wait: unwind quietly.
+    } catch (const Unwinding&) {
+        throw; // a script's question nobody answered: it ends the run, not the press
     } catch (const std::exception& e) {
         report(session, AutomationError(ErrorCode::InternalError, e.what()));
     }

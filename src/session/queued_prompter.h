@@ -4,6 +4,7 @@
 #pragma once
 
 #include "prompter.h"
+#include "window_host.h"
 
 #include <deque>
 #include <optional>
@@ -14,10 +15,12 @@ namespace vantrel {
 
 class QueuedPrompter : public Prompter {
 public:
-    // Not a std::exception on purpose: it must pass the handler runner,
-    // which reports errors, and stop the whole run instead.
-    struct NothingQueued {
-        std::string what;
+    // An unwinding, not an error: it must pass the handler runner, which
+    // reports errors, and stop the whole run instead.
+    struct NothingQueued : Unwinding {
+        explicit NothingQueued(std::string text) : message(std::move(text)) {}
+        const char* what() const noexcept override { return message.c_str(); }
+        std::string message;
     };
     struct Shown {
         enum class Kind { Message, Question, Input } kind;

@@ -7,6 +7,7 @@
 // before anything runs, so a script with a bad line runs nothing.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,7 +39,8 @@ struct ScriptCommand {
     bool yes = false;   // reply
 };
 
-struct ScriptError {
+struct ScriptError : std::runtime_error {
+    ScriptError(int at, std::string why) : std::runtime_error(why), line(at), reason(std::move(why)) {}
     int line;
     std::string reason;
 };

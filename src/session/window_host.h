@@ -5,6 +5,7 @@
 
 #include "button_spec.h"
 
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -34,14 +35,22 @@ public:
     virtual void wait(std::int16_t& counter, int ticks) = 0;
 };
 
+// An end of a running handler that is no error: it passes every error trap
+// of the handlers (which catch it first and throw it on) up to the runner.
+struct Unwinding : std::exception {};
+
 // Thrown by a long run at a step's end when a stop was asked for: the
 // handler runner says where the run stopped.
-struct RunStopped {
+struct RunStopped : Unwinding {
+    explicit RunStopped(std::string text) : message(std::move(text)) {}
+    const char* what() const noexcept override { return message.c_str(); }
     std::string message;
 };
 
 // Thrown out of a wait when the main window is closing: the running handler
 // unwinds without a message and the program ends.
-struct SessionClosing {};
+struct SessionClosing : Unwinding {
+    const char* what() const noexcept override { return "the main window is closing"; }
+};
 
 } // namespace vantrel

@@ -59,8 +59,9 @@ TEST_P(EveryBox, KeepsItsNewestBytesAndCountsTheRest)
     EXPECT_GE(kept.size(), Session::kBoxLimit - 64);
     EXPECT_EQ(kept.size() + rig.session.droppedBytes(c.box), text.size());
     EXPECT_TRUE(kept == text.substr(text.size() - kept.size()));
-    if (!c.flat)
+    if (!c.flat) {
         EXPECT_EQ(kept.substr(0, 5), "Line="); // from a line start
+    }
     rig.session.setBox(c.box, "short");
     EXPECT_EQ(rig.session.box(c.box), "short");
     EXPECT_EQ(rig.session.droppedBytes(c.box), 0u);

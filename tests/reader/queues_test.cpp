@@ -69,6 +69,16 @@ TEST(ReadErrorQue, TrappedFailureIsNoFailureOfTheRun)
     EXPECT_EQ(rig.prompter.shown()[0].text, "Error");
 }
 
+// The main window closing while the call waits is no failure of the call:
+// the press unwinds without the "Error" the handler shows for one.
+TEST(ReadErrorQue, AClosingWindowPassesItsTrap)
+{
+    SessionRig rig;
+    rig.server.closeDuring("ReadErrorQue");
+    EXPECT_FALSE(press(rig.session, "ReadErrorQue"));
+    EXPECT_TRUE(rig.prompter.shown().empty());
+}
+
 struct ClearCase {
     std::string control, member;
 };

@@ -189,7 +189,9 @@ int runScriptText(const std::string& script, std::string& output)
     AutomationRegistry registry;
     forecourt::registerForecourtServer(registry);
     std::ostringstream out;
-    const int status = vantrel::runScriptText("suites.vts", script, registry, {.progId = forecourt::kProgId}, out).status;
+    ScriptRunOptions options;
+    options.progId = forecourt::kProgId;
+    const int status = vantrel::runScriptText("suites.vts", script, registry, options, out).status;
     output = out.str();
     return status;
 }

@@ -1,5 +1,7 @@
 #include "recording_server.h"
 
+#include "session/window_host.h"
+
 #include <gtest/gtest.h>
 
 namespace vantrel::test {
@@ -12,6 +14,8 @@ void RecordingServer::fail(const std::string& member, int number, std::string de
 void RecordingServer::maybeFail(const std::string& member)
 {
     const int count = ++m_counts[member];
+    if (m_closing.count(member))
+        throw SessionClosing{};
     const auto it = m_failures.find(member);
     if (it != m_failures.end() && count >= it->second.fromCall)
         throw AutomationError(it->second.number, it->second.description);

@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <map>
+#include <set>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,8 @@ public:
     void answer(const std::string& member, Value value) { m_answers[member].push_back(std::move(value)); }
     // Calls of `member` fail with this error (the n-th call on, counting from 1).
     void fail(const std::string& member, int number = 1001, std::string description = "Simulated failure", int fromCall = 1);
+    // Calls of `member` end with the main window closing while they wait.
+    void closeDuring(const std::string& member) { m_closing.insert(member); }
 
     const std::vector<RecordedCall>& calls() const { return m_calls; }
     // The values put to `member`, as strings, in order.
@@ -51,6 +54,7 @@ private:
     std::map<std::string, std::deque<Value>> m_answers;
     std::map<std::string, Failure> m_failures;
     std::map<std::string, int> m_counts;
+    std::set<std::string> m_closing;
 };
 
 } // namespace vantrel::test
