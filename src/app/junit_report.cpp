@@ -2,6 +2,8 @@
 
 #include "output_file.h"
 
+#include "server/control_pictures.h"
+
 #include <QString>
 
 #include <string_view>
@@ -15,12 +17,10 @@ namespace {
 QString xmlText(const std::string& text)
 {
     QString q = QString::fromStdString(text);
-    for (QChar& c : q) {
-        if (c.unicode() < 0x20)
-            c = QChar(0x2400 + c.unicode());
-        else if (c.unicode() == 0x7F)
-            c = QChar(0x2421);
-    }
+    for (QChar& c : q)
+        if (c.unicode() < 0x80)
+            if (const char16_t picture = controlPicture(static_cast<unsigned char>(c.unicode())))
+                c = QChar(picture);
     return q.toHtmlEscaped();
 }
 

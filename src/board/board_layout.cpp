@@ -51,8 +51,6 @@ void placeTiles(CanvasLayout& l)
 
 } // namespace
 
-Size smallestUnscaledCanvas() { return minimumFor(Arrangement::ReaderBeside); }
-
 Size preferredWindowSize() { return kPreferredWindow; }
 
 CanvasLayout canvasLayout(Size canvas)

@@ -48,9 +48,6 @@ struct CanvasLayout {
 // The sections of a canvas of `canvas` pixels.
 CanvasLayout canvasLayout(Size canvas);
 
-// The smallest canvas (in pixels) that is drawn unscaled.
-Size smallestUnscaledCanvas();
-
 // The position (1..32) whose tile holds the canvas pixel x, y; 0 for none.
 int tileAt(const CanvasLayout& layout, double x, double y);
 

@@ -68,14 +68,18 @@ QRect availableArea(const QWidget& w)
     const QScreen* s = w.screen() ? w.screen() : QGuiApplication::primaryScreen();
     return s ? s->availableGeometry() : QRect(0, 0, 1280, 720);
 }
+
+// The room for `w` inside its screen's available area, once its frame is taken off.
+QSize roomOnScreen(const QWidget& w)
+{
+    return availableArea(w).size().shrunkBy(frameOf(w));
+}
 } // namespace
 
 void BoardWindow::fitToScreen()
 {
-    const QRect area = availableArea(*this);
-    const QMargins frame = frameOf(*this);
-    const WindowLayout fit = windowLayout({area.width() - frame.left() - frame.right(), area.height() - frame.top() - frame.bottom()},
-                                          barNeeds());
+    const QSize room = roomOnScreen(*this);
+    const WindowLayout fit = windowLayout({room.width(), room.height()}, barNeeds());
     resize(fit.window.width, fit.window.height);
     keepOnScreen();
 }
@@ -84,7 +88,7 @@ void BoardWindow::keepOnScreen()
 {
     const QRect area = availableArea(*this);
     const QMargins frame = frameOf(*this);
-    const QSize room(area.width() - frame.left() - frame.right(), area.height() - frame.top() - frame.bottom());
+    const QSize room = roomOnScreen(*this);
     if (width() > room.width() || height() > room.height())
         resize(std::max(minimumWidth(), std::min(width(), room.width())), std::max(minimumHeight(), std::min(height(), room.height())));
     // The frame's top left corner, moved so that the whole frame lies on the screen's available area.

@@ -26,7 +26,6 @@ forecourt::CustomerCommand customerCommand(forecourt::CustomerVerb verb, std::st
 {
     return {verb, 0, std::move(argument)};
 }
-QString q(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 } // namespace
 
 void BoardWindow::buildCustomerBar(QVBoxLayout& layout)
@@ -56,6 +55,15 @@ void BoardWindow::buildCustomerBar(QVBoxLayout& layout)
         order << b;
         return b;
     };
+    auto field = [&](QHBoxLayout* row, const char* name, const QString& spoken, const QString& text, int maxWidth) {
+        auto* f = new QLineEdit(text, m_bar);
+        f->setObjectName(name);
+        f->setAccessibleName(spoken);
+        f->setMaximumWidth(maxWidth);
+        row->addWidget(f);
+        order << f;
+        return f;
+    };
     auto* customer = new QLabel("Customer:", m_bar);
     rows[0]->addWidget(customer);
     button(rows[0], "liftNozzle", "Lift nozzle", "Lift the nozzle", [] { return customerCommand(forecourt::CustomerVerb::Nozzle, "lift"); });
@@ -70,21 +78,11 @@ void BoardWindow::buildCustomerBar(QVBoxLayout& layout)
     order << m_card;
     button(rows[0], "insertCard", "Insert card", "Insert the test card",
            [this] { return customerCommand(forecourt::CustomerVerb::Card, m_card->currentData().toString().toStdString()); });
-    m_keys = new QLineEdit(m_bar);
-    m_keys->setObjectName("keys");
-    m_keys->setAccessibleName("Keys to press");
+    m_keys = field(rows[1], "keys", "Keys to press", {}, 110);
     m_keys->setPlaceholderText("1234 or Enter");
-    m_keys->setMaximumWidth(110);
-    rows[1]->addWidget(m_keys);
-    order << m_keys;
     auto* press = button(rows[1], "pressKeys", "Press keys", "Press the keys",
                          [this] { return customerCommand(forecourt::CustomerVerb::Key, m_keys->text().trimmed().toStdString()); });
-    m_cash = new QLineEdit("20", m_bar);
-    m_cash->setObjectName("cash");
-    m_cash->setAccessibleName("Cash amount");
-    m_cash->setMaximumWidth(60);
-    rows[1]->addWidget(m_cash);
-    order << m_cash;
+    m_cash = field(rows[1], "cash", "Cash amount", "20", 60);
     auto* cash = button(rows[1], "insertCash", "Insert cash", "Insert the cash",
                         [this] { return customerCommand(forecourt::CustomerVerb::Cash, m_cash->text().trimmed().toStdString()); });
     button(rows[1], "takeWash", "Enter wash code", "Enter the wash code", [] { return customerCommand(forecourt::CustomerVerb::Wash, {}); });
@@ -112,7 +110,7 @@ void BoardWindow::buildCustomerBar(QVBoxLayout& layout)
     m_status->setWordWrap(true);
     m_status->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_status->setText(q(m_source->describe()));
+    m_status->setText(QString::fromStdString(m_source->describe()));
     saidRow->addWidget(m_status, 1);
     layout.addWidget(m_bar);
     layout.addWidget(m_said);

@@ -7,20 +7,14 @@
 //   :1.42 get Nothing -> error 438: The server has no such property or method: 'Nothing'
 #pragma once
 
-#include "server/automation_error.h"
-#include "server/value.h"
-
 #include <cstddef>
-#include <string>
 
 namespace vantrel::dbus {
 
 // Longest piece of a record shown in one log line.
 inline constexpr std::size_t kLoggedBytes = 160;
 
-// Strings quoted in control pictures (cut after kLoggedBytes with the
-// length given), numbers in plain decimal, "True"/"False", "(empty)".
-std::string describeValue(const Value& value);
-std::string describeError(const AutomationError& error); // "error 438: description"
+// The log's view of texts, values and errors (card data masked, cut at
+// kLoggedBytes) is in service_calls.h.
 
 } // namespace vantrel::dbus

@@ -6,6 +6,7 @@
 #include "forecourt/site_bounds.h"
 #include "journal/card_mask.h"
 #include "server/control_pictures.h"
+#include "server/conversions.h"
 
 #include "wire_contract.h"
 
@@ -79,8 +80,11 @@ std::string loggedCut(std::string_view bytes)
 
 std::string loggedValue(const Value& value)
 {
+    // Numbers in plain decimal, "True"/"False", "(empty)".
+    if (value.type() == Value::Type::Empty)
+        return "(empty)";
     if (value.type() != Value::Type::String)
-        return describeValue(value);
+        return toText(value);
     auto [shown, cut] = loggedPieces(value.asString());
     return "\"" + shown + "\"" + cut;
 }

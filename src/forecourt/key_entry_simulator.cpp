@@ -54,14 +54,8 @@ constexpr const char* kSecurePromptKeys = "2468";
 
 bool keysArePin(std::string_view mode)
 {
-    const auto contains = [mode](std::string_view word) {
-        for (std::size_t at = 0; at + word.size() <= mode.size(); ++at)
-            if (equalsIgnoreCase(mode.substr(at, word.size()), word))
-                return true;
-        return false;
-    };
-    return contains("WithOutEcho") || contains("DESEncryption") ||
-           (mode.size() >= 12 && equalsIgnoreCase(mode.substr(0, 12), "SecurePrompt"));
+    return containsIgnoreCase(mode, "WithOutEcho") || containsIgnoreCase(mode, "DESEncryption") ||
+           startsWithIgnoreCase(mode, "SecurePrompt");
 }
 
 KeyedEntry KeyEntrySimulator::keysFor(int position, const std::string& mode, int& keyEntries)

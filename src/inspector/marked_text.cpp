@@ -13,8 +13,14 @@ namespace vantrel {
 
 namespace {
 
-// Dark text on a light ground of the same hue, one hue per role.
-MarkColours coloursOf(inspector::MarkRole role)
+// Set on the format of every mark, so an append can tell that the box ends in one.
+constexpr int kMarkProperty = QTextFormat::UserProperty + 1;
+
+void insertSegments(QTextCursor& cursor, std::string_view bytes, bool afterMark);
+
+} // namespace
+
+MarkColours markColours(inspector::MarkRole role)
 {
     switch (role) {
     case inspector::MarkRole::LineEnd: return {QColor(0x0B, 0x4F, 0x9C), QColor(0xDC, 0xEB, 0xFF)};
@@ -24,15 +30,6 @@ MarkColours coloursOf(inspector::MarkRole role)
     }
     return {QColor(0x7A, 0x4A, 0x00), QColor(0xFF, 0xEE, 0xC2)};
 }
-
-// Set on the format of every mark, so an append can tell that the box ends in one.
-constexpr int kMarkProperty = QTextFormat::UserProperty + 1;
-
-void insertSegments(QTextCursor& cursor, std::string_view bytes, bool afterMark);
-
-} // namespace
-
-MarkColours markColours(inspector::MarkRole role) { return coloursOf(role); }
 
 int pictureByte(QChar c)
 {
@@ -76,7 +73,7 @@ void showPicturesMarked(QPlainTextEdit* edit, const QString& text)
 
 QTextCharFormat markFormat(inspector::MarkRole role)
 {
-    const MarkColours colours = coloursOf(role);
+    const MarkColours colours = markColours(role);
     QTextCharFormat format;
     format.setFontWeight(QFont::Bold);
     format.setForeground(QBrush(colours.text));

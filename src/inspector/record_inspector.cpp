@@ -207,8 +207,6 @@ void RecordInspector::fitHexView()
         m_hex->setFont(font);
 }
 
-QFont RecordInspector::hexFont() const { return m_hex->font(); }
-
 void RecordInspector::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);

@@ -68,8 +68,6 @@ public:
 
     // The characters of one line of the hex view.
     static constexpr int kHexLineLength = 78;
-    // The hex view's face, fitted to show a whole line at the window's width.
-    QFont hexFont() const;
 
 protected:
     void showEvent(QShowEvent* event) override;

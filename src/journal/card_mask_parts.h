@@ -30,13 +30,7 @@ inline int hexValue(char c) { return isDigit(c) ? c - '0' : lower(c) - 'a' + 10;
 // True when `s` holds `word` at `at`, in any case.
 inline constexpr auto iequalsAt = equalsIgnoreCaseAt;
 
-inline bool icontains(std::string_view text, std::string_view word)
-{
-    for (std::size_t i = 0; i + word.size() <= text.size(); ++i)
-        if (iequalsAt(text, i, word))
-            return true;
-    return false;
-}
+inline constexpr auto icontains = containsIgnoreCase;
 
 inline bool startsLine(std::string_view s, std::size_t at) { return at == 0 || endsLine(s[at - 1]); }
 

@@ -29,6 +29,15 @@ constexpr bool startsWithIgnoreCase(std::string_view text, std::string_view pref
     return equalsIgnoreCaseAt(text, 0, prefix);
 }
 
+// True when `text` holds `word` anywhere, in any case.
+constexpr bool containsIgnoreCase(std::string_view text, std::string_view word)
+{
+    for (std::size_t at = 0; at + word.size() <= text.size(); ++at)
+        if (equalsIgnoreCaseAt(text, at, word))
+            return true;
+    return false;
+}
+
 // True for a run of digits (nothing else, at least one) that passes the Luhn check.
 constexpr bool luhnValid(std::string_view digits)
 {

@@ -155,6 +155,17 @@ Session::~Session() = default;
 AutomationObject& Session::server() { return *m_server; }
 Prompter& Session::prompter() { return *m_prompter; }
 
+std::size_t tailStart(std::string_view text, std::size_t keep, std::size_t slack)
+{
+    if (text.size() <= keep)
+        return 0;
+    const std::size_t start = text.size() - keep;
+    const auto lineStart = text.find('\n', start);
+    if (lineStart != std::string_view::npos && lineStart + 1 - start < slack)
+        return lineStart + 1;
+    return start;
+}
+
 namespace {
 // Cuts the oldest part of a box so that at most `keep` bytes stay, starting
 // at a line when one starts a little after the cut; returns the bytes cut.
@@ -162,13 +173,9 @@ namespace {
 // handed a huge text gives its memory back.
 std::size_t boundBox(std::string& box, std::size_t keep)
 {
-    if (box.size() <= keep)
-        return 0;
-    std::size_t cut = box.size() - keep;
-    const auto lineStart = box.find('\n', cut);
-    if (lineStart != std::string::npos && lineStart + 1 - cut < Session::kBoxLimit / 16)
-        cut = lineStart + 1;
-    box = box.substr(cut);
+    const std::size_t cut = tailStart(box, keep, Session::kBoxLimit / 16);
+    if (cut)
+        box = box.substr(cut);
     return cut;
 }
 } // namespace

@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantrel {
@@ -157,5 +158,9 @@ private:
     std::int16_t m_fp = 1;
     std::string m_fpText = "01";
 };
+
+// Where the newest `keep` bytes of text start, moved on to the start of a line
+// when one starts less than `slack` bytes after that; 0 when the text is no longer.
+std::size_t tailStart(std::string_view text, std::size_t keep, std::size_t slack);
 
 } // namespace vantrel

@@ -59,13 +59,7 @@ void BoxBinding::boxChanged(Box box, std::string_view text)
 
 void BoxBinding::showTail(std::string_view whole, std::size_t keep)
 {
-    std::size_t start = 0;
-    if (whole.size() > keep) {
-        start = whole.size() - keep;
-        const auto lineStart = whole.find('\n', start);
-        if (lineStart != std::string_view::npos && lineStart + 1 - start < keep / 16)
-            start = lineStart + 1;
-    }
+    const std::size_t start = tailStart(whole, keep, keep / 16);
     // Control bytes as short coloured marks; the session keeps the bytes.
     const std::size_t dropped = m_session.droppedBytes(m_box);
     QString note = dropped ? droppedNote(dropped) : QString();

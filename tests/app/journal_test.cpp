@@ -1,12 +1,12 @@
 // The call journal in the utility: a session saved as a script repeats its
 // calls; traces start with the run and mask card data; the journal window
 // holds many rows and shows one in the inspector.
+#include "embedded_script.h"
 #include "support/running_utility.h"
 
 #include "app/main_window.h"
 #include "app/output_file.h"
 #include "app/script_runner.h"
-#include "app/server_choice.h"
 #include "app/trace_writer.h"
 #include "server/conversions.h"
 #include "inspector/record_inspector.h"
@@ -54,12 +54,8 @@ ScriptResult runWith(const std::string& name, const std::string& content, Script
                      std::string* output = nullptr)
 {
     AutomationRegistry registry;
-    std::string reason;
-    const auto server = chooseServer(registry, forecourt::kProgId, std::chrono::milliseconds(5000), true, reason);
-    options.progId = server->progId;
-    options.advance = server->advance;
     std::ostringstream out;
-    ScriptResult r = runScriptText(name, content, registry, options, out);
+    ScriptResult r = runScriptText(name, content, registry, test::onEmbeddedServer(registry, options), out);
     if (output)
         *output = out.str();
     return r;
@@ -204,11 +200,7 @@ TEST(JournalWindow, ASaveThatFailsSaysTheSystemsReasonAndKeepsTheEarlierFile)
     main.button("HELP_BUTTON")->click();
     for (const QString name : {"session.vts", "journal.jsonl"}) {
         const QString path = dir.filePath(name);
-        {
-            QFile earlier(path);
-            ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
-            earlier.write("earlier\n");
-        }
+        ASSERT_TRUE(test::writeEarlier(path));
         test_hooks::setOutputFault([](std::string_view step) { return step == "write" ? ENOSPC : 0; });
         QString reason;
         const bool saved = name.endsWith(".vts") ? main.saveSessionAs(path, reason) : main.saveJournalAs(path, reason);

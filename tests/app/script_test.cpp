@@ -1,11 +1,11 @@
 // Session scripts run headless, compared by their traces (parsed JSON).
+#include "embedded_script.h"
 #include "support/running_utility.h"
 #include "support/session_rig.h"
 
 #include "session/script.h"
 #include "app/script_runner.h"
 #include "app/output_file.h"
-#include "app/server_choice.h"
 #include "app/trace_writer.h"
 #include "forecourt/forecourt_server.h"
 #include "server/automation_registry.h"
@@ -438,12 +438,8 @@ namespace {
 int runFiles(const std::vector<std::string>& paths, ScriptRunOptions options, std::string& output)
 {
     AutomationRegistry registry;
-    std::string reason;
-    const auto server = chooseServer(registry, forecourt::kProgId, std::chrono::milliseconds(5000), true, reason);
-    options.progId = server->progId;
-    options.advance = server->advance;
     std::ostringstream out;
-    const int status = runScripts(paths, registry, options, out);
+    const int status = runScripts(paths, registry, test::onEmbeddedServer(registry, options), out);
     output = out.str();
     return status;
 }
@@ -481,11 +477,7 @@ TEST(Script, ASessionThatCannotBeSavedFailsTheScriptAndKeepsTheEarlierFile)
 {
     QTemporaryDir dir;
     const QString saved = dir.filePath("saved.vts");
-    {
-        QFile f(saved);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("earlier\n");
-    }
+    ASSERT_TRUE(test::writeEarlier(saved));
     test_hooks::setOutputFault([](std::string_view step) { return step == "write" ? ENOSPC : 0; });
     const std::string script = dir.filePath("s.vts").toStdString();
     std::ofstream(script) << "select 2\n";

@@ -1,3 +1,5 @@
+#include "embedded_script.h"
+
 #include "app/output_file.h"
 #include "app/trace_writer.h"
 
@@ -83,11 +85,7 @@ TEST(Trace, ALineThatCannotBeWrittenFailsItAndTheEarlierTraceStays)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("t.jsonl");
-    {
-        QFile earlier(path);
-        ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
-        earlier.write("earlier\n");
-    }
+    ASSERT_TRUE(test::writeEarlier(path));
     int writes = 0;
     test_hooks::setOutputFault([&writes](std::string_view step) { return step == "write" && ++writes == 2 ? ENOSPC : 0; });
     {

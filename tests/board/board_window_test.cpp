@@ -32,6 +32,13 @@ QAction* forecourtAction(MainWindow& main)
     return nullptr;
 }
 
+// The board window, shown from the main window as its menu does.
+board::BoardWindow* shownBoard(MainWindow& main)
+{
+    main.showBoard();
+    return main.boardWindow();
+}
+
 TEST(BoardWindow, OpensFromTheViewMenuAndListensOnlyWhileShown)
 {
     RunningUtility u;
@@ -68,8 +75,7 @@ TEST(BoardWindow, CustomerButtonsActAtTheSelectedPosition)
     MainWindow& main = u.app->mainWindow();
     main.selectorButton(9)->setChecked(true);
     main.selectorClicked(9);
-    main.showBoard();
-    board::BoardWindow* b = main.boardWindow();
+    board::BoardWindow* b = shownBoard(main);
     ASSERT_TRUE(b);
     EXPECT_EQ(b->view().reader.caption, "Reader 09");
     b->findChild<QPushButton*>("insertCash")->click();
@@ -89,8 +95,7 @@ TEST(BoardWindow, AChosenPumpIsToldToItsOwner)
 {
     RunningUtility u;
     MainWindow& main = u.app->mainWindow();
-    main.showBoard();
-    board::BoardWindow* b = main.boardWindow();
+    board::BoardWindow* b = shownBoard(main);
     ASSERT_TRUE(b);
     QSignalSpy chosen(b, &board::BoardWindow::positionChosen);
     QWidget* canvas = b->findChild<QWidget*>("siteCanvas");
@@ -133,8 +138,7 @@ TEST(BoardWindow, TheCustomerControlsAreNamedAndReachedByTab)
 {
     RunningUtility u;
     MainWindow& main = u.app->mainWindow();
-    main.showBoard();
-    board::BoardWindow* b = main.boardWindow();
+    board::BoardWindow* b = shownBoard(main);
     ASSERT_TRUE(b);
     const std::vector<std::pair<const char*, const char*>> order = {
         {"siteCanvas", "Fueling positions"}, {"liftNozzle", "Lift the nozzle"}, {"hangNozzle", "Hang up the nozzle"},
@@ -165,8 +169,7 @@ TEST(BoardWindow, OpensWholeOnItsScreen)
 {
     RunningUtility u;
     MainWindow& main = u.app->mainWindow();
-    main.showBoard();
-    board::BoardWindow* b = main.boardWindow();
+    board::BoardWindow* b = shownBoard(main);
     ASSERT_TRUE(b);
     const QRect area = b->screen()->availableGeometry();
     EXPECT_TRUE(area.contains(b->frameGeometry())) << b->frameGeometry().width() << "x" << b->frameGeometry().height();

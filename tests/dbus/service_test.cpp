@@ -235,15 +235,22 @@ const LoggedCall kLoggedCalls[] = {
      "customer key 5 (PIN)", "4321"},
 };
 
-class ServiceLog : public ::testing::TestWithParam<LoggedCall> {};
+// A parameterised test against one service that serves on its own bus.
+template <class Row>
+class ServingParam : public ::testing::TestWithParam<Row> {
+protected:
+    void SetUp() override { ASSERT_TRUE(service.waitUntilServing()); }
+
+    test::PrivateBus bus;
+    test::ServiceProcess service{bus};
+};
+
+class ServiceLog : public ServingParam<LoggedCall> {};
 
 void PrintTo(const LoggedCall& c, std::ostream* out) { *out << c.name; }
 
 TEST_P(ServiceLog, ShowsCallsShortAndMasked)
 {
-    test::PrivateBus bus;
-    test::ServiceProcess service{bus};
-    ASSERT_TRUE(service.waitUntilServing());
     QDBusConnection c = bus.connect("logged");
     GetParam().call(c);
     ASSERT_TRUE(test::waitFor([&] { return service.log().contains(GetParam().shown); }, 5000)) << service.log().toStdString();
@@ -302,15 +309,12 @@ const std::vector<PropertiesCall>& propertiesCalls()
     return rows;
 }
 
-class PropertiesLog : public ::testing::TestWithParam<PropertiesCall> {};
+class PropertiesLog : public ServingParam<PropertiesCall> {};
 
 void PrintTo(const PropertiesCall& c, std::ostream* out) { *out << c.name; }
 
 TEST_P(PropertiesLog, SaysWhatWasRefusedAndWhy)
 {
-    test::PrivateBus bus;
-    test::ServiceProcess service{bus};
-    ASSERT_TRUE(service.waitUntilServing());
     QDBusConnection c = bus.connect("properties");
     QDBusMessage m = test::methodCall(kPropertiesInterface, GetParam().member);
     m.setArguments(GetParam().args);
