@@ -139,6 +139,8 @@ void TraceWriter::callMade(const CallEvent& event)
     o["member"] = encodeBytes(event.member);
     o["time_ms"] = static_cast<qint64>(event.atMs);
     o["duration_ms"] = static_cast<qint64>(event.durationMs);
+    if (!event.client.empty())
+        o["client"] = encodeBytes(event.client);
     if (event.argument)
         noteSent(event.member, *event.argument);
     if (event.access == Access::Put) {

@@ -26,6 +26,10 @@ struct CallEvent {
     std::string control = {};
     long long atMs = 0;
     long long durationMs = 0;
+    // A call another client made, watched by the site tap: the client as the
+    // tap names it (unique bus name, process id, command); empty for this
+    // utility's own calls.
+    std::string client = {};
 };
 
 // What the technician did: the input that ran a handler (or, for typing,
