@@ -7,6 +7,7 @@
 #include "forecourt/customer.h"
 #include "server/automation_error.h"
 #include "session/queued_prompter.h"
+#include "session/raw_call.h"
 #include "session/recording_window_host.h"
 #include "session/script.h"
 #include "server/conversions.h"
@@ -66,6 +67,9 @@ void ScriptCommandRunner::run(const ScriptCommand& c)
     case K::ExpectHas: expect(c); break;
     case K::ExpectError: m_watch.expected.emplace_back(c.number, c.line); break;
     case K::Customer: customer(c.text); break;
+    case K::RawCall: rawCall(c); break;
+    case K::ExpectResultIs:
+    case K::ExpectResultHas: expectResult(c); break;
     }
 }
 
@@ -195,16 +199,41 @@ void ScriptCommandRunner::expect(const ScriptCommand& c)
             box = b;
     if (!box)
         cannot("there is no box " + c.target + " (TextBox, InBox, TextBoxPumpNumber, DeviceData)");
-    const std::string& actual = m_app.session().box(*box);
-    const bool held = c.kind == ScriptCommand::Kind::ExpectIs ? actual == c.text
-                                                               : actual.find(c.text) != std::string::npos;
-    if (held) {
-        m_out << "ok: " << c.target << (c.kind == ScriptCommand::Kind::ExpectIs ? " is " : " contains ") << "\""
-              << shown(c.text) << "\"\n";
+    judge(c, c.target, m_app.session().box(*box));
+}
+
+void ScriptCommandRunner::rawCall(const ScriptCommand& c)
+{
+    std::optional<Value> result = vantrel::rawCall(m_app.session(), c.access, c.target, c.value);
+    if (c.access != Access::Get)
+        return;
+    m_result = std::move(result);
+    m_resultLine = c.line;
+}
+
+void ScriptCommandRunner::expectResult(const ScriptCommand& c)
+{
+    if (m_result) {
+        judge(c, "result", toText(*m_result));
         return;
     }
-    const std::string head = "line " + std::to_string(c.line) + ": expected " + c.target +
-                             (c.kind == ScriptCommand::Kind::ExpectIs ? " to be \"" : " to contain \"");
+    // The reader saw a get before this line; its call failed, so there is nothing to check.
+    const bool is = c.kind == ScriptCommand::Kind::ExpectResultIs;
+    const std::string head = "line " + std::to_string(c.line) + ": expected result" + (is ? " to be \"" : " to contain \"");
+    const std::string tail = "\", but the get on line " + std::to_string(m_resultLine) + " failed and returned no result";
+    m_out << "FAILED " << head << shown(c.text) << tail << "\n";
+    failures.push_back({head + shown(c.text) + tail, head + m_masker.shown(c.text) + tail});
+}
+
+void ScriptCommandRunner::judge(const ScriptCommand& c, const std::string& what, const std::string& actual)
+{
+    const bool is = c.kind == ScriptCommand::Kind::ExpectIs || c.kind == ScriptCommand::Kind::ExpectResultIs;
+    const bool held = is ? actual == c.text : actual.find(c.text) != std::string::npos;
+    if (held) {
+        m_out << "ok: " << what << (is ? " is " : " contains ") << "\"" << shown(c.text) << "\"\n";
+        return;
+    }
+    const std::string head = "line " + std::to_string(c.line) + ": expected " + what + (is ? " to be \"" : " to contain \"");
     const std::string failure = head + shown(c.text) + "\", but it holds \"" + shown(actual) + "\"";
     m_out << "FAILED " << failure << "\n";
     failures.push_back(

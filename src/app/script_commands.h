@@ -5,9 +5,11 @@
 #include "script_result.h"
 #include "script_runner.h"
 
+#include "server/value.h"
 #include "session/window_host.h"
 
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 #include <string>
@@ -87,7 +89,13 @@ private:
     // The customer acts on the simulated site itself: the embedded forecourt,
     // or one served on D-Bus, which takes it through Vantrel.Simulator.Customer.
     void customer(const std::string& action);
+    // A raw call goes through the session as a press's calls do; a get's
+    // result is kept for the "expect result" lines after it.
+    void rawCall(const ScriptCommand& c);
     void expect(const ScriptCommand& c);
+    void expectResult(const ScriptCommand& c);
+    // Prints "ok: ..." when `actual` holds up to the line, else the failure.
+    void judge(const ScriptCommand& c, const std::string& what, const std::string& actual);
 
     Application& m_app;
     QueuedPrompter& m_prompter;
@@ -95,6 +103,8 @@ private:
     const ReportMasker& m_masker;
     std::ostream& m_out;
     AdvanceClock m_advance;
+    std::optional<Value> m_result; // the last get's result; none when that get failed
+    int m_resultLine = 0;          // the line of that get
 };
 
 } // namespace script_run

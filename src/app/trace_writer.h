@@ -76,8 +76,8 @@ public:
     void errorRaised(int number, std::string_view description) override;
     void windowShown(std::string_view window, bool shown) override;
     void waitStarted(int ticks) override;
-    // Presses, selector clicks and focus moves, typing, timer ticks and the
-    // customer's actions; a tick that does nothing writes no line.
+    // Presses, selector clicks and focus moves, typing, timer ticks, the
+    // customer's actions and raw calls; a tick that does nothing writes no line.
     void actionStarted(const UserAction& action) override;
     void actionEnded(const UserAction& action) override;
 

@@ -2,6 +2,7 @@
 
 #include "wire_contract.h"
 
+#include "server/ascii_text.h"
 #include "server/automation_error.h"
 #include "server/automation_registry.h"
 
@@ -19,16 +20,6 @@ constexpr const char* kBusPath = "/org/freedesktop/DBus";
 constexpr const char* kBusInterface = "org.freedesktop.DBus";
 // A call out this long is shown as waiting.
 constexpr int kWaitHookDelayMs = 100;
-
-bool isMemberName(std::string_view member)
-{
-    if (member.empty() || member.size() > 255 || (member.front() >= '0' && member.front() <= '9'))
-        return false;
-    for (const char c : member)
-        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_'))
-            return false;
-    return true;
-}
 
 
 // D-Bus carries at most 64 MiB in one array, and libdbus aborts the

@@ -2,10 +2,12 @@
 
 #include "card_mask.h"
 
+#include "server/conversions.h"
+#include "session/raw_call.h"
 #include "session/window_host.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <stdexcept>
 
 namespace vantrel::journal {
 
@@ -17,32 +19,6 @@ std::string target(const UserAction& a)
     return a.window == kMainWindow ? a.control : a.window + "." + a.control;
 }
 } // namespace
-
-std::string scriptText(std::string_view bytes)
-{
-    std::string out;
-    out.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        switch (c) {
-        case '\r': out += "\\r"; continue;
-        case '\n': out += "\\n"; continue;
-        case '\t': out += "\\t"; continue;
-        case '\0': out += "\\0"; continue;
-        case '\\': out += "\\\\"; continue;
-        default: break;
-        }
-        // A blank that ends the text would be lost to an editor that trims lines.
-        if (c < 0x20 || c > 0x7E || (c == ' ' && i + 1 == bytes.size())) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-            continue;
-        }
-        out += static_cast<char>(c);
-    }
-    return out;
-}
 
 void SessionRecorder::addLine(std::string text) { m_lines.push_back({std::move(text), std::nullopt}); }
 
@@ -69,6 +45,7 @@ void SessionRecorder::actionStarted(const UserAction& a)
         return;
     }
     using K = UserAction::Kind;
+    m_inRawCall = a.kind == K::Call;
     if (!(a.kind == K::Tick && m_ticks && m_tickTimer == a.window + "." + a.control))
         closeTicks();
     if (m_typing && !(a.kind == K::Type && m_typing->first == target(a))) {
@@ -110,6 +87,7 @@ void SessionRecorder::actionEnded(const UserAction& a)
     case K::DoubleClick: m_current.action = {{"doubleclick " + std::to_string(a.number), std::nullopt}}; break;
     case K::Press: m_current.action = {{"press " + target(a), std::nullopt}}; break;
     case K::Customer: m_current.action = {customerLine(a.text)}; break;
+    case K::Call: m_inRawCall = false; break; // its lines came with its call
     case K::Type: typingCame(a); return;
     case K::Tick:
         if (!m_ticks) {
@@ -163,6 +141,24 @@ void SessionRecorder::callMade(const CallEvent& call)
 {
     if (call.argument && call.argument->type() == Value::Type::String)
         m_masker.noteSent(call.member, call.argument->asString());
+    if (m_inRawCall && m_depth == 1 && m_current.action.empty())
+        rawCallMade(call);
+}
+
+// A raw call is written as the line that makes it again, its value as it
+// was sent (as typed text is); a get's answer is checked, masked, after it.
+void SessionRecorder::rawCallMade(const CallEvent& call)
+{
+    try {
+        m_current.action.push_back({rawCallLine(call.access, call.member, call.argument), std::nullopt});
+    } catch (const std::invalid_argument&) {
+        m_current.action.push_back({"# a raw call that cannot be written as a script line", std::nullopt});
+        return;
+    }
+    if (call.argument && call.argument->type() == Value::Type::String)
+        noteTyped(call.argument->asString());
+    if (call.access == Access::Get && call.result)
+        m_current.action.push_back(expectLine("result", toText(*call.result)));
 }
 
 // "customer key P KEYS": digits keyed at a reader that waits for a PIN are
@@ -188,10 +184,9 @@ SessionRecorder::Line SessionRecorder::customerLine(const std::string& action) c
             line};
 }
 
-SessionRecorder::Line SessionRecorder::expectLine(Box box, const std::string& text) const
+SessionRecorder::Line SessionRecorder::expectLine(const std::string& name, const std::string& text) const
 {
     const std::string masked = m_masker.mask(text);
-    const std::string name = boxName(box);
     auto tail = [](std::string_view t) { return t.size() > kContainsLength ? t.substr(t.size() - kContainsLength) : t; };
     auto plain = [&](std::string_view t) {
         if (t.size() <= kExpectLimit)
@@ -227,7 +222,7 @@ void SessionRecorder::writeGroup(Group& group)
         addLine("# " + group.stopped + " (by the technician); the script runs it to its end");
     for (std::size_t b = 0; b < group.boxes.size(); ++b)
         if (group.boxes[b])
-            m_lines.push_back(expectLine(static_cast<Box>(b), *group.boxes[b]));
+            m_lines.push_back(expectLine(boxName(static_cast<Box>(b)), *group.boxes[b]));
 }
 
 void SessionRecorder::inputAnswered(std::string_view, std::string_view, std::string_view answer)

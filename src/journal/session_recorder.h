@@ -1,8 +1,10 @@
 // Records a session as a session script that repeats it: selections, focus
 // and double clicks, presses, the answers, cancels and replies each press
 // was given (queued before it, as a script does), typing in text boxes,
-// timer ticks (one line per run of ticks), the errors that came (as
-// "expect error"), and an "expect" of each box the action changed. Run
+// timer ticks (one line per run of ticks), raw calls (as the put, get or call
+// line that makes them again, a get followed by "expect result" of its
+// answer), the errors that came (as "expect error"), and an "expect" of
+// each box the action changed. Run
 // against the same server state, the script makes the same calls.
 //
 // What the server returned is masked in the expectations (a box that holds
@@ -17,6 +19,7 @@
 
 #include "card_mask.h"
 
+#include "session/script.h"
 #include "session/session_observer.h"
 
 #include <array>
@@ -26,10 +29,8 @@
 
 namespace vantrel::journal {
 
-// TEXT of a script line for the bytes: escapes for control bytes, the
-// backslash, bytes above 126 and a blank at the end, so that the line reads
-// back as the same bytes whatever an editor does to it.
-std::string scriptText(std::string_view bytes);
+// TEXT of a script line for the bytes (session/script.h).
+using vantrel::scriptText;
 
 class SessionRecorder : public SessionObserver {
 public:
@@ -78,7 +79,9 @@ private:
     void addLine(std::string text);
     void noteTyped(std::string_view text);
     void typingCame(const UserAction& typing);
-    Line expectLine(Box box, const std::string& text) const;
+    // "expect NAME is TEXT" of a box or of a get's result ("result").
+    Line expectLine(const std::string& name, const std::string& text) const;
+    void rawCallMade(const CallEvent& call);
     Line customerLine(const std::string& action) const;
 
     std::vector<Line> m_lines;
@@ -87,6 +90,7 @@ private:
     // copied only when a group is written, not on every tick of a run.
     std::array<std::string_view, 4> m_latest{};
     int m_depth = 0;
+    bool m_inRawCall = false; // the action running is a raw call: its call is its line
     Group m_current;
     // The focus, as a replay will have it: a focus that came without a click
     // yet, and a focus lost without a reason the replay sees.

@@ -56,4 +56,16 @@ constexpr bool luhnValid(std::string_view digits)
     return sum % 10 == 0;
 }
 
+// A D-Bus member name: 1 to 255 ASCII letters, digits and underscores, not
+// beginning with a digit.
+inline bool isMemberName(std::string_view member)
+{
+    if (member.empty() || member.size() > 255 || (member.front() >= '0' && member.front() <= '9'))
+        return false;
+    for (const char c : member)
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_'))
+            return false;
+    return true;
+}
+
 } // namespace vantrel

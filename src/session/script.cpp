@@ -3,6 +3,7 @@
 #include "forecourt/customer_command.h"
 
 #include "prompter.h"
+#include "raw_call.h"
 
 #include <charconv>
 #include <cstdio>
@@ -147,12 +148,39 @@ std::string unescapeText(std::string_view text)
     return out;
 }
 
+std::string scriptText(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        switch (c) {
+        case '\r': out += "\\r"; continue;
+        case '\n': out += "\\n"; continue;
+        case '\t': out += "\\t"; continue;
+        case '\0': out += "\\0"; continue;
+        case '\\': out += "\\\\"; continue;
+        default: break;
+        }
+        // A blank that ends the text would be lost to an editor that trims lines.
+        if (c < 0x20 || c > 0x7E || (c == ' ' && i + 1 == bytes.size())) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+            continue;
+        }
+        out += static_cast<char>(c);
+    }
+    return out;
+}
+
 std::vector<ScriptCommand> parseScript(std::string_view content)
 {
     if (content.substr(0, 3) == "\xEF\xBB\xBF")
         content.remove_prefix(3);
     std::vector<ScriptCommand> commands;
     int lineNumber = 0;
+    bool getBefore = false; // a get line came before: "expect result" has something to check
     std::size_t start = 0;
     while (start <= content.size()) {
         auto end = content.find_first_of("\r\n", start);
@@ -222,7 +250,15 @@ std::vector<ScriptCommand> parseScript(std::string_view content)
                     throw ScriptError{0, "tick COUNT must be a whole number of at least 1"};
             } else if (verb == "expect") {
                 const std::string_view what = nextWord(rest);
-                if (what == "error") {
+                if (what == "result") {
+                    const std::string_view how = nextWord(rest);
+                    if (how != "is" && how != "contains")
+                        throw ScriptError{0, "write expect result is TEXT or expect result contains TEXT"};
+                    if (!getBefore)
+                        throw ScriptError{0, "expect result checks the result of a get, and no get comes before it"};
+                    c.kind = how == "is" ? ScriptCommand::Kind::ExpectResultIs : ScriptCommand::Kind::ExpectResultHas;
+                    c.text = unescapeText(rest);
+                } else if (what == "error") {
                     c.kind = ScriptCommand::Kind::ExpectError;
                     if (!readNumber(rest, c.number))
                         throw ScriptError{0, "expect error takes an error number"};
@@ -234,6 +270,11 @@ std::vector<ScriptCommand> parseScript(std::string_view content)
                     c.kind = how == "is" ? ScriptCommand::Kind::ExpectIs : ScriptCommand::Kind::ExpectHas;
                     c.text = unescapeText(rest);
                 }
+            } else if (verb == "put" || verb == "get" || verb == "call") {
+                c.kind = ScriptCommand::Kind::RawCall;
+                c.access = verb == "put" ? Access::Put : verb == "get" ? Access::Get : Access::Call;
+                readRawCall(c.access, rest, c.target, c.value);
+                getBefore = getBefore || c.access == Access::Get;
             } else if (verb == "customer") {
                 c.kind = ScriptCommand::Kind::Customer;
                 c.text = std::string(rest);

@@ -7,6 +7,9 @@
 // before anything runs, so a script with a bad line runs nothing.
 #pragma once
 
+#include "server/automation_object.h"
+
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -30,6 +33,9 @@ struct ScriptCommand {
         ExpectHas,   // expect BOX contains TEXT
         ExpectError, // expect error NUMBER
         Customer,    // customer ACTION: what a customer does at the site (text holds ACTION)
+        RawCall,     // put|get|call MEMBER [TYPE VALUE]: one member called by name (raw_call.h)
+        ExpectResultIs,  // expect result is TEXT: the last get's result as text
+        ExpectResultHas, // expect result contains TEXT
     };
     Kind kind;
     int line = 0;
@@ -37,6 +43,10 @@ struct ScriptCommand {
     std::string text;   // TEXT with its escapes resolved
     long number = 0;    // selector position, tick count or error number
     bool yes = false;   // reply
+    // RawCall: target holds the member, `value` the value put or the
+    // argument of a get or call (none: a get or call without one).
+    Access access = Access::Get;
+    std::optional<Value> value = {};
 };
 
 struct ScriptError : std::runtime_error {
@@ -49,5 +59,10 @@ struct ScriptError : std::runtime_error {
 std::vector<ScriptCommand> parseScript(std::string_view content);
 // Resolves the escapes of TEXT; throws ScriptError (line 0) for a bad one.
 std::string unescapeText(std::string_view text);
+// TEXT of a script line for the bytes, which unescapeText reads back as the
+// same bytes: escapes for control bytes, the backslash, bytes above 126 and
+// a blank at the end, so that no editor changes them (by its encoding or by
+// trimming the line).
+std::string scriptText(std::string_view bytes);
 
 } // namespace vantrel

@@ -44,6 +44,8 @@ struct UserAction {
         Type,        // `text` typed into the text box `control` of `window`
         Tick,        // the timer `control` of `window` fired
         Customer,    // the customer did `text` on the simulated site ("card 7 1")
+        Call,        // a raw call of the member `control`, `text` its access ("put", "get", "call"),
+                     // made from `window` (empty: a script); its one call event follows (raw_call.h)
     };
     Kind kind = Kind::Press;
     std::string window;

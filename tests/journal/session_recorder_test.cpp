@@ -161,6 +161,47 @@ TEST(SessionRecorder, ScriptTextReadsBackAsTheSameBytes)
     }
 }
 
+TEST(SessionRecorder, ARawCallIsItsOwnLineAndAGetsAnswerIsCheckedMasked)
+{
+    Rig rig;
+    auto raw = [&](Access access, const std::string& member, std::optional<Value> value, std::optional<Value> result,
+                   int failure = 0) {
+        rig.act({K::Call, {}, member, 0, accessName(access)}, [&] {
+            rig.recorder.callMade({access, member, std::move(value), std::move(result)});
+            if (failure)
+                rig.recorder.callFailed(member, failure, "refused");
+        });
+    };
+    rig.selector(K::LostFocus, 3);
+    raw(Access::Put, "Price", Value::string("FuelingPosition=07\r\n\\ \0\xFF "s), std::nullopt);
+    raw(Access::Get, "FuelingPositionInformation", Value::int16(7), Value::string("FuelingPosition=7\r\n"));
+    raw(Access::Get, "FuelingPositionInformation", Value::int16(40), std::nullopt, 1003);
+    raw(Access::Get, "CardQue", std::nullopt, Value::string("Track2=;4111111111111111=28121010000000000000?"));
+    raw(Access::Call, "InvokeHelpFile", std::nullopt, Value::int16(1));
+    raw(Access::Get, "Price", Value::real(2.5), Value::real(-0.5));
+    raw(Access::Put, "DisplayData", Value::string("4111111111111111"), std::nullopt);
+    EXPECT_EQ(rig.lines(), (std::vector<std::string>{
+                               "unfocus",
+                               "put Price string FuelingPosition=07\\r\\n\\\\ \\0\\xFF\\x20",
+                               "get FuelingPositionInformation int16 7",
+                               "expect result is FuelingPosition=7\\r\\n",
+                               "expect error 1003",
+                               "get FuelingPositionInformation int16 40",
+                               "get CardQue",
+                               "expect result contains Track2=;411111",
+                               "call InvokeHelpFile",
+                               "get Price double 2.5",
+                               "expect result is -0.5",
+                               "put DisplayData string 4111111111111111"}));
+    EXPECT_EQ(rig.lines(false)[7], "expect result is Track2=;4111111111111111=28121010000000000000?");
+    EXPECT_TRUE(rig.recorder.typedCardNumber());
+    // The saved lines read back as the calls that were made.
+    const auto commands = parseScript(rig.recorder.script());
+    ASSERT_EQ(commands.size(), 12u);
+    EXPECT_EQ(commands[1].value, Value::string("FuelingPosition=07\r\n\\ \0\xFF "s));
+    EXPECT_EQ(commands[9].value, Value::real(2.5));
+}
+
 TEST(SessionRecorder, ALongBoxIsCheckedByItsEnd)
 {
     Rig rig;
