@@ -7,7 +7,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SECONDS_EACH="${1:-600}"
 
 source "$ROOT/tools/packages.sh"
-install_missing clang libclang-rt-14-dev qt6-base-dev cmake
+install_missing clang libclang-rt-14-dev qt6-base-dev libdbus-1-dev cmake
 
 cd "$ROOT"
 [ -f build-fuzz/CMakeCache.txt ] || cmake --preset fuzz >/dev/null
@@ -15,7 +15,7 @@ cmake --build build-fuzz --target fuzz_all -j "$(nproc)"
 
 mkdir -p build-fuzz/artifacts
 status=0
-for target in prompt_number script records xml packet_input card_mask site_state; do
+for target in prompt_number script records xml packet_input card_mask site_state capture; do
     work="build-fuzz/corpus/$target"
     mkdir -p "$work"
     echo "== fuzz_$target for ${SECONDS_EACH}s"
