@@ -8,10 +8,10 @@ BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 # fonts-freefont-ttf draws the control pictures (␀ ␍ ␊ ␛) the result boxes show.
 # dbus, systemd (busctl) and util-linux (setpriv) serve the D-Bus tests; valgrind the memory check;
 # dpkg-dev, desktop-file-utils, man-db, lintian and devscripts (hardening-check) build and check the
-# Debian package.
-PACKAGES=(cmake g++ make qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-freefont-ttf
+# Debian package. libdbus-1-dev takes captured D-Bus messages apart and builds them again.
+PACKAGES=(cmake g++ make qt6-base-dev libdbus-1-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-freefont-ttf
           dbus dbus-daemon systemd util-linux valgrind dpkg-dev desktop-file-utils man-db lintian
-          devscripts)
+          devscripts openssh-client openssh-server)
 
 source "$ROOT/tools/packages.sh"
 install_missing "${PACKAGES[@]}"

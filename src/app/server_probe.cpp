@@ -2,6 +2,7 @@
 
 #include "server_sites.h"
 
+#include "dbus/bus_channel.h"
 #include "dbus/wire_contract.h"
 
 #include <QCoreApplication>
@@ -95,12 +96,7 @@ ProbeFacts probeServer(const dbus::Endpoint& endpoint, std::chrono::milliseconds
     static std::atomic<unsigned> serial{0};
     const QString connectionName = QStringLiteral("vantrel-probe-%1").arg(++serial);
     {
-        QDBusConnection bus = endpoint.bus == dbus::Endpoint::Bus::Address
-                                  ? QDBusConnection::connectToBus(QString::fromStdString(endpoint.address), connectionName)
-                                  : QDBusConnection::connectToBus(endpoint.bus == dbus::Endpoint::Bus::System
-                                                                      ? QDBusConnection::SystemBus
-                                                                      : QDBusConnection::SessionBus,
-                                                                  connectionName);
+        QDBusConnection bus = dbus::connectToBus(endpoint, connectionName);
         if (!bus.isConnected()) {
             const auto error = bus.lastError();
             facts.busError = error.message().isEmpty() ? QStringLiteral("no connection") : error.message();

@@ -50,7 +50,8 @@ QDBusConnection connectToBus(const Endpoint& endpoint, const QString& connection
     case Endpoint::Bus::System: return QDBusConnection::connectToBus(QDBusConnection::SystemBus, connectionName);
     case Endpoint::Bus::Address: break;
     }
-    return QDBusConnection::connectToBus(QString::fromStdString(endpoint.address), connectionName);
+    // The address itself, or for a bus reached over ssh its local relay's socket.
+    return QDBusConnection::connectToBus(QString::fromStdString(localAddress(endpoint)), connectionName);
 }
 
 BusChannel::BusChannel(Endpoint endpoint, std::chrono::milliseconds timeout, const char* kind)

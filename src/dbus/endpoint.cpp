@@ -1,6 +1,11 @@
 #include "endpoint.h"
 
+#include "ssh_command.h"
+#include "ssh_relay.h"
 #include "wire_contract.h"
+
+#include <cstdio>
+#include <system_error>
 
 namespace vantrel::dbus {
 
@@ -61,9 +66,11 @@ std::optional<Endpoint> parseServerSpec(std::string_view spec)
         } else if (where == "system") {
             endpoint.bus = Endpoint::Bus::System;
         } else {
-            // A D-Bus address is transport:key=value[,key=value][;...].
+            // A D-Bus address is transport:key=value[,key=value][;...]; ssh:[USER@]HOST is ours.
             const std::size_t colon = where.find(':');
-            if (colon == std::string_view::npos || colon == 0 || where.find('=') == std::string_view::npos)
+            const bool ssh = where.substr(0, kSshScheme.size()) == kSshScheme;
+            if (ssh ? !isValidSshTarget(where.substr(kSshScheme.size()))
+                    : colon == std::string_view::npos || colon == 0 || where.find('=') == std::string_view::npos)
                 return std::nullopt;
             endpoint.bus = Endpoint::Bus::Address;
             endpoint.address = std::string(where);
@@ -79,7 +86,32 @@ std::string describe(const Endpoint& endpoint)
     case Endpoint::Bus::System: return endpoint.busName + " on the system bus";
     case Endpoint::Bus::Address: break;
     }
+    if (const std::string_view target = sshTarget(endpoint); !target.empty())
+        return endpoint.busName + " on the system bus of " + std::string(target) + " (over ssh)";
     return endpoint.busName + " at " + endpoint.address;
+}
+
+std::string_view sshTarget(const Endpoint& endpoint)
+{
+    const std::string_view address = endpoint.address;
+    if (endpoint.bus != Endpoint::Bus::Address || address.substr(0, kSshScheme.size()) != kSshScheme)
+        return {};
+    return address.substr(kSshScheme.size());
+}
+
+std::string localAddress(const Endpoint& endpoint)
+{
+    if (endpoint.bus != Endpoint::Bus::Address)
+        return {};
+    const std::string_view target = sshTarget(endpoint);
+    if (target.empty())
+        return endpoint.address;
+    try {
+        return sshRelayAddress(target);
+    } catch (const std::system_error& error) {
+        std::fprintf(stderr, "cannot reach %s over ssh: %s\n", std::string(target).c_str(), error.what());
+        return "unix:path=/nonexistent/vantrel-ssh-relay";
+    }
 }
 
 } // namespace vantrel::dbus

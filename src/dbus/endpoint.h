@@ -6,6 +6,9 @@
 //   dbus:NAME                 NAME on the session bus
 //   dbus:NAME@session | @system
 //   dbus:NAME@ADDRESS         ADDRESS a D-Bus address: unix:path=/run/site.sock
+//   dbus:NAME@ssh:[USER@]HOST the system bus of HOST, over ssh (ssh_relay.h)
+// The ssh form is kept as an address, "ssh:[USER@]HOST", which no D-Bus
+// library opens: every caller opens localAddress(endpoint) instead.
 #pragma once
 
 #include <optional>
@@ -32,5 +35,16 @@ std::string describe(const Endpoint& endpoint);
 
 // A well-known ("Vantrel.Application") or unique (":1.42") bus name.
 bool isValidBusName(std::string_view name);
+
+// "[USER@]HOST" of an endpoint written with @ssh:, else empty.
+std::string_view sshTarget(const Endpoint& endpoint);
+
+// The plain D-Bus address a client (QtDBus, libdbus) opens for an endpoint
+// at an address: the address itself, or for the ssh form the socket of its
+// local relay, started on first use. Empty for the session and system buses,
+// which each library opens by their kind. Where the relay cannot start (no
+// folder for its socket) it says why on standard error and the address it
+// gives cannot be opened, so the connect fails.
+std::string localAddress(const Endpoint& endpoint);
 
 } // namespace vantrel::dbus
