@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include "dbus/endpoint.h"
+
 #include <QCommandLineParser>
 #include <QStringList>
 
@@ -13,7 +15,10 @@ const char* usageText()
 {
     return "usage: vantrel-test [--script FILE|FOLDER...] [--trace FILE] [--trace-unmasked] [--server SERVER]\n"
            "                    [--timeout MS] [--junit FILE] [--save-session FILE] [--screenshot PNG]\n"
-           "                    [--quit-when-idle] [Qt options] [--help] [--version]\n";
+           "                    [--quit-when-idle] [Qt options] [--help] [--version]\n"
+           "       vantrel-test --tap SERVER [--duration SECONDS] [--client NAME] [--trace FILE]\n"
+           "                    [--save-session FILE] [--capture FILE] [--trace-unmasked]\n"
+           "       vantrel-test --open-capture FILE [--client NAME] [--trace FILE] [--save-session FILE]\n";
 }
 
 std::string helpText()
@@ -33,6 +38,14 @@ std::string helpText()
            "  --save-session FILE      when the run ends, save the session as a script that repeats it\n"
            "  --screenshot PNG         save a picture of the window in front (after the scripts) and end\n"
            "  --quit-when-idle         end as soon as the shown window is idle (start-up timing)\n"
+           "  --tap SERVER             watch, headless, the calls other clients make to a server on D-Bus (dbus,\n"
+           "                           dbus:NAME, dbus:NAME@system or dbus:NAME@ADDRESS): one line per exchange\n"
+           "                           until SIGINT or SIGTERM; --trace and --save-session write what it saw\n"
+           "  --duration SECONDS       with --tap: end after this many seconds\n"
+           "  --client NAME            with --tap: only this client's calls (a unique name :1.42 or a command name)\n"
+           "  --capture FILE           with --tap: write every message it saw as a pcapng capture (card data masked)\n"
+           "  --open-capture FILE      convert a pcapng capture of D-Bus (busctl capture's) into --trace and\n"
+           "                           --save-session, as a tap would have seen it\n"
            "  --help                   show this help and end\n"
            "  --version                show the version and end\n"
            "  -style STYLE, -stylesheet FILE, -platform NAME, -display DISPLAY, -reverse\n"
@@ -42,10 +55,10 @@ std::string helpText()
            "only a regular file or a link to one is written: a device, a FIFO or a folder is refused.\n"
            "\n"
            "Exit status:\n"
-           "  0  the run ended normally; every script passed\n"
+           "  0  the run ended normally; every script passed; a tap ended by SIGINT, SIGTERM or --duration\n"
            "  1  a script failed (an expectation, an unexpected error, answers left over), the server could\n"
            "     not be created, or an output file (trace, report, saved session, screenshot) could not be\n"
-           "     written whole\n"
+           "     written whole; the bus of a tap cannot be reached, refuses to let it monitor, or went away\n"
            "  2  the command line or a script cannot be used (bad option, an output that is no regular file,\n"
            "     bad line, a script that cannot be read or holds no command, no script to run)\n";
 }
@@ -69,6 +82,43 @@ constexpr QtOption kQtOptions[] = {
 };
 
 bool isOption(const std::string& arg) { return arg.size() > 1 && arg[0] == '-'; }
+
+// --duration: a positive number of seconds (a fraction too), at most ten years.
+bool readDuration(const std::string& text, double& seconds, std::string& reason)
+{
+    constexpr double kLongest = 10.0 * 366 * 24 * 3600;
+    const auto res = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    if (res.ec == std::errc() && res.ptr == text.data() + text.size() && seconds > 0 && seconds <= kLongest)
+        return true;
+    reason = "--duration takes a positive number of seconds (at most ten years), not \"" + text + "\"";
+    return false;
+}
+
+// Why the tap's options do not go together ("" when they do).
+std::string tapProblem(const CommandLine& c, bool durationGiven)
+{
+    if (!c.openCapture.empty()) {
+        if (!c.tap.empty() || durationGiven || !c.capture.empty())
+            return "--open-capture reads a capture: it takes no --tap, --duration or --capture";
+        if (c.trace.empty() && c.saveSession.empty())
+            return "--open-capture converts a capture: give --trace FILE or --save-session FILE";
+    } else if (c.tap.empty()) {
+        if (!c.client.empty())
+            return "--client picks the client of a tap: give --tap too";
+        if (!c.capture.empty())
+            return "--capture writes what a tap saw: give --tap too";
+        return durationGiven ? "--duration ends a tap: give --tap too" : "";
+    } else if (!dbus::parseServerSpec(c.tap)) {
+        return "--tap watches a server on D-Bus: dbus, dbus:NAME, dbus:NAME@system or dbus:NAME@ADDRESS, not \"" +
+               c.tap + "\"";
+    }
+    for (const auto& [given, option] : {std::pair{c.scriptGiven, "--script"}, std::pair{!c.server.empty(), "--server"},
+                                        std::pair{!c.screenshot.empty(), "--screenshot"},
+                                        std::pair{c.quitWhenIdle, "--quit-when-idle"}})
+        if (given)
+            return std::string(c.tap.empty() ? "--open-capture" : "--tap") + " runs on its own: it takes no " + option;
+    return {};
+}
 
 } // namespace
 
@@ -100,9 +150,11 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
     const QCommandLineOption help(QStringList{"help", "h"}), version("version"), quitWhenIdle("quit-when-idle"),
         traceUnmasked("trace-unmasked"), script("script", {}, "FILE"), timeout("timeout", {}, "MS"),
         trace("trace", {}, "FILE"), junit("junit", {}, "FILE"), screenshot("screenshot", {}, "PNG"),
-        server("server", {}, "SERVER"), saveSession("save-session", {}, "FILE");
+        server("server", {}, "SERVER"), saveSession("save-session", {}, "FILE"), tap("tap", {}, "SERVER"),
+        duration("duration", {}, "SECONDS"), client("client", {}, "NAME"), capture("capture", {}, "FILE"),
+        openCapture("open-capture", {}, "FILE");
     QList<QCommandLineOption> all{help, version, quitWhenIdle, traceUnmasked, script, timeout, trace, junit, screenshot,
-                                  server, saveSession};
+                                  server, saveSession, tap, duration, client, capture, openCapture};
     for (const auto& q : kQtOptions)
         all << (q.takesValue ? QCommandLineOption(q.name, {}, "VALUE") : QCommandLineOption(q.name));
     parser.addOptions(all);
@@ -153,7 +205,9 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
     }
     for (const auto& [option, into] : {std::pair{&trace, &c.trace}, std::pair{&junit, &c.junit},
                                        std::pair{&screenshot, &c.screenshot}, std::pair{&server, &c.server},
-                                       std::pair{&saveSession, &c.saveSession}}) {
+                                       std::pair{&saveSession, &c.saveSession}, std::pair{&tap, &c.tap},
+                                       std::pair{&client, &c.client}, std::pair{&capture, &c.capture},
+                                       std::pair{&openCapture, &c.openCapture}}) {
         if (!parser.isSet(*option))
             continue;
         // The last one given counts, as with any option.
@@ -167,6 +221,11 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         reason = "--junit reports on scripts: give --script too";
         return std::nullopt;
     }
+    if (parser.isSet(duration) && !readDuration(parser.value(duration).toStdString(), c.durationSeconds, reason))
+        return std::nullopt;
+    reason = tapProblem(c, parser.isSet(duration));
+    if (!reason.empty())
+        return std::nullopt;
     return c;
 }
 

@@ -21,6 +21,12 @@ struct CommandLine {
     std::chrono::milliseconds timeout{5000};
     bool timeoutGiven = false;          // --timeout was given: it beats a saved site's
     bool quitWhenIdle = false;
+    // --tap SERVER: watch the calls other clients make to a server on D-Bus, headless (tap_run.h).
+    std::string tap;
+    double durationSeconds = 0; // --duration: the tap ends after this long (0: at SIGINT or SIGTERM)
+    std::string client;         // --client: only this client's calls (its unique name or command name)
+    std::string capture;        // --capture: with --tap, every message it saw, as pcapng
+    std::string openCapture;    // --open-capture: a pcapng capture converted (--trace, --save-session)
 };
 
 // Nothing, with the reason, for a command line that cannot be read.

@@ -81,13 +81,16 @@ public:
     void actionStarted(const UserAction& action) override;
     void actionEnded(const UserAction& action) override;
 
+    // A value sent that no call event of this trace shows (a tapped call of
+    // a client left out): the masking still learns what was asked of a reader.
+    void noteSent(std::string_view member, const Value& v);
+
 private:
     void write(QJsonObject object);
     void say(const std::string& reason);
     QString shownText(std::string_view bytes) const;
     QJsonObject value(const Value& v) const;
     std::string maskedAction(const std::string& action) const;
-    void noteSent(std::string_view member, const Value& v);
     std::unique_ptr<OutputFile> m_file;
     bool m_masked;
     journal::CardMasker m_masker;
