@@ -38,14 +38,18 @@ std::string helpText()
            "  --save-session FILE      when the run ends, save the session as a script that repeats it\n"
            "  --screenshot PNG         save a picture of the window in front (after the scripts) and end\n"
            "  --quit-when-idle         end as soon as the shown window is idle (start-up timing)\n"
-           "  --tap SERVER             watch, headless, the calls other clients make to a server on D-Bus (dbus,\n"
-           "                           dbus:NAME, dbus:NAME@system or dbus:NAME@ADDRESS): one line per exchange\n"
-           "                           until SIGINT or SIGTERM; --trace and --save-session write what it saw\n"
-           "  --duration SECONDS       with --tap: end after this many seconds\n"
-           "  --client NAME            with --tap: only this client's calls (a unique name :1.42 or a command name)\n"
+           "  --tap SERVER             watch the calls other clients make to a server on D-Bus (dbus, dbus:NAME,\n"
+           "                           dbus:NAME@system or dbus:NAME@ADDRESS): with a display and none of\n"
+           "                           --trace, --save-session, --capture, --duration, --client, the window opens\n"
+           "                           on SERVER with the tap shown in the call journal; else headless, one line\n"
+           "                           per exchange until SIGINT or SIGTERM, the files writing what it saw\n"
+           "  --duration SECONDS       with --tap: end after this many seconds (headless)\n"
+           "  --client NAME            with --tap: only this client's calls (a unique name :1.42 or a command name;\n"
+           "                           headless)\n"
            "  --capture FILE           with --tap: write every message it saw as a pcapng capture (card data masked)\n"
-           "  --open-capture FILE      convert a pcapng capture of D-Bus (busctl capture's) into --trace and\n"
-           "                           --save-session, as a tap would have seen it\n"
+           "  --open-capture FILE      a pcapng capture of D-Bus (busctl capture's), as a tap would have seen it:\n"
+           "                           converted into --trace and --save-session, or without them (and with a\n"
+           "                           display) shown in the window's call journal\n"
            "  --help                   show this help and end\n"
            "  --version                show the version and end\n"
            "  -style STYLE, -stylesheet FILE, -platform NAME, -display DISPLAY, -reverse\n"
@@ -98,10 +102,9 @@ bool readDuration(const std::string& text, double& seconds, std::string& reason)
 std::string tapProblem(const CommandLine& c, bool durationGiven)
 {
     if (!c.openCapture.empty()) {
+        // Without --trace or --save-session it opens the window (tapInWindow), where there is a display.
         if (!c.tap.empty() || durationGiven || !c.capture.empty())
             return "--open-capture reads a capture: it takes no --tap, --duration or --capture";
-        if (c.trace.empty() && c.saveSession.empty())
-            return "--open-capture converts a capture: give --trace FILE or --save-session FILE";
     } else if (c.tap.empty()) {
         if (!c.client.empty())
             return "--client picks the client of a tap: give --tap too";
@@ -227,6 +230,24 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
     if (!reason.empty())
         return std::nullopt;
     return c;
+}
+
+bool tapInWindow(const CommandLine& c, bool display)
+{
+    if (c.tap.empty() && c.openCapture.empty())
+        return false;
+    const bool headless = !c.trace.empty() || !c.saveSession.empty() || !c.capture.empty() || c.durationSeconds > 0 ||
+                          !c.client.empty();
+    return display && !headless;
+}
+
+bool hasDisplay()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.startsWith("offscreen") || platform.startsWith("minimal"))
+        return false;
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland"));
 }
 
 bool sameFile(const std::string& a, const std::string& b)

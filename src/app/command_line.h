@@ -32,6 +32,14 @@ struct CommandLine {
 // Nothing, with the reason, for a command line that cannot be read.
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args, std::string& reason);
 
+// Whether --tap or --open-capture opens the window rather than running
+// headless: nothing asked of the headless run (--trace, --save-session,
+// --capture, --duration, --client) and a display to show the window on.
+// The windowed --tap makes the utility's own calls to the same server.
+bool tapInWindow(const CommandLine& options, bool display);
+// DISPLAY or WAYLAND_DISPLAY set, and QT_QPA_PLATFORM not offscreen or minimal.
+bool hasDisplay();
+
 // The usage line, and the whole help: every option one line each, and the exit statuses.
 const char* usageText();
 std::string helpText();

@@ -13,6 +13,7 @@
 #include "server_sites.h"
 #include "session_files.h"
 #include "status_line.h"
+#include "tap_run.h"
 #include "trace_writer.h"
 
 #include "dbus/latin1.h"
@@ -101,6 +102,13 @@ int main(int argc, char** argv)
     if (!masked)
         std::cerr << "vantrel-test: --trace-unmasked: card numbers, track data and PIN blocks are written to the "
                      "files of this run as they came\n";
+    // The site tap: headless (tap_run.h) when a file or a bound is asked for, or there is no display.
+    const bool tapWindow = vantrel::tapInWindow(*options, vantrel::hasDisplay());
+    if (!tapWindow && !options->openCapture.empty() && options->trace.empty() && options->saveSession.empty())
+        return usageError("--open-capture converts a capture: give --trace FILE or --save-session FILE (or run it "
+                          "with a display, to see it in the window)");
+    if (!tapWindow && (!options->tap.empty() || !options->openCapture.empty()))
+        return vantrel::runTap(*options, argc, argv);
 
     if (options->scriptGiven)
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -119,7 +127,9 @@ int main(int argc, char** argv)
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "VantrelTest", "vantrel-test");
     vantrel::SiteBook sites(settings);
     const auto start = vantrel::chooseStartupServer(
-        QString::fromLocal8Bit(options->server.c_str()), qEnvironmentVariable("VANTREL_SERVER"),
+        // The windowed --tap makes the utility's own calls to the server it taps.
+        QString::fromLocal8Bit((options->tap.empty() ? options->server : options->tap).c_str()),
+        qEnvironmentVariable("VANTREL_SERVER"),
         options->timeoutGiven ? std::optional<int>(static_cast<int>(options->timeout.count())) : std::nullopt,
         options->scriptGiven, sites.last());
     QString startNote, fallback;
@@ -233,6 +243,10 @@ int main(int argc, char** argv)
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
     }
+    if (!options->tap.empty())
+        app->mainWindow().setSiteTap(true);
+    if (!options->openCapture.empty())
+        app->mainWindow().openCaptureAndReport(QString::fromLocal8Bit(options->openCapture.c_str()));
     if (!options->screenshot.empty()) {
         // Shows the window, saves a picture of it and ends: for the documentation.
         QTimer::singleShot(300, [&] {

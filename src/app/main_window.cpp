@@ -3,6 +3,7 @@
 #include "beside_main.h"
 #include "session_saving.h"
 #include "help_window.h"
+#include "main_window_tap.h"
 #include "shell_handlers.h"
 
 #include "board/board_window.h"
@@ -137,6 +138,7 @@ void MainWindow::showHelp(const QString& relative)
 
 void MainWindow::showInspector()
 {
+    m_inspector->makeViews(); // it is placed by the minimum size of its layout
     placeInspectorBesideMain(*m_inspector, *this);
     m_inspector->show();
     m_inspector->raise();
@@ -156,7 +158,8 @@ void MainWindow::showJournal()
     // Made when first asked for: a closed journal costs only its rows.
     if (!m_journalWindow)
         m_journalWindow = std::make_unique<journal::JournalWindow>(*m_journal, [this](const journal::JournalEntry& e) {
-            m_inspector->inspect(e.call, e.errorNumber, e.errorDescription, e.argumentOmitted, e.resultOmitted);
+            m_inspector->inspect(e.call, e.errorNumber, e.errorDescription, e.argumentOmitted, e.resultOmitted,
+                                 e.argumentNote);
             if (!m_inspector->isVisible())
                 showInspector();
         });

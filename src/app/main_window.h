@@ -41,6 +41,7 @@ class SiteBook;
 class ProgressWindow;
 class RecordInspector;
 class StatusLine;
+class TapJournal;
 
 class MainWindow : public Form {
     Q_OBJECT
@@ -77,6 +78,22 @@ public:
     void setSite(SiteMaker makeSite);
     void showBoard();
     board::BoardWindow* boardWindow() const { return m_board.get(); }
+    // View → Site Tap (main_window_tap.cpp): the calls other clients make
+    // to this run's server on D-Bus, as rows of the journal. Starting needs
+    // a server on D-Bus; false, with the reason, when the tap cannot start.
+    bool startSiteTap(QString& reason);
+    void stopSiteTap();
+    // The action's way: a message box says why a tap cannot start.
+    void setSiteTap(bool on);
+    // File → Open capture…: the capture's exchanges as rows of the journal;
+    // false, with the reason, when the file cannot be read. `report` says
+    // what was read and which blocks were skipped, and why (the first few).
+    bool openCapture(const QString& path, QString& report);
+    // The same, the report in a message box over the window.
+    void openCaptureAndReport(const QString& path);
+    // File → Save tap as capture…: the messages of the last tap or capture.
+    bool saveTapCapture(const QString& path, QString& reason) const;
+    TapJournal* siteTap() const { return m_tap.get(); }
     // Whether saved files mask cardholder data (not with --trace-unmasked).
     void setMasked(bool masked) { m_masked = masked; }
     // File → Run script… hands the chosen script here; without it the action is disabled.
@@ -134,6 +151,10 @@ private:
     bool chooseAndSaveSession(); // false when nothing was saved
     void chooseAndSaveJournal();
     void chooseAndRunScript();
+    void chooseAndOpenCapture();
+    void chooseAndSaveTapCapture();
+    void showTapJournal();
+    void tellTap(const QString& text, bool warning);
     UserAction selectorAction(UserAction::Kind kind, int n) const;
 
     QLineEdit* m_textBox = nullptr;
@@ -151,6 +172,9 @@ private:
     std::unique_ptr<board::BoardWindow> m_board;
     SiteMaker m_makeSite;
     QAction* m_boardAction = nullptr;
+    std::unique_ptr<TapJournal> m_tap; // the tap running, or the last one (or capture), for saving
+    QAction* m_tapAction = nullptr;
+    QAction* m_saveTapAction = nullptr;
     std::unique_ptr<QPlainTextEdit> m_scriptOutput;
     std::function<void(const QString&)> m_runScript;
     QAction* m_runScriptAction = nullptr;

@@ -27,6 +27,11 @@ void MainWindow::buildMenus()
                     &MainWindow::chooseAndSaveJournal)
         ->setObjectName("actionSaveJournal");
     file->addSeparator();
+    file->addAction("&Open capture\u2026", this, &MainWindow::chooseAndOpenCapture)->setObjectName("actionOpenCapture");
+    m_saveTapAction = file->addAction("Save &tap as capture\u2026", this, &MainWindow::chooseAndSaveTapCapture);
+    m_saveTapAction->setObjectName("actionSaveTapCapture");
+    m_saveTapAction->setEnabled(false); // until a tap ran or a capture was opened
+    file->addSeparator();
     QAction* quit = file->addAction("&Quit", QKeySequence::Quit, this, &QWidget::close);
     quit->setObjectName("actionQuit");
 
@@ -39,6 +44,11 @@ void MainWindow::buildMenus()
     m_boardAction = m_viewMenu->addAction("&Forecourt", QKeySequence(Qt::CTRL | Qt::Key_F), this, &MainWindow::showBoard);
     m_boardAction->setObjectName("actionForecourt");
     m_boardAction->setEnabled(false);
+    m_tapAction = m_viewMenu->addAction("Site &Tap");
+    m_tapAction->setObjectName("actionSiteTap");
+    m_tapAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    m_tapAction->setCheckable(true);
+    connect(m_tapAction, &QAction::triggered, this, &MainWindow::setSiteTap);
 
     QMenu* help = m_menuBar->addMenu("&Help");
     help->addAction("&Manual", QKeySequence(Qt::Key_F1), this, [this] { showHelp("README.md"); })

@@ -6,17 +6,13 @@
 
 #include "capture/capture.h"
 #include "dbus/endpoint.h"
-#include "tap/bus_monitor.h"
-#include "tap/client_names.h"
-#include "tap/tap_decoder.h"
+#include "tap/site_tap.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <csignal>
-#include <deque>
 #include <iostream>
 #include <memory>
 
@@ -27,13 +23,7 @@ namespace vantrel {
 
 namespace {
 
-// Exchanges waiting for their client's name before they are shown; past
-// this many they are shown with what is known.
-constexpr std::size_t kReadyLimit = 10000;
-// How often calls that will get no reply are looked for.
-constexpr int kExpireMs = 1000;
-
-std::int64_t nowUsec() { return QDateTime::currentMSecsSinceEpoch() * 1000; }
+std::int64_t nowUsec() { return tap::SiteTap::nowUsec(); }
 
 // SIGINT and SIGTERM end the tap from the event loop: the handler only writes a byte.
 int g_signalPipe[2] = {-1, -1};
@@ -69,38 +59,53 @@ struct SignalPipe {
     }
 };
 
-// "tap ended: 5 exchanges (2 of other clients left out), 9 other messages not shown".
-void sayEnd(std::uint64_t shown, std::uint64_t leftOut, std::uint64_t others)
-{
-    std::cout << "tap ended: " << shown << (shown == 1 ? " exchange" : " exchanges");
-    if (leftOut > 0)
-        std::cout << " (" << leftOut << " of other clients left out)";
-    std::cout << ", " << others << " other messages not shown" << std::endl;
-}
+// Each exchange that ended, shown or (--client) left out, and counted.
+struct Shown {
+    const CommandLine& options;
+    TapOutputs& outputs;
+    const tap::SiteTap& tap;
+    std::uint64_t shown = 0, leftOut = 0;
+
+    void operator()(const tap::Exchange& e, const std::string& client)
+    {
+        if (!e.ended())
+            return; // told again when it ends
+        if (options.client.empty() || tap.matches(e.client, options.client)) {
+            outputs.show(e, client);
+            ++shown;
+        } else {
+            outputs.leftOut(e);
+            ++leftOut;
+        }
+    }
+    // "tap ended: 5 exchanges (2 of other clients left out), 9 other messages not shown".
+    void sayEnd() const
+    {
+        std::cout << "tap ended: " << shown << (shown == 1 ? " exchange" : " exchanges");
+        if (leftOut > 0)
+            std::cout << " (" << leftOut << " of other clients left out)";
+        std::cout << ", " << tap.decoder().otherCount() << " other messages not shown" << std::endl;
+    }
+};
 
 class TapRun {
 public:
     TapRun(const CommandLine& options, const dbus::Endpoint& endpoint)
-        : m_options(options), m_endpoint(endpoint), m_monitor(endpoint), m_decoder(endpoint.busName),
-          m_outputs(options, dbus::describe(endpoint), nowUsec())
+        : m_options(options), m_endpoint(endpoint), m_tap(endpoint),
+          m_outputs(options, dbus::describe(endpoint), nowUsec()), m_shown{options, m_outputs, m_tap}
     {
     }
     int exec();
 
 private:
-    void take(std::vector<tap::TapMessage>&& batch);
     void sayOwner(const std::string& owner);
-    void flush(bool all);
     void quit(int status);
 
     const CommandLine& m_options;
     dbus::Endpoint m_endpoint;
-    tap::BusMonitor m_monitor;
-    tap::TapDecoder m_decoder;
-    std::unique_ptr<tap::ClientNames> m_names; // once the bus is there: a connection of its own
+    tap::SiteTap m_tap;
     TapOutputs m_outputs;
-    std::deque<tap::Exchange> m_ready;
-    std::uint64_t m_shown = 0, m_leftOut = 0;
+    Shown m_shown;
     int m_status = 0;
 };
 
@@ -108,27 +113,20 @@ int TapRun::exec()
 {
     if (!m_outputs.open())
         return 2; // as for any output that cannot be made before the run
-    if (!m_monitor.start()) {
-        std::cerr << "vantrel-test: --tap: " << m_monitor.error() << "\n";
+    m_tap.setListener({[this](const tap::TapMessage& m) { m_outputs.captured(m); },
+                       [this](const tap::Exchange& e, const std::string& client, bool) { m_shown(e, client); },
+                       [this](const std::string& owner) { sayOwner(owner); },
+                       [this](const std::string& reason) {
+                           std::cerr << "vantrel-test: --tap: " << reason << "\n";
+                           quit(1);
+                       }});
+    if (!m_tap.start()) {
+        std::cerr << "vantrel-test: --tap: " << m_tap.error() << "\n";
         return 1;
     }
-    m_names = std::make_unique<tap::ClientNames>(m_endpoint);
     std::cout << "tap: " << dbus::describe(m_endpoint) << std::endl;
-    m_decoder.setServerOwner(m_monitor.initialOwner());
-    sayOwner(m_monitor.initialOwner());
-    m_names->onKnown([this](const std::string&) { flush(false); });
-    m_monitor.onMessages([this](std::vector<tap::TapMessage>&& batch) { take(std::move(batch)); });
-    m_monitor.onEnded([this](const std::string& reason) {
-        std::cerr << "vantrel-test: --tap: " << reason << "\n";
-        quit(1);
-    });
+    sayOwner(m_tap.initialOwner());
 
-    QTimer expiry;
-    QObject::connect(&expiry, &QTimer::timeout, [this] {
-        m_decoder.expire(nowUsec());
-        take({});
-    });
-    expiry.start(kExpireMs);
     // A long --duration is counted down in steps a timer can take.
     QTimer ending;
     const std::int64_t endUsec = nowUsec() + static_cast<std::int64_t>(m_options.durationSeconds * 1e6);
@@ -148,11 +146,8 @@ int TapRun::exec()
     }
     QCoreApplication::exec();
 
-    m_monitor.stop(); // what was read before the end still counts
-    m_decoder.finish(nowUsec());
-    take({});
-    flush(true);
-    sayEnd(m_shown, m_leftOut, m_decoder.otherCount());
+    m_tap.finish(nowUsec());
+    m_shown.sayEnd();
     return m_outputs.close(m_status);
 }
 
@@ -170,40 +165,6 @@ void TapRun::sayOwner(const std::string& owner)
         std::cout << m_endpoint.busName << " is served by " << owner << std::endl;
 }
 
-void TapRun::take(std::vector<tap::TapMessage>&& batch)
-{
-    for (const auto& message : batch) {
-        m_outputs.captured(message);
-        m_decoder.feed(message);
-    }
-    for (const auto& change : m_decoder.takeOwnerChanges()) {
-        flush(true); // what came before the change is shown before it
-        sayOwner(change.owner);
-    }
-    for (const auto& client : m_decoder.takeNewClients())
-        m_names->lookUp(client);
-    for (auto& e : m_decoder.takeFinished())
-        m_ready.push_back(std::move(e));
-    flush(m_ready.size() > kReadyLimit);
-}
-
-// Exchanges are shown in the order they ended, each once the bus has told
-// who its client is (or cannot), so that --client can pick it.
-void TapRun::flush(bool all)
-{
-    while (!m_ready.empty() && (all || m_names->known(m_ready.front().client))) {
-        const tap::Exchange e = std::move(m_ready.front());
-        m_ready.pop_front();
-        if (m_options.client.empty() || m_names->matches(e.client, m_options.client)) {
-            m_outputs.show(e, m_names->label(e.client));
-            ++m_shown;
-        } else {
-            m_outputs.leftOut(e);
-            ++m_leftOut;
-        }
-    }
-}
-
 // --open-capture: a capture file's messages as a tap would have seen them.
 int convertCapture(const CommandLine& options)
 {
@@ -216,27 +177,12 @@ int convertCapture(const CommandLine& options)
     TapOutputs outputs(options, "the capture " + options.openCapture, start);
     if (!outputs.open())
         return 2;
-    tap::TapDecoder decoder;
-    std::uint64_t shown = 0, leftOut = 0;
-    const auto show = [&] {
-        for (const auto& e : decoder.takeFinished()) {
-            // A capture tells no process: a client is its unique name.
-            if (options.client.empty() || options.client == e.client) {
-                outputs.show(e, e.client);
-                ++shown;
-            } else {
-                outputs.leftOut(e);
-                ++leftOut;
-            }
-        }
-    };
-    for (const auto& message : read.messages) {
-        decoder.feed(message);
-        show();
-    }
-    decoder.finish(read.messages.empty() ? start : read.messages.back().usec);
-    show();
-    sayEnd(shown, leftOut, decoder.otherCount());
+    tap::SiteTap tap; // a capture tells no process: a client is its unique name
+    Shown shown{options, outputs, tap};
+    tap.setListener({{}, [&](const tap::Exchange& e, const std::string& client, bool) { shown(e, client); }, {}, {}});
+    tap.feed(read.messages);
+    tap.finish(read.messages.empty() ? start : read.messages.back().usec);
+    shown.sayEnd();
     if (!read.skipped.empty()) {
         std::cerr << "vantrel-test: --open-capture " << options.openCapture << ": " << read.skipped.size()
                   << (read.skipped.size() == 1 ? " block" : " blocks") << " skipped\n";

@@ -72,15 +72,17 @@ bool TapOutputs::open()
     return true;
 }
 
+std::string capturePacket(const tap::TapMessage& message, bool masked, journal::CardMasker& masker)
+{
+    if (!masked)
+        return capture::pcapngPacket(message);
+    return capture::pcapngPacket({message.usec, capture::maskedMessage(message.bytes, masker)});
+}
+
 void TapOutputs::captured(const tap::TapMessage& message)
 {
-    if (!m_capture)
-        return;
-    if (!m_masked) {
-        m_capture->write(capture::pcapngPacket(message));
-        return;
-    }
-    m_capture->write(capture::pcapngPacket({message.usec, capture::maskedMessage(message.bytes, m_captureMasker)}));
+    if (m_capture)
+        m_capture->write(capturePacket(message, m_masked, m_captureMasker));
 }
 
 std::string TapOutputs::shownValue(const Value& v, std::size_t omitted) const

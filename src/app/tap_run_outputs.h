@@ -57,6 +57,10 @@ private:
     std::unique_ptr<OutputFile> m_capture;
 };
 
+// One message as a capture's packet block: its card data masked by
+// `masker`, which follows the messages in their order, unless `masked` is false.
+std::string capturePacket(const tap::TapMessage& message, bool masked, journal::CardMasker& masker);
+
 // "2026-12-09T10:41:02.118Z" for a time in microseconds since the epoch.
 std::string isoTime(std::int64_t usec);
 

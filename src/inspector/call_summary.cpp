@@ -67,7 +67,8 @@ CallEvent keepBounded(const CallEvent& event, std::size_t limit, Omitted& omitte
         return Value::string(v->asString().substr(0, limit));
     };
     CallEvent kept{event.access, event.member, bounded(event.argument, omitted.argument),
-                   bounded(event.result, omitted.result), event.window, event.control, event.atMs, event.durationMs};
+                   bounded(event.result, omitted.result), event.window, event.control, event.atMs, event.durationMs,
+                   event.client};
     return kept;
 }
 

@@ -6,6 +6,7 @@
 #include "marked_text.h"
 #include "record_table_model.h"
 
+#include "journal/call_journal.h"
 #include "session/session.h"
 
 #include <QApplication>
@@ -67,6 +68,27 @@ RecordInspector::RecordInspector(Session& session, QWidget* parent) : QWidget(pa
     setObjectName("RecordInspector");
     setWindowTitle(QStringLiteral("Record Inspector"));
     resize(900, 600);
+
+    m_renderTimer.setSingleShot(true);
+    m_renderTimer.setInterval(0);
+    connect(&m_renderTimer, &QTimer::timeout, this, &RecordInspector::render);
+
+    m_session.addObserver(this);
+}
+
+RecordInspector::~RecordInspector() { m_session.removeObserver(this); }
+
+void RecordInspector::setVisible(bool visible)
+{
+    if (visible)
+        makeViews();
+    QWidget::setVisible(visible);
+}
+
+void RecordInspector::makeViews()
+{
+    if (viewsMade())
+        return;
     const QFont font = largeFixedFont();
 
     m_header = new QLabel(QStringLiteral("No call yet"));
@@ -115,25 +137,25 @@ RecordInspector::RecordInspector(Session& session, QWidget* parent) : QWidget(pa
     connect(asText, &QPushButton::clicked, this, &RecordInspector::copyAsText);
     connect(asHex, &QPushButton::clicked, this, &RecordInspector::copyAsHex);
     connect(asC, &QPushButton::clicked, this, &RecordInspector::copyAsCString);
+    // Ctrl+Shift+L, as in the journal: Ctrl+Shift+C is the C string's here.
+    auto* asLine = makeCopyButton("copyScriptLine", QStringLiteral("Copy as script line"), "Ctrl+Shift+L");
+    connect(asLine, &QPushButton::clicked, this, &RecordInspector::copyAsScriptLine);
+    m_note = new QLabel(m_copyNote);
+    m_note->setObjectName("copyNote");
+    m_note->setTextFormat(Qt::PlainText);
+    m_note->setWordWrap(true);
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
+    buttons->addWidget(m_note, 1);
     buttons->addWidget(asText);
     buttons->addWidget(asHex);
     buttons->addWidget(asC);
+    buttons->addWidget(asLine);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_header);
     layout->addWidget(m_tabs, 1);
     layout->addLayout(buttons);
-
-    m_renderTimer.setSingleShot(true);
-    m_renderTimer.setInterval(0);
-    connect(&m_renderTimer, &QTimer::timeout, this, &RecordInspector::render);
-
-    m_session.addObserver(this);
 }
-
-RecordInspector::~RecordInspector() { m_session.removeObserver(this); }
 
 void RecordInspector::callMade(const CallEvent& event)
 {
@@ -141,6 +163,7 @@ void RecordInspector::callMade(const CallEvent& event)
     m_event = inspector::keepBounded(event, kKeptBytes, omitted);
     m_argumentOmitted = omitted.argument;
     m_resultOmitted = omitted.result;
+    m_argumentNote.clear();
     m_failure.reset();
     m_stale = true;
     scheduleRender();
@@ -155,8 +178,9 @@ void RecordInspector::callFailed(std::string_view, int number, std::string_view 
 }
 
 void RecordInspector::inspect(const CallEvent& event, std::optional<int> errorNumber, const std::string& errorDescription,
-                              std::size_t argumentOmitted, std::size_t resultOmitted)
+                              std::size_t argumentOmitted, std::size_t resultOmitted, const std::string& argumentNote)
 {
+    m_argumentNote = argumentNote;
     inspector::Omitted omitted;
     m_event = inspector::keepBounded(event, kKeptBytes, omitted);
     m_argumentOmitted = argumentOmitted + omitted.argument;
@@ -195,6 +219,8 @@ void RecordInspector::scheduleRender()
 // points and the inspector's own size.
 void RecordInspector::fitHexView()
 {
+    if (!viewsMade())
+        return;
     // The width the page of the views gives the hex view, whether its page is shown or not.
     const int room = m_tabs->contentsRect().width() - 2 * m_hex->frameWidth() -
                      2 * static_cast<int>(m_hex->document()->documentMargin()) -
@@ -287,6 +313,22 @@ void RecordInspector::copyAsCString()
     const std::string note = partialNote();
     copy(inspector::copyAsCString(bytes()) + (note.empty() ? std::string() : " /* " + note.substr(1) + " */"));
 }
+
+bool RecordInspector::copyAsScriptLine()
+{
+    std::string problem;
+    const auto line = m_event ? journal::scriptLineOf(*m_event, m_argumentOmitted, m_argumentNote, problem) : std::nullopt;
+    m_copyNote = line ? QStringLiteral("Copied as a script line")
+                      : QStringLiteral("Not copied: ") +
+                            (m_event ? fromUtf8(problem) : QStringLiteral("no call to copy yet"));
+    if (m_note)
+        m_note->setText(m_copyNote);
+    if (line)
+        copy(*line);
+    return line.has_value();
+}
+
+QString RecordInspector::copyNote() const { return m_copyNote; }
 
 std::string RecordInspector::partialNote() const
 {

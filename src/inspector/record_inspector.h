@@ -2,13 +2,16 @@
 // last server call and shows its bytes (the record put, or the text that
 // came back) large, in three views: Text with legible control marks, a Hex
 // dump, and the key=value Table with line ends and what is odd. Three
-// buttons copy the bytes as text, as hex or as a C string literal.
+// buttons copy the bytes as text, as hex or as a C string literal, and a
+// fourth the call as the script line that makes it again (raw_call.h).
 //
 // It listens to the session like every other view: callMade keeps the call,
 // callFailed adds the error to the header. While the window is hidden a call
 // only replaces the kept event; the views are drawn when the window is shown,
 // and while it is shown at most once per turn of the event loop, so a run of
-// calls costs one drawing.
+// calls costs one drawing. The views themselves are made when the window is
+// first shown: an inspector nobody opens costs the utility's start-up nothing
+// but the kept call.
 //
 // A server may answer with many megabytes. The inspector keeps the first
 // kKeptBytes of a value (a row of the journal brings its own bounded copy),
@@ -59,15 +62,25 @@ public:
 
     // Shows an earlier call (a row of the journal) until the next call comes;
     // `omitted` is what the journal left out of its argument and result.
+    // `argumentNote`: why an argument its client sent is not kept (a tapped call's).
     void inspect(const CallEvent& event, std::optional<int> errorNumber, const std::string& errorDescription,
-                 std::size_t argumentOmitted = 0, std::size_t resultOmitted = 0);
+                 std::size_t argumentOmitted = 0, std::size_t resultOmitted = 0, const std::string& argumentNote = {});
 
     void copyAsText();
     void copyAsHex();
     void copyAsCString();
+    // The call's script line, exact; false, with copyNote() saying why, when it has none.
+    bool copyAsScriptLine();
+    QString copyNote() const;
 
     // The characters of one line of the hex view.
     static constexpr int kHexLineLength = 78;
+
+    // The views are made when the window is first shown, or before, by
+    // makeViews(), for whoever places the window by its layout's size.
+    bool viewsMade() const { return m_tabs != nullptr; }
+    void makeViews();
+    void setVisible(bool visible) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -90,6 +103,8 @@ private:
     Session& m_session;
     std::optional<CallEvent> m_event;
     std::size_t m_argumentOmitted = 0, m_resultOmitted = 0;
+    std::string m_argumentNote;
+    QString m_copyNote;
     std::optional<Failure> m_failure;
     bool m_stale = true;
     QTimer m_renderTimer;
@@ -100,6 +115,7 @@ private:
     QPlainTextEdit* m_hex = nullptr;
     QTableView* m_table = nullptr;
     QLabel* m_findings = nullptr;
+    QLabel* m_note = nullptr;
     RecordTableModel* m_model = nullptr;
 };
 

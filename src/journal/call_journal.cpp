@@ -1,6 +1,7 @@
 #include "call_journal.h"
 
 #include "inspector/call_summary.h"
+#include "session/raw_call.h"
 
 #include <algorithm>
 
@@ -15,9 +16,49 @@ std::size_t valueBytes(const std::optional<Value>& v)
 std::size_t entryBytes(const JournalEntry& e)
 {
     return sizeof(JournalEntry) + e.call.member.size() + e.call.window.size() + e.call.control.size() +
-           valueBytes(e.call.argument) + valueBytes(e.call.result) + e.errorDescription.size();
+           valueBytes(e.call.argument) + valueBytes(e.call.result) + e.errorDescription.size() + e.call.client.size() +
+           e.lostReason.size() + e.argumentNote.size();
+}
+
+void noteFirst(std::vector<std::string>& seen, const std::string& name)
+{
+    if (std::find(seen.begin(), seen.end(), name) == seen.end())
+        seen.push_back(name);
 }
 } // namespace
+
+std::string tappedText(Tapped state, const std::string& lostReason)
+{
+    switch (state) {
+    case Tapped::Waiting: return "waiting for its reply";
+    case Tapped::NoReplyExpected: return "no reply expected";
+    case Tapped::ReplyLost: return lostReason.empty() ? "reply lost" : "reply lost: " + lostReason;
+    case Tapped::ClientGone: return "client went away";
+    case Tapped::None:
+    case Tapped::Done: break;
+    }
+    return {};
+}
+
+std::optional<std::string> scriptLineOf(const CallEvent& call, std::size_t argumentOmitted,
+                                        const std::string& argumentNote, std::string& problem)
+{
+    if (argumentOmitted > 0)
+        problem = "only the first bytes of the value sent were kept (" + inspector::omittedNote(argumentOmitted) +
+                  "): no script line made from them sends the same";
+    else if (!argumentNote.empty())
+        problem = "what the client sent is no value a script line sends: " + argumentNote;
+    else
+        problem = rawCallProblem(call.access, call.member, call.argument);
+    if (!problem.empty())
+        return std::nullopt;
+    return rawCallLine(call.access, call.member, call.argument);
+}
+
+std::optional<std::string> scriptLineOf(const JournalEntry& e, std::string& problem)
+{
+    return scriptLineOf(e.call, e.argumentOmitted, e.argumentNote, problem);
+}
 
 CallJournal::CallJournal(std::size_t callLimit, std::size_t byteLimit, std::size_t valueLimit)
     : m_callLimit(std::max<std::size_t>(callLimit, 1)), m_byteLimit(byteLimit), m_valueLimit(valueLimit)
@@ -27,12 +68,13 @@ CallJournal::CallJournal(std::size_t callLimit, std::size_t byteLimit, std::size
 void CallJournal::callMade(const CallEvent& event)
 {
     inspector::Omitted omitted;
-    JournalEntry entry{m_next++, inspector::keepBounded(event, m_valueLimit, omitted), std::nullopt, {}, 0};
+    JournalEntry entry;
+    entry.number = m_next++;
+    entry.call = inspector::keepBounded(event, m_valueLimit, omitted);
     entry.argumentOmitted = omitted.argument;
     entry.resultOmitted = omitted.result;
     entry.bytes = entryBytes(entry);
-    if (std::find(m_members.begin(), m_members.end(), event.member) == m_members.end())
-        m_members.push_back(event.member);
+    noteFirst(m_members, event.member);
     m_bytes += entry.bytes;
     m_entries.push_back(std::move(entry));
     ++m_total;
@@ -58,6 +100,58 @@ void CallJournal::callFailed(std::string_view, int number, std::string_view desc
     dropOldest();
 }
 
+void CallJournal::fill(JournalEntry& entry, const TappedCall& call)
+{
+    inspector::Omitted omitted;
+    entry.call = inspector::keepBounded(call.call, m_valueLimit, omitted);
+    entry.argumentOmitted = call.argumentOmitted + omitted.argument;
+    entry.resultOmitted = call.resultOmitted + omitted.result;
+    entry.errorNumber = call.errorNumber;
+    const std::string_view description = std::string_view(call.errorDescription).substr(0, m_valueLimit);
+    entry.errorDescription = std::string(description);
+    entry.errorOmitted = call.errorDescription.size() - description.size();
+    entry.tapped = call.state == Tapped::None ? Tapped::Done : call.state;
+    entry.lostReason = call.lostReason.substr(0, m_valueLimit);
+    entry.argumentNote = call.argumentNote.substr(0, m_valueLimit);
+    entry.bytes = entryBytes(entry);
+}
+
+long long CallJournal::addTapped(const TappedCall& call)
+{
+    JournalEntry entry;
+    entry.number = m_next++;
+    fill(entry, call);
+    noteFirst(m_members, entry.call.member);
+    if (!entry.call.client.empty() && std::find(m_clients.begin(), m_clients.end(), entry.call.client) == m_clients.end()) {
+        m_clients.push_back(entry.call.client);
+        if (m_clients.size() > kClientLimit)
+            m_clients.pop_front();
+    }
+    const long long number = entry.number;
+    m_bytes += entry.bytes;
+    m_entries.push_back(std::move(entry));
+    ++m_total;
+    if (m_listener)
+        m_listener->rowsAdded(m_entries.size() - 1, 1);
+    dropOldest();
+    return number;
+}
+
+bool CallJournal::updateTapped(long long number, const TappedCall& call)
+{
+    if (m_entries.empty() || number < m_entries.front().number || number > m_entries.back().number)
+        return false;
+    const auto row = static_cast<std::size_t>(number - m_entries.front().number);
+    JournalEntry& entry = m_entries[row];
+    m_bytes -= entry.bytes;
+    fill(entry, call);
+    m_bytes += entry.bytes;
+    if (m_listener)
+        m_listener->rowChanged(row);
+    dropOldest();
+    return true;
+}
+
 void CallJournal::dropOldest()
 {
     std::size_t count = 0;
@@ -79,6 +173,7 @@ void CallJournal::clear()
 {
     m_entries.clear();
     m_members.clear();
+    m_clients.clear();
     m_bytes = 0;
     m_total = 0;
     m_dropped = 0;

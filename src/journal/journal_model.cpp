@@ -3,8 +3,10 @@
 #include "inspector/call_summary.h"
 #include "server/conversions.h"
 #include "widgets/display_form.h"
+#include "widgets/legible.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QWidget>
 
 namespace vantrel::journal {
@@ -47,6 +49,14 @@ QString shortForm(const std::string& bytes, std::size_t omitted)
     return text + omittedText(omitted);
 }
 
+// The red of an error, legible on the view's ground in a light or a dark theme.
+QColor errorColour()
+{
+    const QColor ground = QApplication::palette().color(QPalette::Base);
+    const QColor dark(0xB0, 0x00, 0x20), light(0xFF, 0x8A, 0x80);
+    return contrastRatio(dark, ground) >= contrastRatio(light, ground) ? dark : light;
+}
+
 QString timeText(long long ms)
 {
     return QStringLiteral("%1:%2.%3")
@@ -76,15 +86,21 @@ QString JournalModel::cellText(const JournalEntry& e, int column)
     switch (column) {
     case Number: return QString::number(e.number);
     case Time: return timeText(c.atMs);
+    case Client: return QString::fromStdString(c.client);
     case Window: return QString::fromStdString(c.window);
     case Control: return QString::fromStdString(c.control);
     case Access: return QString::fromLatin1(accessName(c.access));
     case Member: return QString::fromStdString(c.member);
-    case Sent: return shortForm(cellBytes(e, Sent), cellOmitted(e, Sent));
+    case Sent:
+        if (!e.argumentNote.empty())
+            return QStringLiteral("(%1)").arg(QString::fromStdString(e.argumentNote));
+        return shortForm(cellBytes(e, Sent), cellOmitted(e, Sent));
     case Result:
+        if (const std::string state = tappedText(e.tapped, e.lostReason); !state.empty())
+            return QStringLiteral("(%1)").arg(QString::fromStdString(state));
         return (e.errorNumber ? QStringLiteral("Error %1: ").arg(*e.errorNumber) : QString()) +
                shortForm(cellBytes(e, Result), cellOmitted(e, Result));
-    case Duration: return QStringLiteral("%1 ms").arg(c.durationMs);
+    case Duration: return e.tapped == Tapped::Waiting ? QString() : QStringLiteral("%1 ms").arg(c.durationMs);
     default: return {};
     }
 }
@@ -151,8 +167,13 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const
             tip += QStringLiteral("…");
         return tip + omittedText(cellOmitted(e, index.column()));
     }
-    if (role == Qt::ForegroundRole && e.errorNumber)
-        return QColor(0xB0, 0x00, 0x20);
+    if (role == Qt::ForegroundRole && (e.errorNumber || e.tapped == Tapped::ReplyLost || e.tapped == Tapped::ClientGone))
+        return errorColour();
+    if (role == Qt::FontRole && index.column() == Result && !tappedText(e.tapped, e.lostReason).empty()) {
+        QFont font;
+        font.setItalic(true);
+        return font;
+    }
     if (role == Qt::TextAlignmentRole && (index.column() == Number || index.column() == Duration))
         return int(Qt::AlignRight | Qt::AlignVCenter);
     return {};
@@ -162,7 +183,8 @@ QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int 
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    static const char* const names[] = {"#", "Time", "Took", "Window", "Control", "Access", "Member", "Sent", "Result"};
+    static const char* const names[] = {"#",      "Time",   "Took",   "Client", "Window",
+                                        "Control", "Access", "Member", "Sent",   "Result"};
     return section >= 0 && section < ColumnCount ? QString::fromLatin1(names[section]) : QVariant();
 }
 
@@ -195,6 +217,12 @@ void JournalFilter::setMember(const QString& member)
     invalidateFilter();
 }
 
+void JournalFilter::setClient(const std::optional<std::string>& client)
+{
+    m_client = client;
+    invalidateFilter();
+}
+
 void JournalFilter::setText(const QString& text)
 {
     m_text = toBytes(text).value_or(text.toStdString());
@@ -207,6 +235,8 @@ bool JournalFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const
     const JournalEntry& e = model->entry(sourceRow);
     if (!m_member.isEmpty() && QString::fromStdString(e.call.member) != m_member)
         return false;
+    if (m_client && e.call.client != *m_client)
+        return false;
     if (m_text.empty())
         return true;
     auto holds = [&](std::string_view text) { return text.find(m_text) != std::string_view::npos; };
@@ -214,7 +244,7 @@ bool JournalFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const
     auto holdsValue = [&](const std::optional<Value>& v) {
         return v && (v->type() == Value::Type::String ? holds(v->asString()) : holds(toText(*v)));
     };
-    return holds(e.call.member) || holds(e.call.window) || holds(e.call.control) || holdsValue(e.call.argument) ||
+    return holds(e.call.member) || holds(e.call.client) || holds(e.call.window) || holds(e.call.control) || holdsValue(e.call.argument) ||
            holdsValue(e.call.result) || holds(e.errorDescription);
 }
 

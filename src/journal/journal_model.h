@@ -1,7 +1,9 @@
 // The call journal as a table for a view: one row per call, its cells made
 // when the view asks for them (no widget per row), rows added and dropped
-// as the journal tells. The filter keeps rows of one member, or rows whose
-// text holds a given text.
+// as the journal tells. The filter keeps rows of one member, of one client
+// (or the utility's own), or rows whose text holds a given text. A call
+// another client made (the site tap's) names its client and, until its
+// reply came, where it stands ("waiting for its reply") in its Result.
 #pragma once
 
 #include "call_journal.h"
@@ -11,12 +13,15 @@
 #include <QHash>
 #include <QSortFilterProxyModel>
 
+#include <optional>
+#include <string>
+
 namespace vantrel::journal {
 
 class JournalModel : public QAbstractTableModel, public CallJournal::Listener {
 public:
     // What came back is last: it takes the room the window has.
-    enum Column { Number, Time, Duration, Window, Control, Access, Member, Sent, Result, ColumnCount };
+    enum Column { Number, Time, Duration, Client, Window, Control, Access, Member, Sent, Result, ColumnCount };
 
     explicit JournalModel(CallJournal& journal, QObject* parent = nullptr);
     ~JournalModel() override;
@@ -59,6 +64,9 @@ public:
     // An empty member or text filters nothing.
     void setMember(const QString& member);
     void setText(const QString& text);
+    // Nothing: every client; "": the utility's own calls; else the client as the tap names it.
+    void setClient(const std::optional<std::string>& client);
+    bool filters() const { return !m_member.isEmpty() || !m_text.empty() || m_client.has_value(); }
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
@@ -66,6 +74,7 @@ protected:
 private:
     QString m_member;
     std::string m_text; // as bytes, matched against the bytes sent and returned
+    std::optional<std::string> m_client;
 };
 
 } // namespace vantrel::journal

@@ -1,17 +1,16 @@
 #include "journal_window.h"
 
 #include "journal_model.h"
+#include "marked_cell_delegate.h"
 
 #include "widgets/form.h"
 
-#include "inspector/control_marks.h"
-#include "inspector/marked_text.h"
-
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QKeyEvent>
-#include <QPainter>
-#include <QStyledItemDelegate>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -19,88 +18,10 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace vantrel::journal {
-
-namespace {
-
-// Draws what went out and what came back with each control byte as its
-// mark ("CR", "LF", "ESC"), bold, in its role's colours, at the size of the
-// text: a control picture is a tiny glyph in most faces.
-class MarkedCellDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        QStyleOptionViewItem opt = option;
-        initStyleOption(&opt, index);
-        const QString text = opt.text;
-        opt.text.clear();
-        const QWidget* widget = opt.widget;
-        QStyle* style = widget ? widget->style() : QApplication::style();
-        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
-
-        const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).adjusted(2, 0, -2, 0);
-        const bool selected = opt.state & QStyle::State_Selected;
-        const QColor plainColour = opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
-        const QColor foreground = index.data(Qt::ForegroundRole).value<QColor>();
-        QFont bold = opt.font;
-        bold.setBold(true);
-        const QFontMetrics plainMetrics(opt.font), boldMetrics(bold);
-        const int ellipsis = plainMetrics.horizontalAdvance(QChar(0x2026));
-        painter->save();
-        painter->setClipRect(area);
-        int x = area.left();
-        auto fits = [&](int w) { return x + w <= area.right() - ellipsis; };
-        QString run;
-        auto flush = [&]() -> bool {
-            if (run.isEmpty())
-                return true;
-            const QString shown = plainMetrics.elidedText(run, Qt::ElideRight, area.right() - x);
-            painter->setFont(opt.font);
-            painter->setPen(foreground.isValid() && !selected ? foreground : plainColour);
-            painter->drawText(QRect(x, area.top(), area.right() - x, area.height()), Qt::AlignVCenter | Qt::AlignLeft, shown);
-            const bool whole = shown == run;
-            x += plainMetrics.horizontalAdvance(shown);
-            run.clear();
-            return whole;
-        };
-        for (const QChar ch : text) {
-            const int byte = pictureByte(ch);
-            if (byte < 0) {
-                run += ch;
-                continue;
-            }
-            if (!flush())
-                break;
-            const auto c = static_cast<unsigned char>(byte);
-            const std::string_view name = inspector::markName(c);
-            const QString mark = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
-            const int w = boldMetrics.horizontalAdvance(mark) + 4;
-            if (!fits(w)) {
-                painter->setFont(opt.font);
-                painter->setPen(plainColour);
-                painter->drawText(QRect(x, area.top(), ellipsis + 2, area.height()), Qt::AlignVCenter, QString(QChar(0x2026)));
-                x = area.right();
-                break;
-            }
-            const MarkColours colours = markColours(inspector::markRole(c));
-            const QRect chip(x, area.top() + 1, w, area.height() - 2);
-            painter->fillRect(chip, colours.ground);
-            painter->setFont(bold);
-            painter->setPen(colours.text);
-            painter->drawText(chip, Qt::AlignCenter, mark);
-            x += w + 1;
-        }
-        if (x < area.right())
-            flush();
-        painter->restore();
-    }
-};
-
-} // namespace
 
 JournalWindow::JournalWindow(CallJournal& journal, std::function<void(const JournalEntry&)> inspect, QWidget* parent)
     : QWidget(parent, Qt::Window), m_journal(journal), m_inspect(std::move(inspect))
@@ -119,6 +40,13 @@ JournalWindow::JournalWindow(CallJournal& journal, std::function<void(const Jour
     m_members->addItem(QStringLiteral("All members"));
     m_members->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_members->setAccessibleName(QStringLiteral("Member filter"));
+    m_clients = new QComboBox;
+    m_clients->setObjectName("clientFilter");
+    m_clients->setAccessibleName(QStringLiteral("Client filter"));
+    m_clients->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_clients->setMinimumContentsLength(12);
+    m_clients->setMaximumWidth(360); // a long client name does not push the text filter away
+    m_clients->addItems({QStringLiteral("All clients"), QStringLiteral("This utility")});
     m_text = new QLineEdit;
     m_text->setObjectName("textFilter");
     m_text->setPlaceholderText(QStringLiteral("Filter by text"));
@@ -129,6 +57,33 @@ JournalWindow::JournalWindow(CallJournal& journal, std::function<void(const Jour
     clear->setToolTip(QStringLiteral("Forget every call journalled so far"));
     m_count = new QLabel;
     m_count->setObjectName("journalCount");
+    m_note = new QLabel;
+    m_note->setObjectName("journalNote");
+    m_note->setTextFormat(Qt::PlainText);
+    m_note->setWordWrap(true);
+
+    m_tapLine = new QLabel;
+    m_tapLine->setObjectName("tapLine");
+    m_tapLine->setTextFormat(Qt::PlainText);
+    m_tapLine->setWordWrap(true); // a long bus address takes lines, not the window's width
+    m_tapLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_showOthers = new QCheckBox(QStringLiteral("Show other messages"));
+    m_showOthers->setObjectName("showOtherMessages");
+    m_others = new QTreeWidget;
+    m_others->setObjectName("otherMessages");
+    m_others->setAccessibleName(QStringLiteral("Other messages"));
+    m_others->setHeaderLabels({QStringLiteral("Time"), QStringLiteral("Kind"), QStringLiteral("Sender"),
+                               QStringLiteral("Destination"), QStringLiteral("Member"), QStringLiteral("Detail")});
+    m_others->setRootIsDecorated(false);
+    m_others->setUniformRowHeights(true);
+    m_others->setMaximumHeight(160);
+    m_others->hide();
+    m_tapBar = new QWidget;
+    auto* tapRow = new QHBoxLayout(m_tapBar);
+    tapRow->setContentsMargins(0, 0, 0, 0);
+    tapRow->addWidget(m_tapLine, 1);
+    tapRow->addWidget(m_showOthers);
+    m_tapBar->hide();
 
     m_view = new QTreeView;
     m_view->setObjectName("journalView");
@@ -147,10 +102,23 @@ JournalWindow::JournalWindow(CallJournal& journal, std::function<void(const Jour
     m_view->setItemsExpandable(false);
     m_view->setUniformRowHeights(true);
     m_view->setAllColumnsShowFocus(true);
+    auto* copyLine = new QAction(QStringLiteral("Copy as script line"), this);
+    copyLine->setObjectName("actionCopyScriptLine");
+    copyLine->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+    copyLine->setShortcutContext(Qt::WindowShortcut);
+    connect(copyLine, &QAction::triggered, this, [this] { copyScriptLine(); });
+    addAction(copyLine); // the shortcut, anywhere in the window
+    m_view->addAction(copyLine);
+    m_view->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // A double click or Enter shows the row again, in an inspector closed meanwhile too.
+    connect(m_view, &QAbstractItemView::activated, this, [this](const QModelIndex& index) {
+        if (index.isValid() && m_inspect)
+            m_inspect(entryAt(index));
+    });
     QHeaderView* columns = m_view->header();
     columns->setSectionResizeMode(QHeaderView::Interactive);
     const int digit = m_view->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    const int widths[] = {4, 8, 6, 14, 16, 4, 20, 16, 0};
+    const int widths[] = {4, 8, 6, 16, 14, 16, 4, 20, 16, 0};
     for (int c = 0; c < JournalModel::ColumnCount; ++c)
         if (widths[c])
             columns->resizeSection(c, widths[c] * digit + 12);
@@ -160,12 +128,18 @@ JournalWindow::JournalWindow(CallJournal& journal, std::function<void(const Jour
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(m_members);
+    bar->addWidget(m_clients);
     bar->addWidget(m_text, 1);
     bar->addWidget(clear);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_tapBar);
+    layout->addWidget(m_others);
     layout->addLayout(bar);
     layout->addWidget(m_view, 1);
-    layout->addWidget(m_count);
+    auto* foot = new QHBoxLayout;
+    foot->addWidget(m_count);
+    foot->addWidget(m_note, 1);
+    layout->addLayout(foot);
 
     m_textDelay.setSingleShot(true);
     m_textDelay.setInterval(200);
@@ -173,9 +147,16 @@ JournalWindow::JournalWindow(CallJournal& journal, std::function<void(const Jour
     connect(m_text, &QLineEdit::textChanged, this, [this] { m_textDelay.start(); });
     connect(m_members, &QComboBox::currentIndexChanged, this,
             [this](int i) { setFilter(i <= 0 ? QString() : m_members->itemText(i), m_textFilter); });
+    connect(m_clients, &QComboBox::currentIndexChanged, this, [this](int i) {
+        setClientFilter(i <= 0 ? std::nullopt
+                        : i == 1 ? std::optional<std::string>(std::string())
+                                 : std::optional<std::string>(m_clients->itemText(i).toStdString()));
+    });
+    connect(m_showOthers, &QCheckBox::toggled, this, &JournalWindow::showOtherMessages);
     connect(clear, &QPushButton::clicked, this, [this] {
         m_journal.clear();
         refreshMembers();
+        refreshClients();
         refreshCount();
     });
     connectSelection();
@@ -186,7 +167,9 @@ JournalWindow::JournalWindow(CallJournal& journal, std::function<void(const Jour
     m_countDelay.setInterval(100);
     connect(&m_countDelay, &QTimer::timeout, this, [this] {
         refreshMembers();
+        refreshClients();
         refreshCount();
+        refreshOthers();
         if (m_follow)
             m_view->scrollToBottom();
     });
@@ -200,8 +183,11 @@ JournalWindow::JournalWindow(CallJournal& journal, std::function<void(const Jour
 JournalWindow::~JournalWindow() = default;
 
 // The Result column stays in sight: where the window is too narrow for the
-// columns' widths, the text columns before it give up room in proportion,
-// so that what came back keeps a third of the view.
+// columns' widths, the text columns before it give up room, so that what
+// came back keeps a third of the view. They give way in the order they
+// matter least: the window and the control (a tapped call has neither),
+// then the client, what went out, and the member last, which keeps room
+// for a member's name as long as it can.
 void JournalWindow::fitColumns()
 {
     QHeaderView* columns = m_view->header();
@@ -211,17 +197,26 @@ void JournalWindow::fitColumns()
     int before = 0;
     for (int c = 0; c < JournalModel::Result; ++c)
         before += columns->sectionSize(c);
-    const int wanted = room - room / 3;
-    if (before <= wanted)
-        return;
-    // The short columns (number, time, duration, access) keep their widths; the texts give way.
-    const int texts[] = {JournalModel::Window, JournalModel::Control, JournalModel::Member, JournalModel::Sent};
-    int textWidth = 0;
-    for (const int c : texts)
-        textWidth += columns->sectionSize(c);
-    const double scale = std::max(0.0, static_cast<double>(textWidth - (before - wanted))) / textWidth;
-    for (const int c : texts)
-        columns->resizeSection(c, std::max(columns->minimumSectionSize(), static_cast<int>(columns->sectionSize(c) * scale)));
+    int excess = before - (room - room / 3);
+    const int digit = m_view->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    struct Yield {
+        int column;
+        int keep; // digits it keeps
+    };
+    const Yield order[] = {{JournalModel::Window, 3},  {JournalModel::Control, 3}, {JournalModel::Client, 10},
+                           {JournalModel::Sent, 8},    {JournalModel::Member, 14}, {JournalModel::Client, 3},
+                           {JournalModel::Sent, 3},    {JournalModel::Member, 3}};
+    for (const Yield& y : order) {
+        if (excess <= 0)
+            return;
+        const int keep = std::max(columns->minimumSectionSize(), y.keep * digit + 12);
+        const int size = columns->sectionSize(y.column);
+        const int give = std::min(excess, size - keep);
+        if (give > 0) {
+            columns->resizeSection(y.column, size - give);
+            excess -= give;
+        }
+    }
 }
 
 void JournalWindow::resizeEvent(QResizeEvent* event)
@@ -242,6 +237,7 @@ void JournalWindow::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     fitColumns();
     refreshMembers();
+    refreshClients();
     refreshCount();
     if (m_follow)
         m_view->scrollToBottom();
@@ -275,9 +271,10 @@ void JournalWindow::setFilter(const QString& member, const QString& text)
 {
     m_memberFilter = member;
     m_textFilter = text;
-    const bool filtering = !member.isEmpty() || !text.isEmpty();
     m_filter->setMember(member);
     m_filter->setText(text);
+    m_filter->setClient(m_clientFilter);
+    const bool filtering = m_filter->filters();
     QAbstractItemModel* wanted = filtering ? static_cast<QAbstractItemModel*>(m_filter) : m_model;
     if (m_view->model() != wanted) {
         if (filtering)
@@ -308,5 +305,103 @@ void JournalWindow::refreshCount()
         text += QStringLiteral(", %1 shown").arg(shownRows());
     m_count->setText(text);
 }
+
+} // namespace vantrel::journal
+
+namespace vantrel::journal {
+
+void JournalWindow::setClientFilter(const std::optional<std::string>& client)
+{
+    m_clientFilter = client;
+    const int index = !client ? 0 : client->empty() ? 1 : m_clients->findText(QString::fromStdString(*client));
+    if (index >= 0 && index != m_clients->currentIndex()) {
+        const QSignalBlocker quiet(m_clients);
+        m_clients->setCurrentIndex(index);
+    }
+    setFilter(m_memberFilter, m_textFilter);
+}
+
+void JournalWindow::refreshClients()
+{
+    const auto& clients = m_journal.clients();
+    const bool same = static_cast<std::size_t>(m_clients->count() - 2) == clients.size() &&
+                      (clients.empty() || m_clients->itemText(m_clients->count() - 1).toStdString() == clients.back());
+    if (same)
+        return;
+    const QSignalBlocker quiet(m_clients);
+    while (m_clients->count() > 2)
+        m_clients->removeItem(2);
+    for (const auto& c : clients)
+        m_clients->addItem(QString::fromStdString(c));
+    const int index = !m_clientFilter           ? 0
+                      : m_clientFilter->empty() ? 1
+                                                : m_clients->findText(QString::fromStdString(*m_clientFilter));
+    m_clients->setCurrentIndex(std::max(0, index));
+    if (index < 0) // the chosen client's rows are gone
+        setClientFilter(std::nullopt);
+}
+
+void JournalWindow::setTapLine(const QString& line)
+{
+    m_tapText = line;
+    m_tapLine->setText(line + (m_showOthers->isChecked() ? QString() : QStringLiteral(" (hidden)")));
+    m_tapBar->setVisible(!line.isEmpty());
+    if (line.isEmpty())
+        showOtherMessages(false);
+    else
+        refreshOthers();
+}
+
+QString JournalWindow::tapLine() const { return m_tapLine->text(); }
+
+void JournalWindow::showOtherMessages(bool shown)
+{
+    if (m_showOthers->isChecked() != shown) {
+        const QSignalBlocker quiet(m_showOthers);
+        m_showOthers->setChecked(shown);
+    }
+    m_others->setVisible(shown);
+    if (!m_tapText.isEmpty())
+        m_tapLine->setText(m_tapText + (shown ? QString() : QStringLiteral(" (hidden)")));
+    refreshOthers();
+}
+
+void JournalWindow::refreshOthers()
+{
+    if (!m_others->isVisibleTo(this) || !m_otherRows)
+        return;
+    const std::vector<QStringList> rows = m_otherRows();
+    const bool atEnd = m_others->verticalScrollBar()->value() == m_others->verticalScrollBar()->maximum();
+    m_others->clear();
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(rows.size()));
+    for (const QStringList& row : rows)
+        items.append(new QTreeWidgetItem(row));
+    m_others->addTopLevelItems(items);
+    if (atEnd)
+        m_others->scrollToBottom();
+}
+
+bool JournalWindow::copyScriptLine()
+{
+    const QModelIndex current = m_view->currentIndex();
+    if (!current.isValid()) {
+        m_note->setText(QStringLiteral("Choose a call to copy as a script line"));
+        return false;
+    }
+    const JournalEntry& e = entryAt(current);
+    std::string problem;
+    const auto line = scriptLineOf(e, problem);
+    if (!line) {
+        m_note->setText(QStringLiteral("Call %1 not copied: %2").arg(e.number).arg(QString::fromStdString(problem)));
+        return false;
+    }
+    // The line is ASCII: the script escapes stand for every other byte.
+    QApplication::clipboard()->setText(QString::fromLatin1(line->data(), static_cast<qsizetype>(line->size())));
+    m_note->setText(QStringLiteral("Call %1 copied as a script line").arg(e.number));
+    return true;
+}
+
+QString JournalWindow::note() const { return m_note->text(); }
 
 } // namespace vantrel::journal

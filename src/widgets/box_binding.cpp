@@ -24,15 +24,25 @@ BoxBinding::BoxBinding(Session& session, Box box, QLineEdit* line, bool fitWidth
 
 BoxBinding::BoxBinding(Session& session, Box box, QPlainTextEdit* text) : m_session(session), m_box(box), m_text(text)
 {
-    // Records read best in a fixed-width face: columns of keys and bytes line up.
-    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixed.setPointSize(text->font().pointSize());
-    text->setFont(fixed);
     m_session.addObserver(this);
     boxChanged(box, session.box(box));
 }
 
 BoxBinding::~BoxBinding() { m_session.removeObserver(this); }
+
+// Records read best in a fixed-width face: columns of keys and bytes line up.
+// The face is set when the box first has text: an empty box looks the same in
+// any face, and finding the system's fixed face is a font search (fontconfig
+// sorts every installed font) that the start-up need not wait for.
+void BoxBinding::useFixedFace()
+{
+    if (m_fixedFace)
+        return;
+    m_fixedFace = true;
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSize(m_text->font().pointSize());
+    m_text->setFont(fixed);
+}
 
 void BoxBinding::boxChanged(Box box, std::string_view text)
 {
@@ -66,6 +76,8 @@ void BoxBinding::showTail(std::string_view whole, std::size_t keep)
     if (start)
         note += hiddenNote(start);
     m_shown = whole.size() - start;
+    if (!whole.empty() || !note.isEmpty())
+        useFixedFace();
     showMarked(m_text, whole.substr(start), note);
 }
 
@@ -84,6 +96,8 @@ void BoxBinding::boxAppended(Box box, std::string_view appended, std::string_vie
         return;
     }
     // Only the new text goes into the document, so an append costs what it adds.
+    if (!appended.empty())
+        useFixedFace();
     appendMarked(m_text, appended);
     m_shown += appended.size();
 }

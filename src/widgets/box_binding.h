@@ -49,6 +49,7 @@ public:
 private:
     // Shows the newest `keep` bytes of the box (from a line start near the cut).
     void showTail(std::string_view whole, std::size_t keep);
+    void useFixedFace();
 
     Session& m_session;
     Box m_box;
@@ -56,6 +57,7 @@ private:
     QPlainTextEdit* m_text = nullptr;
     bool m_fitWidth = false;
     QFont m_baseFont;
+    bool m_fixedFace = false; // a multi-line view's fixed-width face, set with its first text
     std::size_t m_shown = 0;
 };
 

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -70,10 +71,21 @@ protected:
 
 void paintButton(QWidget* widget, Bgr colour)
 {
-    // A style sheet colours the face on every platform style, with the text
-    // in black or white, whichever reads on that face under any theme.
+    // The text is in black or white, whichever reads on the face under any theme.
     const QColor face = toColour(colour);
-    widget->setStyleSheet(paintedStyle(face));
+    if (qobject_cast<QLabel*>(widget)) {
+        // A label's ground is its own filled background, which every style
+        // draws from the palette as it is; a style sheet would do the same
+        // at the price of a style of its own for each label.
+        QPalette colours = widget->palette();
+        colours.setColor(QPalette::Window, face);
+        colours.setColor(QPalette::WindowText, textColourOn(face));
+        widget->setPalette(colours);
+        widget->setAutoFillBackground(true);
+    } else {
+        // A style sheet colours a button's face on every platform style.
+        widget->setStyleSheet(paintedStyle(face));
+    }
     widget->setProperty(kFaceProperty, face);
     widget->update();
 }
@@ -89,26 +101,6 @@ bool pressFocusedButtonOnEnter(QWidget* window, QKeyEvent* event)
         return false;
     button->click();
     return true;
-}
-
-// A caption wider than its control is set a point or two smaller, so that
-// every caption stays whole: by its longest word where it may wrap, whole
-// where it has room for one line only.
-void fitText(QWidget* widget, const QString& text, int width, bool mayWrap)
-{
-    QFont f = widget->font();
-    const QStringList parts = mayWrap ? text.split(' ', Qt::SkipEmptyParts) : QStringList{text};
-    auto widest = [&](const QFont& font) {
-        const QFontMetrics metrics(font);
-        int w = 0;
-        for (const QString& part : parts)
-            w = std::max(w, metrics.horizontalAdvance(part));
-        return w;
-    };
-    while (widest(f) > width && f.pointSizeF() > 6.0)
-        f.setPointSizeF(f.pointSizeF() - 0.5);
-    if (f != widget->font())
-        widget->setFont(f);
 }
 
 Form::Form(Session& session, const QString& objectName, const QString& caption, Twips clientSize, QWidget* owner)
@@ -279,9 +271,16 @@ void Form::typed(const std::string& box, const QString& text)
 
 void Form::setTabStops(const std::vector<QString>& names)
 {
+    // The controls by name, from one walk of the window rather than one for
+    // each name; walked backwards, so that the first of a name is kept.
+    const QList<QWidget*> all = findChildren<QWidget*>();
+    QHash<QString, QWidget*> byName;
+    byName.reserve(all.size());
+    for (auto it = all.crbegin(); it != all.crend(); ++it)
+        byName.insert((*it)->objectName(), *it);
     QWidget* previous = nullptr;
     for (const QString& name : names) {
-        auto* widget = findChild<QWidget*>(name);
+        QWidget* widget = byName.value(name);
         if (!widget)
             continue;
         if (previous)

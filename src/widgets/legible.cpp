@@ -1,7 +1,6 @@
 #include "legible.h"
 
-#include <QRegularExpression>
-
+#include <algorithm>
 #include <cmath>
 
 namespace vantrel {
@@ -45,9 +44,14 @@ QString nameFromCaption(const QString& caption) { return caption.simplified(); }
 
 QString nameForControl(const QString& objectName)
 {
-    static const QRegularExpression selector(QStringLiteral("^Button([0-9]+)$"));
-    if (const auto match = selector.match(objectName); match.hasMatch())
-        return QStringLiteral("Fueling position %1").arg(match.captured(1));
+    // A selector button, "Button" and its number. Every control of every
+    // window is asked when the window is shown, so no pattern is compiled or run.
+    static constexpr QLatin1String kSelector("Button");
+    if (objectName.size() > kSelector.size() && objectName.startsWith(kSelector)) {
+        const QStringView number = QStringView(objectName).mid(kSelector.size());
+        if (std::all_of(number.begin(), number.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+            return QStringLiteral("Fueling position ") + number.toString();
+    }
     static const std::pair<const char*, const char*> names[] = {
         {"TextBox", "Description"},
         {"InBox", "Result"},

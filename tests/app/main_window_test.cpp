@@ -31,7 +31,11 @@ namespace {
 
 using Started = RunningUtility;
 
-QString labelColour(QWidget* w) { return w->styleSheet(); }
+QString labelColour(QWidget* w)
+{
+    const QColor c = w->palette().color(QPalette::Window);
+    return QStringLiteral("rgb(%1, %2, %3)").arg(c.red()).arg(c.green()).arg(c.blue());
+}
 
 } // namespace
 

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -125,6 +126,25 @@ TEST(BoxView, AppendsPastTheViewStartAgainFromItsNewestPart)
     EXPECT_TRUE(shown.startsWith(hiddenNote(appended - v.binding.shownBytes()))) << shown.left(120).toStdString();
     v.rig.session.appendInBox("tail");
     EXPECT_TRUE(v.edit.toPlainText().endsWith(QStringLiteral("tail")));
+}
+
+// A multi-line view takes the fixed-width face, at its own size, with its
+// first text, whether that is set or appended; empty, it keeps its own face.
+TEST(BoxView, TakesTheFixedWidthFaceWithItsFirstText)
+{
+    const QString fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+    for (const bool append : {false, true}) {
+        SCOPED_TRACE(append ? "appended" : "set");
+        BoundView v;
+        const int size = v.edit.font().pointSize();
+        EXPECT_NE(v.edit.font().family(), fixed);
+        if (append)
+            v.rig.session.appendInBox("Key=1");
+        else
+            v.rig.session.setInBox("Key=1");
+        EXPECT_EQ(v.edit.font().family(), fixed);
+        EXPECT_EQ(v.edit.font().pointSize(), size);
+    }
 }
 
 TEST(BoxView, ALineShowsTheStartOfAHugeText)

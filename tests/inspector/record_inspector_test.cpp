@@ -52,8 +52,9 @@ TEST(RecordInspector, FollowsThePutRecordInEveryView)
     EXPECT_EQ(in.inspector.objectName(), "RecordInspector");
     EXPECT_EQ(in.inspector.windowTitle(), "Record Inspector");
     EXPECT_TRUE(in.inspector.isWindow());
-    EXPECT_EQ(in.header(), "No call yet");
+    EXPECT_EQ(in.inspector.header(), "No call yet");
     in.showNow();
+    EXPECT_EQ(in.header(), "No call yet");
     in.rig.session.server().put("Authorize", Value::string(kAuthorize));
     QApplication::processEvents();
     EXPECT_EQ(in.header(), QString::fromUtf8("put Authorize · 50 bytes"));
@@ -62,16 +63,24 @@ TEST(RecordInspector, FollowsThePutRecordInEveryView)
     EXPECT_EQ(in.rows(), 4);
 }
 
-TEST(RecordInspector, DrawsNothingWhileHiddenAndTheLastCallOnShow)
+TEST(RecordInspector, MakesItsViewsWhenFirstShownAndDrawsTheLastCallKeptMeanwhile)
 {
     Inspected in;
     in.rig.session.server().put("Stop", Value::string("07"));
     in.rig.session.server().put("Authorize", Value::string(kAuthorize));
     QApplication::processEvents();
-    EXPECT_TRUE(in.text().isEmpty());
-    EXPECT_TRUE(in.hex().isEmpty());
+    EXPECT_FALSE(in.inspector.viewsMade());
+    EXPECT_EQ(in.child<QPlainTextEdit>("hexView"), nullptr);
+    EXPECT_EQ(in.inspector.header(), QString::fromUtf8("put Authorize · 50 bytes"));
     in.showNow();
+    EXPECT_TRUE(in.inspector.viewsMade());
+    EXPECT_EQ(in.header(), QString::fromUtf8("put Authorize · 50 bytes"));
     EXPECT_EQ(in.hex().toStdString() + "\n", inspector::hexDumpText(kAuthorize));
+    // Hidden again, it keeps following and draws the newest call when shown.
+    in.inspector.hide();
+    in.rig.session.server().put("Stop", Value::string("07"));
+    in.showNow();
+    EXPECT_EQ(in.text(), "07");
 }
 
 TEST(RecordInspector, ShowsTheTextReturnedByARead)
@@ -106,6 +115,7 @@ TEST(RecordInspector, CopiesEachForm)
     Inspected in;
     const std::string record = "A=\x1b" "1\r\n\xe9\0"s;
     in.rig.session.server().put("DisplayData", Value::string(record));
+    in.showNow();
     const struct {
         const char* button;
         std::string expected;

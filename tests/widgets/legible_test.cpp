@@ -1,8 +1,15 @@
-// Text colours chosen against their ground, and the names a screen reader says.
+// Text colours chosen against their ground, the names a screen reader says,
+// and captions set small enough to stay whole.
+#include "widgets/form.h"
 #include "widgets/legible.h"
+
+#include <QFontMetrics>
+#include <QLabel>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 namespace vantrel {
@@ -75,9 +82,54 @@ TEST(ControlNames, BoxesAndSelectorButtonsAreNamed)
     EXPECT_EQ(nameForControl("CodeBox").toStdString(), "Code");
     EXPECT_EQ(nameForControl("Price3Blend").toStdString(), "Blend prices");
     EXPECT_FALSE(purposeOfControl("Price3Blend").isEmpty());
-    EXPECT_TRUE(nameForControl("ButtonX").isEmpty());
-    EXPECT_TRUE(nameForControl("Preset").isEmpty());
+    for (const char* other : {"ButtonX", "Button", "Button7a", "Button-7", "MyButton7", "Preset"})
+        EXPECT_TRUE(nameForControl(QString::fromLatin1(other)).isEmpty()) << other;
 }
+
+struct FitCase {
+    std::string name;
+    QString text;
+    int width;
+    bool mayWrap;
+};
+class FitText : public ::testing::TestWithParam<FitCase> {};
+
+// A caption is set at the largest half point below its own 8 that fits (by
+// its widest word where it may wrap), 6 points at the least.
+TEST_P(FitText, TakesTheLargestHalfPointThatFits)
+{
+    const auto& c = GetParam();
+    QLabel label;
+    QFont own = label.font();
+    own.setPointSizeF(8.0);
+    label.setFont(own);
+    auto widestAt = [&](double size) {
+        QFont f = own;
+        f.setPointSizeF(size);
+        int w = 0;
+        for (const QString& part : c.mayWrap ? c.text.split(' ', Qt::SkipEmptyParts) : QStringList{c.text})
+            w = std::max(w, QFontMetrics(f).horizontalAdvance(part));
+        return w;
+    };
+    fitText(&label, c.text, c.width, c.mayWrap);
+    const double size = label.font().pointSizeF();
+    EXPECT_EQ(std::fmod(8.0 - size, 0.5), 0.0) << size;
+    EXPECT_GE(size, 6.0);
+    if (size > 6.0) {
+        EXPECT_LE(widestAt(size), c.width) << size;
+    }
+    for (double larger = size + 0.5; larger <= 8.0; larger += 0.5)
+        EXPECT_GT(widestAt(larger), c.width) << larger;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Captions, FitText,
+    ::testing::Values(FitCase{"Fits", QStringLiteral("Stop"), 200, true},
+                      FitCase{"PositionLine", QStringLiteral("Fueling Position -> 32"), 105, false},
+                      FitCase{"LongWord", QStringLiteral("ClearTopKeyQue"), 60, true},
+                      FitCase{"TwoWords", QStringLiteral("Dispenser Info"), 40, true},
+                      FitCase{"NoRoom", QStringLiteral("Authorize Options"), 5, false}),
+    [](const auto& info) { return info.param.name; });
 
 } // namespace
 } // namespace vantrel

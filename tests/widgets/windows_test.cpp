@@ -6,6 +6,7 @@
 #include "app/qt_window_host.h"
 #include "inspector/record_inspector.h"
 #include "journal/journal_window.h"
+#include "widgets/form.h"
 #include "widgets/legible.h"
 
 #include <QAbstractButton>
@@ -196,6 +197,44 @@ TEST(DarkTheme, EveryTextOfEveryWindowStandsOutFromItsGround)
     EXPECT_EQ(paintedColours(main.findChild<QLabel*>("ButtLab1")).ground, QColor(Qt::white));
     EXPECT_EQ(paintedColours(main.findChild<QLabel*>("ButtLab5")).ground, QColor(Qt::red));
     EXPECT_EQ(paintedColours(main.findChild<QLabel*>("ButtLab3")).ground, QColor(255, 255, 128));
+}
+
+// What the first window does not show is made when it is first asked for:
+// the record inspector's views (it follows the calls meanwhile), the result
+// box's fixed-width face with its first text.
+TEST(StartUp, MakesWhatTheMainWindowDoesNotShowWhenFirstAskedFor)
+{
+    RunningUtility u;
+    MainWindow& main = u.app->mainWindow();
+    main.show();
+    const QFont ownFace = main.inBox()->font();
+    EXPECT_FALSE(main.inspector()->viewsMade());
+    main.button("DispenserInfo")->click();
+    EXPECT_FALSE(main.inspector()->viewsMade());
+    EXPECT_NE(main.inBox()->font(), ownFace);
+    main.showInspector();
+    EXPECT_TRUE(main.inspector()->viewsMade());
+    // Shown, it draws the call it kept while it had no views.
+    EXPECT_NE(main.inspector()->header(), QStringLiteral("No call yet"));
+    EXPECT_EQ(main.inspector()->findChild<QLabel*>("header")->text(), main.inspector()->header());
+}
+
+// A label's ground and text come from its palette, which every style paints
+// as it is (a style sheet would give each label a style of its own, at a
+// price the start-up pays for every one); a button's face from a style
+// sheet, which colours it on every platform style.
+TEST(PaintedFaces, ALabelByItsPaletteAButtonByAStyleSheet)
+{
+    const QColor red(255, 0, 0);
+    QLabel label(QStringLiteral("7"));
+    paintButton(&label, colours::Red);
+    EXPECT_TRUE(label.styleSheet().isEmpty());
+    EXPECT_TRUE(label.autoFillBackground());
+    EXPECT_EQ(label.palette().color(QPalette::Window), red);
+    EXPECT_EQ(label.palette().color(QPalette::WindowText), textColourOn(red));
+    QPushButton button(QStringLiteral("ALL"));
+    paintButton(&button, colours::Red);
+    EXPECT_EQ(button.styleSheet(), paintedStyle(red));
 }
 
 // The focus as Tab moves it from the first focus.
