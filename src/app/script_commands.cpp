@@ -4,7 +4,10 @@
 #include "script_printer.h"
 #include "script_verdict.h"
 
+#include "dbus/dbus_client.h"
 #include "forecourt/customer.h"
+#include "forecourt/fault_command.h"
+#include "forecourt/forecourt_server.h"
 #include "server/automation_error.h"
 #include "session/queued_prompter.h"
 #include "session/raw_call.h"
@@ -67,6 +70,7 @@ void ScriptCommandRunner::run(const ScriptCommand& c)
     case K::ExpectHas: expect(c); break;
     case K::ExpectError: m_watch.expected.emplace_back(c.number, c.line); break;
     case K::Customer: customer(c.text); break;
+    case K::Fault: fault(c.text); break;
     case K::RawCall: rawCall(c); break;
     case K::ExpectResultIs:
     case K::ExpectResultHas: expectResult(c); break;
@@ -185,6 +189,26 @@ void ScriptCommandRunner::customer(const std::string& action)
         cannot(std::string("the customer cannot do that: ") + e.what());
     } catch (const AutomationError& e) {
         cannot(std::string("the customer cannot do that: ") + e.description());
+    }
+}
+
+void ScriptCommandRunner::fault(const std::string& fault)
+{
+    // An action of its own, so that a saved session sets the fault too.
+    const Session::ActionScope doing(m_app.session(), {UserAction::Kind::Fault, {}, {}, 0, fault});
+    try {
+        AutomationObject& server = m_app.server();
+        if (auto* site = dynamic_cast<forecourt::ForecourtServer*>(&server))
+            m_out << "fault: " << site->setFault(fault) << "\n";
+        else if (auto* bus = dynamic_cast<dbus::DBusClient*>(&server); bus && bus->hasFaults())
+            m_out << "fault: " << bus->fault(fault) << "\n";
+        else
+            cannot("fault needs the embedded forecourt, or a simulated site served on D-Bus "
+                   "(vantrel-forecourt): this server has no faults to set");
+    } catch (const forecourt::FaultError& e) {
+        cannot(std::string("the fault cannot be set: ") + e.what());
+    } catch (const AutomationError& e) {
+        cannot(std::string("the fault cannot be set: ") + e.description());
     }
 }
 

@@ -89,6 +89,9 @@ private:
     // The customer acts on the simulated site itself: the embedded forecourt,
     // or one served on D-Bus, which takes it through Vantrel.Simulator.Customer.
     void customer(const std::string& action);
+    // A fault set on the simulated site, or cleared, the same way: the embedded
+    // forecourt, or Vantrel.Simulator.Fault of one served on D-Bus.
+    void fault(const std::string& fault);
     // A raw call goes through the session as a press's calls do; a get's
     // result is kept for the "expect result" lines after it.
     void rawCall(const ScriptCommand& c);

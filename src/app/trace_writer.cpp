@@ -219,6 +219,7 @@ void TraceWriter::actionStarted(const UserAction& a)
             (*m_pendingTick)["time_ms"] = static_cast<qint64>(m_clock());
         break;
     case K::Customer: write({{"event", "customer"}, {"action", encodeBytes(maskedAction(a.text))}}); break;
+    case K::Fault: write({{"event", "fault"}, {"fault", encodeBytes(a.text)}}); break;
     case K::Call: {
         // The value goes with the call event that follows, masked as every value is.
         QJsonObject o{{"event", "rawcall"}, {"access", QString::fromStdString(a.text)}, {"member", encodeBytes(a.control)}};

@@ -100,6 +100,44 @@ int tileAt(const CanvasLayout& layout, double x, double y)
     return 0;
 }
 
+DeviceSpots deviceSpots(const Rect& area, int tanks)
+{
+    // Tanks, wash bay and price sign share the width.
+    const int columns = std::max(3, tanks);
+    const int signWidth = std::clamp(area.width * 17 / 100, 110, 160);
+    const int washWidth = std::clamp(area.width * 30 / 100, 170, 260);
+    const int tankWidth = std::clamp((area.width - 32 - signWidth - washWidth - 30) / columns - 16, 40, 110);
+    const int tankHeight = std::max(30, area.height - 80);
+    DeviceSpots spots;
+    for (int i = 0; i < tanks; ++i)
+        spots.tanks.push_back({area.x + 16 + i * (tankWidth + 16), area.y + 30, tankWidth, tankHeight});
+    spots.wash = {area.x + 16 + columns * (tankWidth + 16) + 10, area.y + 30, washWidth, tankHeight};
+    // Its last column, as the painter counts it, is one before right().
+    const int signLeft = spots.wash.right() - 1 + 20;
+    spots.sign = {signLeft, area.y + 16, std::max(100, area.right() - 1 - 16 - signLeft), area.height - 32};
+    return spots;
+}
+
+CanvasSpot spotAt(const CanvasLayout& layout, int tanks, double x, double y)
+{
+    if (const int tile = tileAt(layout, x, y))
+        return {CanvasSpot::Kind::Pump, tile};
+    const int dx = static_cast<int>(std::floor(x / layout.scale)), dy = static_cast<int>(std::floor(y / layout.scale));
+    if (layout.reader.containsPoint(dx, dy))
+        return {CanvasSpot::Kind::Reader, 0};
+    if (!layout.devices.containsPoint(dx, dy))
+        return {};
+    const DeviceSpots spots = deviceSpots(layout.devices, tanks);
+    for (std::size_t i = 0; i < spots.tanks.size(); ++i)
+        if (spots.tanks[i].containsPoint(dx, dy))
+            return {CanvasSpot::Kind::Tank, static_cast<int>(i) + 1};
+    if (spots.wash.containsPoint(dx, dy))
+        return {CanvasSpot::Kind::Wash, 0};
+    if (spots.sign.containsPoint(dx, dy))
+        return {CanvasSpot::Kind::Sign, 0};
+    return {};
+}
+
 WindowLayout windowLayoutFor(Size window, const BarNeeds& bar)
 {
     WindowLayout l;

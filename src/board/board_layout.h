@@ -51,6 +51,24 @@ CanvasLayout canvasLayout(Size canvas);
 // The position (1..32) whose tile holds the canvas pixel x, y; 0 for none.
 int tileAt(const CanvasLayout& layout, double x, double y);
 
+// Where the devices stand in their section (design units): a well per tank,
+// the car wash bay and the price sign; the painter draws them there.
+struct DeviceSpots {
+    std::vector<Rect> tanks;
+    Rect wash, sign;
+};
+DeviceSpots deviceSpots(const Rect& devices, int tanks);
+
+// What the canvas pixel x, y is on: a pump (its position), the reader, a
+// tank (its number, counting from 1), the car wash or the price sign.
+struct CanvasSpot {
+    enum class Kind { None, Pump, Reader, Tank, Wash, Sign };
+    Kind kind = Kind::None;
+    int number = 0;
+    bool operator==(const CanvasSpot&) const = default;
+};
+CanvasSpot spotAt(const CanvasLayout& layout, int tanks, double x, double y);
+
 // What the widgets under the canvas need: the customer bar in one row (its
 // width and height), the bar folded onto two rows when the window is
 // narrower than one row (the wider row's width, the height of both), and

@@ -23,6 +23,8 @@ inline const QColor kAsphalt(58, 62, 68);
 inline const QColor kCanopy(226, 230, 236);
 inline const QColor kInk = QColor(kDarkInk.r, kDarkInk.g, kDarkInk.b);
 inline const QColor kSelection(255, 214, 0);
+// The red of a fault's mark, and the ground its words are written on.
+inline const QColor kFault(205, 38, 38);
 
 // The ink for text on a background the board painted itself.
 QColor inkFor(const QColor& background);
@@ -34,5 +36,9 @@ void line(QPainter& p, const QRect& r, int align, const QString& text, std::vect
 
 // The height drawText gives one line in the painter's font, so that lines stacked at it never touch.
 int lineHeightOf(QPainter& p);
+
+// A fault's mark: its words, after a warning sign, on a red band filling `r`
+// (in the painter's font, cut where they are wider).
+void faultBand(QPainter& p, const QRect& r, const std::string& words, std::vector<DrawnText>* drawn = nullptr);
 
 } // namespace vantrel::board::painting

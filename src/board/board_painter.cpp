@@ -48,6 +48,17 @@ int lineHeightOf(QPainter& p)
     return p.boundingRect(QRect(0, 0, 1000, 1000), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, QStringLiteral("AgÉ")).height();
 }
 
+void faultBand(QPainter& p, const QRect& r, const std::string& words, std::vector<DrawnText>* drawn)
+{
+    p.save();
+    p.setPen(Qt::NoPen);
+    p.setBrush(kFault);
+    p.drawRoundedRect(r, 3, 3);
+    p.setPen(inkFor(kFault));
+    line(p, r.adjusted(3, 0, -3, 0), Qt::AlignLeft | Qt::AlignVCenter, "\u26A0 " + q(words), drawn);
+    p.restore();
+}
+
 } // namespace painting
 
 using namespace painting;
@@ -111,10 +122,17 @@ void BoardPainter::paintForecourt(QPainter& p, const CanvasLayout& layout, const
     const QRect heading = area.adjusted(12, 6, -12, 0);
     QRect used;
     p.drawText(heading, Qt::AlignLeft | Qt::AlignTop, "FORECOURT", &used);
-    if (!options.hint.isEmpty()) {
+    const QRect beside(used.right() + 16, heading.top(), heading.right() - used.right() - 16, used.height());
+    if (!view.memberFaults.empty()) {
+        // Faults of members no device shows, in place of the hint.
+        std::string words;
+        for (const std::string& f : view.memberFaults)
+            words += (words.empty() ? "" : "; ") + f;
+        p.setFont(boardFont(8, true));
+        faultBand(p, beside, words);
+    } else if (!options.hint.isEmpty()) {
         p.setFont(boardFont(8));
-        line(p, QRect(used.right() + 16, heading.top(), heading.right() - used.right() - 16, used.height()),
-             Qt::AlignRight | Qt::AlignVCenter, options.hint);
+        line(p, beside, Qt::AlignRight | Qt::AlignVCenter, options.hint);
     }
     // The islands: a concrete strip under each row of pumps.
     for (int first = 0; first < static_cast<int>(layout.tiles.size()); first += layout.columns) {

@@ -21,16 +21,13 @@ void BoardPainter::paintDevices(QPainter& p, const QRect& area, const BoardView&
     p.setFont(boardFont(9, true));
     line(p, area.adjusted(12, 6, -12, 0).adjusted(0, 0, 0, -(area.height() - 22)), Qt::AlignLeft | Qt::AlignTop,
          "TANKS  \u2013 " + q(view.tankReport));
-    // Tanks, wash bay and price sign share the width.
-    const int tanks = std::max<int>(3, static_cast<int>(view.gauges.size()));
-    const int signWidth = std::clamp(area.width() * 17 / 100, 110, 160);
-    const int washWidth = std::clamp(area.width() * 30 / 100, 170, 260);
-    const int tankWidth = std::clamp((area.width() - 32 - signWidth - washWidth - 30) / tanks - 16, 40, 110);
-    const int tankHeight = std::max(30, area.height() - 80);
+    // Tanks, wash bay and price sign share the width (board_layout.h).
+    const DeviceSpots spots =
+        deviceSpots({area.left(), area.top(), area.width(), area.height()}, static_cast<int>(view.gauges.size()));
     for (std::size_t i = 0; i < view.gauges.size(); ++i) {
         const GaugeView& g = view.gauges[i];
-        const QRect t(area.left() + 16 + static_cast<int>(i) * (tankWidth + 16), area.top() + 30, tankWidth, tankHeight);
-        p.setPen(QPen(QColor(200, 200, 200), 2));
+        const QRect t = qRect(spots.tanks[i]);
+        p.setPen(g.fault.empty() ? QPen(QColor(200, 200, 200), 2) : QPen(kFault, 3));
         p.setBrush(well);
         p.drawRoundedRect(t, 12, 12);
         const int level = static_cast<int>((t.height() - 4) * g.fraction);
@@ -48,28 +45,40 @@ void BoardPainter::paintDevices(QPainter& p, const QRect& area, const BoardView&
         p.setFont(boardFont(6));
         line(p, QRect(t.left() - 6, t.bottom() + 2, t.width() + 12, 12), Qt::AlignHCenter, q(g.volume));
         line(p, QRect(t.left() - 6, t.bottom() + 14, t.width() + 12, 12), Qt::AlignHCenter, q(g.detail));
+        if (!g.fault.empty()) {
+            p.setFont(boardFont(6, true));
+            faultBand(p, QRect(t.left() + 3, t.top() + 22, t.width() - 6, 14), g.fault);
+        }
     }
     // The car wash bay.
-    const int washLeft = area.left() + 16 + tanks * (tankWidth + 16) + 10;
-    const QRect bay(washLeft, area.top() + 30, washWidth, tankHeight);
+    const QRect bay = qRect(spots.wash);
     const QColor bayColour = view.wash.washing ? QColor(40, 110, 170) : well;
-    p.setPen(QPen(QColor(200, 200, 200), 2));
+    p.setPen(view.wash.fault.empty() ? QPen(QColor(200, 200, 200), 2) : QPen(kFault, 3));
     p.setBrush(bayColour);
     p.drawRoundedRect(bay, 8, 8);
     p.setPen(inkFor(bayColour));
     p.setFont(boardFont(9, true));
     p.drawText(bay.adjusted(8, 6, -8, 0), Qt::AlignLeft | Qt::AlignTop, "CAR WASH");
     p.setFont(boardFont(7));
-    p.drawText(bay.adjusted(8, 24, -8, -(bay.height() - 56)), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, q(view.wash.status));
-    int y = bay.top() + 56;
+    // A fault's band under the heading moves the status and the codes down.
+    const int under = view.wash.fault.empty() ? 0 : 20;
+    if (under > 0) {
+        p.setFont(boardFont(7, true));
+        faultBand(p, QRect(bay.left() + 6, bay.top() + 23, bay.width() - 12, 16), view.wash.fault);
+        p.setPen(inkFor(bayColour));
+        p.setFont(boardFont(7));
+    }
+    p.drawText(bay.adjusted(8, 24 + under, -8, -(bay.height() - 56 - under)), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+               q(view.wash.status));
+    int y = bay.top() + 56 + under;
     p.setFont(boardFont(7, false, true));
     for (auto it = view.wash.codes.rbegin(); it != view.wash.codes.rend() && y < bay.bottom() - 24; ++it, y += 12)
         line(p, QRect(bay.left() + 8, y, bay.width() - 16, 12), Qt::AlignLeft, q(*it));
     if (!view.wash.dropped.empty())
         line(p, QRect(bay.left() + 8, std::min(y, bay.bottom() - 24), bay.width() - 16, 12), Qt::AlignLeft, q(view.wash.dropped));
     // The price sign: a tall black board with lit digits.
-    const QRect sign(bay.right() + 20, area.top() + 16, std::max(100, area.right() - 16 - bay.right() - 20), area.height() - 32);
-    p.setPen(QPen(QColor(150, 150, 150), 2));
+    const QRect sign = qRect(spots.sign);
+    p.setPen(view.sign.fault.empty() ? QPen(QColor(150, 150, 150), 2) : QPen(kFault, 3));
     p.setBrush(QColor(12, 12, 12));
     p.drawRoundedRect(sign, 6, 6);
     p.setPen(Qt::white);
@@ -88,6 +97,10 @@ void BoardPainter::paintDevices(QPainter& p, const QRect& area, const BoardView&
     p.setPen(QColor(170, 170, 170));
     p.setFont(boardFont(6));
     p.drawText(sign.adjusted(0, 0, 0, -4), Qt::AlignHCenter | Qt::AlignBottom, q(view.sign.intensity));
+    if (!view.sign.fault.empty()) {
+        p.setFont(boardFont(7, true));
+        faultBand(p, QRect(sign.left() + 4, sign.top() + 4, sign.width() - 8, 16), view.sign.fault);
+    }
 }
 
 } // namespace vantrel::board

@@ -190,6 +190,10 @@ void BoardPainter::paintReader(QPainter& p, const QRect& area, const ReaderView&
     // The terminal's screen, 4:3, with room for soft keys on both sides.
     const QRect screen(area.left() + 62, area.top() + 34, area.width() - 124, (area.width() - 124) * 3 / 4);
     paintScreen(p, screen, rv.screen);
+    if (!rv.fault.empty()) {
+        p.setFont(boardFont(8, true));
+        faultBand(p, QRect(area.left() + 14, screen.bottom() + 10, area.width() - 28, 18), rv.fault);
+    }
     // Keypad, and beside it the printer's paper strip.
     const int below = screen.bottom() + 40;
     const char* keys[4][4] = {{"1", "2", "3", "Cancel"}, {"4", "5", "6", "Clear"}, {"7", "8", "9", "Help"}, {"*", "0", "#", "Enter"}};

@@ -18,7 +18,8 @@ std::vector<DrawnText> BoardPainter::paintTile(QPainter& p, const QRect& r, cons
     const QRect body = r.adjusted(2, 2, -2, -2);
     const QColor fill = colour(t.fill);
     const QColor ink = inkFor(fill);
-    p.setPen(t.selected ? QPen(kSelection, 4) : QPen(QColor(70, 74, 80), 1));
+    // A fault's red mark: the tile's edge, unless the selection has it, and its words under the number.
+    p.setPen(t.selected ? QPen(kSelection, 4) : !t.fault.empty() ? QPen(kFault, 3) : QPen(QColor(70, 74, 80), 1));
     p.setBrush(fill);
     p.drawRoundedRect(body, 8, 8);
     if (focused) {
@@ -46,12 +47,12 @@ std::vector<DrawnText> BoardPainter::paintTile(QPainter& p, const QRect& r, cons
     const int smallHeight = lineHeightOf(p);
     const QString state = q(t.state);
     const int stateWidth = small.horizontalAdvance(state) + 1;
-    if (numberRect.right() + 4 + stateWidth <= inner.right()) {
-        line(p, QRect(inner.right() + 1 - stateWidth, numberRect.top() + (numberRect.height() - smallHeight) / 2,
-                      stateWidth, smallHeight),
-             Qt::AlignRight | Qt::AlignVCenter, state, &drawn);
-    } else {
-        line(p, QRect(inner.left(), y, inner.width(), smallHeight), Qt::AlignLeft | Qt::AlignVCenter, state, &drawn);
+    // The state beside the number where both fit, else on a line of its own.
+    QRect stateSlot(numberRect.right() + 4, numberRect.top() + (numberRect.height() - smallHeight) / 2,
+                    inner.right() - numberRect.right() - 4, smallHeight);
+    const bool stateBeside = numberRect.right() + 4 + stateWidth <= inner.right();
+    if (!stateBeside) {
+        stateSlot = QRect(inner.left(), y, inner.width(), smallHeight);
         y += smallHeight;
     }
 
@@ -64,7 +65,22 @@ std::vector<DrawnText> BoardPainter::paintTile(QPainter& p, const QRect& r, cons
     p.setFont(volumeFont);
     const int volumeHeight = lineHeightOf(p);
     const QRect face(inner.left(), y + 1, inner.width(), amountHeight + volumeHeight + 2);
-    if (face.bottom() < bar.top() - 1) {
+    const bool faceFits = face.bottom() < bar.top() - 1;
+    // The lines under the face: the sale's payment (its limit first of all),
+    // the fault's words on their red band, and the hose or the price of hose
+    // 1. Where the payment leaves no line for the fault, its band takes the
+    // state's place (the tile's colour still tells the state).
+    p.setFont(boardFont(6));
+    const int lineHeight = lineHeightOf(p);
+    const int room = std::max(0, (bar.top() - 1 - (faceFits ? face.bottom() + 1 : y)) / lineHeight);
+    const bool faultOnState = !t.fault.empty() && room <= (t.payment.empty() ? 0 : 1);
+    p.setFont(boardFont(6, true));
+    p.setPen(ink);
+    if (faultOnState)
+        faultBand(p, stateSlot, t.fault, &drawn);
+    else
+        line(p, stateSlot, (stateBeside ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter, state, &drawn);
+    if (faceFits) {
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(24, 28, 24));
         p.drawRoundedRect(face, 3, 3);
@@ -77,12 +93,10 @@ std::vector<DrawnText> BoardPainter::paintTile(QPainter& p, const QRect& r, cons
              Qt::AlignRight | Qt::AlignVCenter, t.volume.empty() ? "0.000 l" : q(t.volume), &drawn);
         y = face.bottom() + 1;
     }
-    // The sale's hose and payment (its limit first of all), or the price of
-    // hose 1: as many lines as there is room for above the bar.
+    // As many of the lines as there is room for above the bar.
     p.setPen(ink);
     p.setFont(boardFont(6));
     const QFontMetrics lineMetrics = p.fontMetrics();
-    const int lineHeight = lineHeightOf(p);
     QString payment = q(t.payment);
     if (lineMetrics.horizontalAdvance(payment) > inner.width() && !t.paymentNarrow.empty())
         payment = q(t.paymentNarrow); // "MOP 2 15.00": the limit whole where the word does not fit
@@ -93,10 +107,16 @@ std::vector<DrawnText> BoardPainter::paintTile(QPainter& p, const QRect& r, cons
         lines.push_back(q(t.hose));
     if (t.hose.empty() && !t.prices.empty())
         lines.push_back(QString("Hose %1  %2").arg(t.prices.front().hose).arg(q(t.prices.front().tier1)));
-    const int room = std::max(0, (bar.top() - 1 - y) / lineHeight);
+    const bool fault = !t.fault.empty() && !faultOnState;
+    if (fault && lines.size() >= static_cast<std::size_t>(room))
+        lines.resize(static_cast<std::size_t>(room - 1)); // the fault's words before the hose
     lines.resize(std::min<std::size_t>(lines.size(), static_cast<std::size_t>(room)));
     if (lines.size() == 2 && !t.hose.empty())
         std::swap(lines[0], lines[1]); // the hose over its payment
+    if (fault) {
+        faultBand(p, QRect(inner.left(), y, inner.width(), lineHeight), t.fault, &drawn);
+        y += lineHeight;
+    }
     for (const QString& l : lines) {
         line(p, QRect(inner.left(), y, inner.width(), lineHeight), Qt::AlignLeft | Qt::AlignVCenter, l, &drawn);
         y += lineHeight;

@@ -2,6 +2,7 @@
 // The reader's part is in board_view_reader.cpp, the tanks, car wash and
 // price sign in board_view_devices.cpp.
 #include "board_view.h"
+#include "board_faults.h"
 #include "board_view_text.h"
 
 #include "forecourt/fueling_positions.h"
@@ -114,16 +115,25 @@ TileView tileView(const forecourt::PositionSnapshot& p, bool selected)
 
 BoardView boardView(const forecourt::SiteState& site, int selected)
 {
+    using forecourt::FaultDevice;
     BoardView b;
-    for (const auto& p : site.positions)
+    for (const auto& p : site.positions) {
         b.tiles.push_back(tileView(p, p.number == selected));
+        b.tiles.back().fault = faultWordsOn(site.faults, FaultDevice::Position, p.number);
+    }
     b.reader = readerView(site.reader);
+    b.reader.fault = faultWordsOn(site.faults, FaultDevice::Reader, site.reader.position);
     b.gauges = gaugeViews(site.tanks);
+    for (std::size_t t = 0; t < b.gauges.size(); ++t)
+        b.gauges[t].fault = faultWordsOn(site.faults, FaultDevice::Tank, site.tanks[t].number);
     b.tankReport = site.tankReportStatus == "ReportStatus=Ready" ? "report ready"
                    : site.tankReportStatus == "ReportStatus=Busy" ? "report being prepared"
                                                                   : "no report";
     b.wash = washView(site.carWash);
+    b.wash.fault = faultWordsOn(site.faults, FaultDevice::Wash, 0);
     b.sign = signView(site);
+    b.memberFaults = memberFaults(site.faults, [](std::string_view member) { return !isSignMember(member); });
+    b.faults = site.faults;
     return b;
 }
 

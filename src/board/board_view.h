@@ -55,6 +55,7 @@ struct TileView {
     std::string amount;   // "18.02"
     double progress = 0;  // 0..1: the amount against the limit (the tank for a fill-up)
     std::vector<TilePrice> prices; // each hose whose price was set; hose 1 when none was
+    std::string fault;    // "offline, stop-at 5.00": the position's faults, under a red mark; empty when none
 };
 TileView tileView(const forecourt::PositionSnapshot& position, bool selected);
 
@@ -131,6 +132,7 @@ struct GaugeView {
     std::string volume;   // "20999.5 of 30000 l"
     std::string detail;   // "water 8.0 mm  15.2 °C"
     Rgb colour;           // blue, amber below a quarter, red below a tenth
+    std::string fault;    // "low, water": the tank's faults, under a red mark
 };
 std::vector<GaugeView> gaugeViews(const std::vector<forecourt::TankSnapshot>& tanks);
 
@@ -139,6 +141,7 @@ struct WashView {
     std::vector<std::string> codes; // "200263  program 01  Unused"
     std::string dropped;            // "1,234 older codes dropped", empty when none were
     bool washing = false;
+    std::string fault;              // "out-of-order", under a red mark
 };
 WashView washView(const forecourt::CarWashSnapshot& wash);
 
@@ -152,6 +155,7 @@ struct SignLine {
 struct SignView {
     std::string intensity; // "intensity M05"
     std::vector<SignLine> lines;
+    std::string fault;     // "send error 1501": the faults of the sign's members (PriceSignDataSend, ...Read), under a red mark
 };
 SignView signView(const forecourt::SiteState& site);
 
@@ -170,6 +174,7 @@ struct ReaderView {
     std::string entry;    // "entry NumericWithEcho (waiting for keys)", "... (answered)" or "no key entry asked"
     std::string chip;     // "chip reader enabled"
     std::vector<QueueView> queues;
+    std::string fault;    // "offline, paper-out": the reader's faults, under a red mark
 };
 ReaderView readerView(const forecourt::ReaderSnapshot& reader);
 
@@ -181,6 +186,10 @@ struct BoardView {
     std::string tankReport;      // "report ready", "report being prepared", "no report"
     WashView wash;
     SignView sign;
+    // The faults of members no device shows ("CardQue error 1201 2"), and
+    // every fault the site lists, in its text form (for the fault menus).
+    std::vector<std::string> memberFaults;
+    std::vector<std::string> faults;
 };
 BoardView boardView(const forecourt::SiteState& site, int selected);
 

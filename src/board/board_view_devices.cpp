@@ -1,5 +1,6 @@
 // The devices on the board: the tank gauges, the car wash and the price sign.
 #include "board_view.h"
+#include "board_faults.h"
 #include "board_view_text.h"
 
 #include <algorithm>
@@ -40,6 +41,13 @@ SignView signView(const forecourt::SiteState& site)
     v.intensity = "intensity " + site.signIntensity;
     for (const auto& line : site.signLines)
         v.lines.push_back(line.empty() ? SignLine{"------", false} : SignLine{line, true});
+    // The faults of the sign's own members show on it, each member by what
+    // it does to the sign ("send slow 2000"); the others on the forecourt.
+    for (const std::string& f : memberFaults(site.faults, isSignMember)) {
+        const bool send = f.rfind(kSignMembers[0], 0) == 0;
+        const std::size_t name = std::string_view(send ? kSignMembers[0] : kSignMembers[1]).size();
+        v.fault += (v.fault.empty() ? "" : ", ") + std::string(send ? "send" : "read") + f.substr(name);
+    }
     return v;
 }
 

@@ -35,6 +35,7 @@ BoardWindow::BoardWindow(std::unique_ptr<SiteSource> source, Session* session, Q
     m_canvas = new SiteCanvas(this);
     m_canvas->view = &m_view;
     m_canvas->chosen = [this](int position) { choosePosition(position); };
+    m_canvas->menuAsked = [this](const CanvasSpot& spot, const QPoint& at) { showFaultMenu(spot, at); };
     m_canvas->options.hint = kHint;
     m_canvas->setToolTip(m_session ? QString(kHint) + " in the main window"
                                    : QString(kHint) + ": the board shows its reader, and the customer acts there");
@@ -149,20 +150,26 @@ void BoardWindow::act(forecourt::CustomerCommand command)
     send(forecourt::customerCommandText(command));
 }
 
-void BoardWindow::send(const std::string& text)
+void BoardWindow::send(const std::string& text, UserAction::Kind kind)
 {
     auto answered = [this](CustomerAnswer answer) {
         m_answer->setText(answer.done ? q(answer.text) : "\u26A0 " + q(answer.text));
         refresh();
     };
+    auto go = [&] {
+        if (kind == UserAction::Kind::Fault)
+            m_source->fault(text, answered);
+        else
+            m_source->act(text, answered);
+    };
     if (!m_session) {
         m_answer->setText(q(text) + " \u2026");
-        m_source->act(text, answered);
+        go();
         return;
     }
-    // An action of the session, so that a saved session acts as the customer too.
-    const Session::ActionScope doing(*m_session, {UserAction::Kind::Customer, {}, {}, 0, text});
-    m_source->act(text, answered);
+    // An action of the session, so that a saved session acts as the customer (or sets the fault) too.
+    const Session::ActionScope doing(*m_session, {kind, {}, {}, 0, text});
+    go();
 }
 
 void BoardWindow::showEvent(QShowEvent* event)

@@ -19,8 +19,14 @@
 // painting is scaled down; the customer bar folds onto two rows rather than
 // leave the window. While its site cannot be read the board is drawn grey
 // with the reason over it.
+//
+// A device's faults show on it, a red mark and their words; its context
+// menu (a right click on a pump, the reader, a tank, the wash or the sign,
+// or the menu key on the pump with the focus) sets and clears them, in the
+// words of a script's fault line, as an action of the session too.
 #pragma once
 
+#include "board_faults.h"
 #include "board_layout.h"
 #include "board_view.h"
 #include "site_source.h"
@@ -72,6 +78,12 @@ public:
     void act(const std::string& action);
     // Runs a customer command; one at position 0 acts at the selected position.
     void act(forecourt::CustomerCommand command);
+    // Sets a fault of the site, or clears ("position 3 offline", "clear"), as
+    // the fault menus do; the answer line shows what happened.
+    void setFault(const std::string& fault);
+    // The fault menu of what `spot` is on, as a right click there shows it:
+    // for the sign, one part per member it has.
+    std::vector<std::vector<FaultMenuItem>> faultMenus(const CanvasSpot& spot) const;
     QString answer() const;
     // Where the site is read from, or why the last read failed (marked with a warning sign).
     QString siteStatus() const;
@@ -101,8 +113,11 @@ protected:
 private:
     // The customer bar and the line under it, added to the window's `layout`.
     void buildCustomerBar(QVBoxLayout& layout);
-    // Sends the text of a customer action to the site; the answer line shows the outcome.
-    void send(const std::string& text);
+    // Sends the text of a customer action (or a fault) to the site; the answer line shows the outcome.
+    void send(const std::string& text, UserAction::Kind kind = UserAction::Kind::Customer);
+    void showFaultMenu(const CanvasSpot& spot, const QPoint& at);
+    // Sets the fault of a menu item, asking for its value first where it has one.
+    void chooseFault(const FaultMenuItem& item);
     void boxChanged(Box box, std::string_view text) override;
     void scheduleRefresh();
     void display(SiteReading reading);

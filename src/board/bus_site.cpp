@@ -73,19 +73,30 @@ void BusSite::startRead(int position, std::function<void(SiteReading)> done)
     });
 }
 
-void BusSite::act(const std::string& action, std::function<void(CustomerAnswer)> done)
+void BusSite::sendText(const dbus::SimulatorMember& member, const char* refusal, const std::string& text,
+                       std::function<void(CustomerAnswer)> done)
 {
-    QDBusMessage message = simulatorCall(dbus::kCustomer.name);
-    message << QString::fromStdString(action);
-    m_channel.send(message, [this, done = std::move(done)](const QDBusMessage& reply) {
+    QDBusMessage message = simulatorCall(member.name);
+    message << QString::fromStdString(text);
+    m_channel.send(message, [this, refusal, done = std::move(done)](const QDBusMessage& reply) {
         if (reply.type() == QDBusMessage::ErrorMessage) {
             // The site's own refusal reads as the embedded one's; anything else says where it failed.
-            const bool refused = reply.errorName() == QLatin1String(dbus::kCustomerRefused);
+            const bool refused = reply.errorName() == QLatin1String(refusal);
             done({false, refused ? reply.errorMessage().toStdString() : failure(reply)});
             return;
         }
         done({true, reply.arguments().value(0).toString().toStdString()});
     });
+}
+
+void BusSite::act(const std::string& action, std::function<void(CustomerAnswer)> done)
+{
+    sendText(dbus::kCustomer, dbus::kCustomerRefused, action, std::move(done));
+}
+
+void BusSite::fault(const std::string& fault, std::function<void(CustomerAnswer)> done)
+{
+    sendText(dbus::kFault, dbus::kFaultRefused, fault, std::move(done));
 }
 
 void BusSite::listen(std::function<void()> changed)

@@ -1,6 +1,6 @@
 // The simulated site of a vantrel-forecourt (or any server with the
 // Vantrel.Simulator site methods) on D-Bus, for the board: ReadSite for the
-// state, Customer for the customer's actions, the Changed signal for
+// state, Customer for the customer's actions, Fault for its faults, the Changed signal for
 // changes. Every call goes through a BusChannel without waiting, so the board never waits on the bus:
 // one read is out at a time, and a read asked for meanwhile goes out when
 // it comes back (only the newest, the ones in between would be stale).
@@ -29,6 +29,7 @@ public:
 
     void read(int position, std::function<void(SiteReading)> done) override;
     void act(const std::string& action, std::function<void(CustomerAnswer)> done) override;
+    void fault(const std::string& fault, std::function<void(CustomerAnswer)> done) override;
     void listen(std::function<void()> changed) override;
     void stopListening() override;
     bool listening() const override { return static_cast<bool>(m_changed); }
@@ -39,6 +40,10 @@ private slots:
 
 private:
     QDBusMessage simulatorCall(const char* member) const;
+    // Sends a text to a method of Vantrel.Simulator that answers a text; the
+    // site's own refusal (`refusal`) reads as the embedded site's.
+    void sendText(const dbus::SimulatorMember& member, const char* refusal, const std::string& text,
+                  std::function<void(CustomerAnswer)> done);
     // Connects the Changed signal to onChanged.
     void connectChanged();
     void startRead(int position, std::function<void(SiteReading)> done);

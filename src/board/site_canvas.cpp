@@ -1,5 +1,6 @@
 #include "site_canvas.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -65,6 +66,23 @@ void SiteCanvas::keyPressEvent(QKeyEvent* event)
     }
 }
 
+void SiteCanvas::contextMenuEvent(QContextMenuEvent* event)
+{
+    const int tanks = view ? static_cast<int>(view->gauges.size()) : 0;
+    const bool keyboard = event->reason() == QContextMenuEvent::Keyboard;
+    const CanvasSpot spot = keyboard ? CanvasSpot{CanvasSpot::Kind::Pump, focusTile}
+                                     : spotAt(layout, tanks, event->pos().x(), event->pos().y());
+    if (spot.kind == CanvasSpot::Kind::None || !menuAsked)
+        return QWidget::contextMenuEvent(event);
+    QPoint at = event->globalPos();
+    if (keyboard && focusTile >= 1 && static_cast<std::size_t>(focusTile) <= layout.tiles.size()) {
+        const Rect& tile = layout.tiles[static_cast<std::size_t>(focusTile - 1)];
+        at = mapToGlobal(QPoint(static_cast<int>((tile.x + tile.width / 2) * layout.scale),
+                                static_cast<int>((tile.y + tile.height / 2) * layout.scale)));
+    }
+    menuAsked(spot, at);
+}
+
 void SiteCanvas::focusInEvent(QFocusEvent* event)
 {
     describeFocus();
@@ -94,7 +112,7 @@ void SiteCanvas::describeFocus()
         const TileView& t = view->tiles[static_cast<std::size_t>(focusTile - 1)];
         text += ", " + QString::fromUtf8(t.state.data(), static_cast<qsizetype>(t.state.size())) + (t.selected ? ", selected" : "");
     }
-    setAccessibleDescription(text + ". Arrow keys move, Enter or Space selects.");
+    setAccessibleDescription(text + ". Arrow keys move, Enter or Space selects, the menu key sets its faults.");
 }
 
 } // namespace vantrel::board

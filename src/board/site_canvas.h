@@ -1,6 +1,8 @@
 // The canvas of the board window: the site drawn by a BoardPainter. The
 // pump tiles take clicks and, with the keyboard's focus, the arrow keys,
-// Enter and Space; a screen reader hears the tile with the focus.
+// Enter and Space; a screen reader hears the tile with the focus. A right
+// click on a device (or the menu key, on the tile with the focus) asks for
+// its fault menu.
 #pragma once
 
 #include "board_layout.h"
@@ -19,6 +21,7 @@ public:
 
     const BoardView* view = nullptr;            // what to draw; nothing drawn over an empty board when null
     std::function<void(int position)> chosen;   // a tile was clicked, or chosen with Enter or Space
+    std::function<void(const CanvasSpot& spot, const QPoint& global)> menuAsked; // a device's menu, shown at `global`
     CanvasLayout layout;
     PaintOptions options;
     int focusTile = 1;
@@ -30,6 +33,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

@@ -12,15 +12,26 @@ void EmbeddedSite::read(int position, std::function<void(SiteReading)> done)
     done({m_server.siteState(position), {}});
 }
 
+namespace {
+// What the site did, or why it did not.
+CustomerAnswer answerOf(const std::function<std::string()>& doing)
+{
+    try {
+        return {true, doing()};
+    } catch (const std::exception& e) {
+        return {false, e.what()};
+    }
+}
+} // namespace
+
 void EmbeddedSite::act(const std::string& action, std::function<void(CustomerAnswer)> done)
 {
-    CustomerAnswer answer;
-    try {
-        answer = {true, forecourt::actAsCustomer(m_server, action)};
-    } catch (const std::exception& e) {
-        answer = {false, e.what()};
-    }
-    done(std::move(answer));
+    done(answerOf([&] { return forecourt::actAsCustomer(m_server, action); }));
+}
+
+void EmbeddedSite::fault(const std::string& fault, std::function<void(CustomerAnswer)> done)
+{
+    done(answerOf([&] { return m_server.setFault(fault); }));
 }
 
 void EmbeddedSite::listen(std::function<void()> changed)

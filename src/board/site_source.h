@@ -1,4 +1,5 @@
-// Where the board reads the simulated site and sends the customer's actions:
+// Where the board reads the simulated site, sends the customer's actions and
+// sets its faults:
 // the embedded forecourt in this process, or a simulator served on D-Bus.
 // Both answer through callbacks, so a source across the bus never makes the
 // board wait; the embedded one answers at once.
@@ -33,6 +34,8 @@ public:
     virtual void read(int position, std::function<void(SiteReading)> done) = 0;
     // Acts as the customer, in the words of a script's customer line ("card 7 1").
     virtual void act(const std::string& action, std::function<void(CustomerAnswer)> done) = 0;
+    // Sets a fault of the site, or clears, in the words of a script's fault line ("position 3 offline").
+    virtual void fault(const std::string& fault, std::function<void(CustomerAnswer)> done) = 0;
     // Calls `changed` after every change of the site until stopListening.
     virtual void listen(std::function<void()> changed) = 0;
     virtual void stopListening() = 0;
@@ -49,6 +52,7 @@ public:
 
     void read(int position, std::function<void(SiteReading)> done) override;
     void act(const std::string& action, std::function<void(CustomerAnswer)> done) override;
+    void fault(const std::string& fault, std::function<void(CustomerAnswer)> done) override;
     void listen(std::function<void()> changed) override;
     void stopListening() override;
     bool listening() const override { return m_listener != 0; }

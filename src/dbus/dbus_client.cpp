@@ -202,13 +202,20 @@ void DBusClient::advance(std::chrono::milliseconds by)
     send(message, kAdvance.name, Phase::Call);
 }
 
-std::string DBusClient::customer(const std::string& action)
+std::string DBusClient::simulatorText(const SimulatorMember& member, const std::optional<std::string>& argument)
 {
-    QDBusMessage message = methodCall(kSimulatorInterface, kCustomer.name);
-    message << QString::fromStdString(action);
-    const QDBusMessage reply = send(message, kCustomer.name, Phase::Call);
+    QDBusMessage message = methodCall(kSimulatorInterface, member.name);
+    if (argument)
+        message << QString::fromStdString(*argument);
+    const QDBusMessage reply = send(message, member.name, Phase::Call);
     return reply.arguments().value(0).toString().toStdString();
 }
+
+std::string DBusClient::customer(const std::string& action) { return simulatorText(kCustomer, action); }
+
+std::string DBusClient::fault(const std::string& fault) { return simulatorText(kFault, fault); }
+
+std::string DBusClient::faults() { return simulatorText(kFaults, std::nullopt); }
 
 void DBusClient::reset() { send(methodCall(kSimulatorInterface, kReset.name), kReset.name, Phase::Call); }
 

@@ -72,6 +72,12 @@ public:
     bool offers(const SimulatorMember& member) const;
     // Acts as the customer at the simulated site ("card 7"); what was done comes back.
     std::string customer(const std::string& action);
+    // Faults of the simulated site (Fault, Faults): sets or clears one
+    // ("position 3 offline", "clear"), and lists those set, one a line. A
+    // fault the site refuses raises error 450 with its reason.
+    bool hasFaults() const { return offers(kFault); }
+    std::string fault(const std::string& fault);
+    std::string faults();
 
     const Endpoint& endpoint() const { return m_channel.endpoint(); }
     std::chrono::milliseconds timeout() const { return m_channel.timeout(); }
@@ -84,6 +90,8 @@ private:
     Value invoke(std::string_view member, const std::optional<Value>& argument, bool needResult);
     // Sends and waits; raises the mapped AutomationError for an error reply.
     QDBusMessage send(const QDBusMessage& message, std::string_view member, Phase phase);
+    // Calls a method of Vantrel.Simulator with a text, or none, that answers a text.
+    std::string simulatorText(const SimulatorMember& member, const std::optional<std::string>& argument);
 
     BusChannel m_channel;
     std::size_t m_replyLimit;

@@ -37,6 +37,7 @@ ServiceObject::ServiceObject(InstanceFactory factory, std::span<const forecourt:
       m_log(std::move(log)),
       m_changeConnection(QString()) // the one a call came on, once one has
 {
+    prepareInstance();
     if (const auto* served = site())
         m_seenChanges = served->changeCount();
     m_changeTimer.setSingleShot(true);
@@ -49,6 +50,28 @@ ServiceObject::~ServiceObject() = default;
 forecourt::ForecourtServer* ServiceObject::site() const
 {
     return dynamic_cast<forecourt::ForecourtServer*>(m_instance.object.get());
+}
+
+void ServiceObject::prepareInstance()
+{
+    if (auto* served = site(); served && !hasVirtualClock())
+        served->setSlowAnswersMoveClock(false);
+}
+
+forecourt::Millis ServiceObject::answerDelay(const QDBusMessage& message) const
+{
+    const auto* served = site();
+    if (!served || served->faults().empty() || !message.isReplyRequired())
+        return forecourt::Millis(0);
+    const QString interface = message.interface();
+    if (interface.isEmpty() || interface == QLatin1String(kInterface))
+        return served->answerDelay(message.member().toStdString());
+    const QVariantList args = message.arguments();
+    const QString of = args.value(0).toString();
+    if (interface == QLatin1String(kPropertiesInterface) && message.member() == QLatin1String("Set") &&
+        (of.isEmpty() || of == QLatin1String(kInterface)))
+        return served->answerDelay(args.value(1).toString().toStdString());
+    return forecourt::Millis(0);
 }
 
 SimulatorParts ServiceObject::simulatorParts() const { return {site() != nullptr, hasVirtualClock()}; }
@@ -84,11 +107,19 @@ bool ServiceObject::handleMessage(const QDBusMessage& message, const QDBusConnec
         reply = message.createErrorReply(errorNameFor(error), QString::fromStdString(error.description()));
     }
     ++m_callsServed;
+    const forecourt::Millis delay = answerDelay(message);
+    if (delay.count() > 0)
+        append(line, {" (answered after ", std::to_string(delay.count()), " ms)"});
     // Logged before the answer goes out, so the line is there once the caller has its answer.
     if (m_log)
         m_log(line);
-    if (message.isReplyRequired())
+    if (delay.count() > 0) {
+        // A slow member: the reply goes out later, and the loop serves other calls meanwhile.
+        message.setDelayedReply(true);
+        QTimer::singleShot(delay, this, [connection, reply] { connection.send(reply); });
+    } else if (message.isReplyRequired()) {
         connection.send(reply);
+    }
     noteChange(connection);
     return true;
 }

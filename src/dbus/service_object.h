@@ -6,8 +6,11 @@
 // simulated site also gets Vantrel.Simulator: Customer(action) acts as the
 // customer, ReadSite(position) gives the whole site's state as JSON, and the
 // Changed(version) signal says the state changed (at most one in 20 ms, the
-// last change always told). On a virtual clock, Advance(milliseconds) moves
-// the clock and Reset() builds a fresh server and clock, as at start.
+// last change always told); Fault(fault) sets or clears a fault of the site
+// and Faults() lists them. A member with a slow fault is answered that much
+// later, without holding up anyone else's calls meanwhile. On a virtual
+// clock, Advance(milliseconds) moves the clock and Reset() builds a fresh
+// server and clock, as at start.
 // Bad messages get a D-Bus error and never end the service.
 //
 //   bus -> handleMessage -> dispatch by interface -> AutomationObject -> reply / error -> bus
@@ -62,6 +65,11 @@ private:
     QDBusMessage serveRead(const QDBusMessage& message, std::string& line);
     QDBusMessage serveSimulator(const QDBusMessage& message, std::string& line);
     const forecourt::MemberInfo* findMember(const QString& name) const;
+    // Readies the instance just made: on the real clock a slow member's wait
+    // is the reply's delay, so the site's own clock is not moved on for it.
+    void prepareInstance();
+    // How much later than at once the reply to `message` goes out (a slow member).
+    forecourt::Millis answerDelay(const QDBusMessage& message) const;
     // What the introspection shows of Vantrel.Simulator.
     SimulatorParts simulatorParts() const;
     // Tells the bus of a change, once the coalescing interval has passed.

@@ -3,6 +3,7 @@
 
 #include "forecourt/customer.h"
 #include "forecourt/customer_command.h"
+#include "forecourt/fault_command.h"
 #include "forecourt/forecourt_server.h"
 #include "forecourt/site_bounds.h"
 
@@ -13,9 +14,12 @@
 
 #include <QDBusError>
 
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
-// The members of Vantrel.Simulator: Advance, Reset, Customer and ReadSite.
+// The members of Vantrel.Simulator: Advance, Reset, Customer, Fault, Faults and ReadSite.
 
 namespace vantrel::dbus {
 
@@ -54,6 +58,21 @@ LoggedAction loggedAction(forecourt::ForecourtServer& site, const std::string& a
         return {"key " + std::to_string(read.position) + " (PIN)", read.argument};
     return {loggedCut(action), {}};
 }
+
+// A text argument longer than the site reads, refused before it is read.
+std::optional<QDBusMessage> refuseLong(const QDBusMessage& message, const QString& given, std::size_t longest,
+                                       const char* what, std::string& line)
+{
+    if (static_cast<std::size_t>(given.size()) <= longest)
+        return std::nullopt;
+    const std::string size = forecourt::groupedNumber(static_cast<std::size_t>(given.size()));
+    append(line, {" (", size, " characters)"});
+    return refuse(message, QDBusError::InvalidArgs,
+                  QStringLiteral("%1 is at most %2 characters, not %3")
+                      .arg(QLatin1String(what), QString::fromStdString(forecourt::groupedNumber(longest)),
+                           QString::fromStdString(size)),
+                  line);
+}
 } // namespace
 
 QDBusMessage ServiceObject::serveSimulator(const QDBusMessage& message, std::string& line)
@@ -88,6 +107,7 @@ QDBusMessage ServiceObject::serveSimulator(const QDBusMessage& message, std::str
     if (method == &kReset) {
         ServedInstance fresh = m_factory();
         m_instance = std::move(fresh);
+        prepareInstance();
         m_movedOrReplaced = true;
         line += " -> ok";
         return message.createReply();
@@ -95,14 +115,8 @@ QDBusMessage ServiceObject::serveSimulator(const QDBusMessage& message, std::str
     auto* served = site();
     if (method == &kCustomer) {
         const QString given = message.arguments().front().toString();
-        if (static_cast<std::size_t>(given.size()) > forecourt::kLongestCustomerAction) {
-            append(line, {" (", forecourt::groupedNumber(static_cast<std::size_t>(given.size())), " characters)"});
-            return refuse(message, QDBusError::InvalidArgs,
-                          QStringLiteral("an action is at most %1 characters, not %2")
-                              .arg(QString::fromStdString(forecourt::groupedNumber(forecourt::kLongestCustomerAction)),
-                                   QString::fromStdString(forecourt::groupedNumber(static_cast<std::size_t>(given.size())))),
-                          line);
-        }
+        if (auto refused = refuseLong(message, given, forecourt::kLongestCustomerAction, "an action", line))
+            return *refused;
         const std::string action = given.toStdString();
         const LoggedAction logged = loggedAction(*served, action);
         append(line, {" ", logged.action});
@@ -116,6 +130,29 @@ QDBusMessage ServiceObject::serveSimulator(const QDBusMessage& message, std::str
             append(line, {" -> ", kCustomerRefused, ": ", logged.error(e.what())});
             return message.createErrorReply(QLatin1String(kCustomerRefused), QString::fromStdString(e.what()));
         }
+    }
+    if (method == &kFault) {
+        const QString given = message.arguments().front().toString();
+        if (auto refused = refuseLong(message, given, forecourt::kLongestFaultLine, "a fault", line))
+            return *refused;
+        const std::string fault = given.toStdString();
+        append(line, {" ", loggedCut(fault)});
+        try {
+            const std::string done = served->setFault(fault);
+            line += " -> ok";
+            return message.createReply(QString::fromStdString(done));
+        } catch (const forecourt::FaultError& e) {
+            append(line, {" -> ", kFaultRefused, ": ", loggedCut(e.what())});
+            return message.createErrorReply(QLatin1String(kFaultRefused), QString::fromStdString(e.what()));
+        }
+    }
+    if (method == &kFaults) {
+        const std::vector<std::string> set = served->faults().lines();
+        std::string lines;
+        for (const std::string& fault : set)
+            lines += (lines.empty() ? "" : "\n") + fault;
+        append(line, {" -> ", std::to_string(set.size()), " set"});
+        return message.createReply(QString::fromStdString(lines));
     }
     // ReadSite
     const int position = message.arguments().front().value<short>();

@@ -137,7 +137,7 @@ template <class V, Is<SiteState> S> void fields(V& v, S& s)
     v("version", s.version), v("clockMs", s.clockMs), v("timeDriven", s.timeDriven), v("positions", s.positions);
     v("reader", s.reader), v("tanks", s.tanks), v("tankReportStatus", s.tankReportStatus);
     v("tankReport", s.tankReport), v("carWash", s.carWash), v("signIntensity", s.signIntensity);
-    v("signLines", s.signLines);
+    v("signLines", s.signLines), v("faults", s.faults);
 }
 
 template <class T> struct IsVector : std::false_type {};

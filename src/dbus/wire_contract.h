@@ -39,6 +39,9 @@ inline constexpr const char* kErrorPrefix = "Vantrel.Error.E";
 // reader, a letter on a numeric entry); the message says why. A name of its
 // own, so a caller tells it from a bad signature or a value out of range.
 inline constexpr const char* kCustomerRefused = "Vantrel.Error.CustomerRefused";
+// The simulated site refused a fault (a position outside 1 to 32, a member
+// it does not have); the message says why.
+inline constexpr const char* kFaultRefused = "Vantrel.Error.FaultRefused";
 
 // The members of Vantrel.Simulator, written once: the introspection, the
 // served object's dispatch, the client's probe and the board's source all
@@ -61,13 +64,17 @@ inline constexpr SimulatorMember kSimulatorMembers[] = {
     {"Reset", false, "", "", "", "", SimulatorPart::Clock},
     {"Customer", false, "s", "action", "s", "done", SimulatorPart::Site},
     {"ReadSite", false, "n", "position", "s", "state", SimulatorPart::Site},
+    {"Fault", false, "s", "fault", "s", "done", SimulatorPart::Site},
+    {"Faults", false, "", "", "s", "faults", SimulatorPart::Site},
     {"Changed", true, "", "", "t", "version", SimulatorPart::Site},
 };
 inline constexpr const SimulatorMember& kAdvance = kSimulatorMembers[0];
 inline constexpr const SimulatorMember& kReset = kSimulatorMembers[1];
 inline constexpr const SimulatorMember& kCustomer = kSimulatorMembers[2];
 inline constexpr const SimulatorMember& kReadSite = kSimulatorMembers[3];
-inline constexpr const SimulatorMember& kChanged = kSimulatorMembers[4];
+inline constexpr const SimulatorMember& kFault = kSimulatorMembers[4];
+inline constexpr const SimulatorMember& kFaults = kSimulatorMembers[5];
+inline constexpr const SimulatorMember& kChanged = kSimulatorMembers[6];
 // The method of that name (exact case, as D-Bus names are), or nullptr.
 const SimulatorMember* findSimulatorMethod(QStringView name);
 

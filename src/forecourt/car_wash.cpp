@@ -44,7 +44,9 @@ const char* stateName(CarWash::CodeState state)
 
 } // namespace
 
-CarWash::CarWash(const Clock& clock) : m_clock(clock), m_prices(factoryPrices()) {}
+CarWash::CarWash(const Clock& clock, const SiteFaults& faults) : m_clock(clock), m_faults(faults), m_prices(factoryPrices()) {}
+
+bool CarWash::outOfOrder() const { return m_faults.has(FaultDevice::Wash, 0, FaultKind::OutOfOrder); }
 
 CarWash::Code& CarWash::findCode(const ParsedRecord& record)
 {
@@ -142,7 +144,7 @@ std::string CarWash::operationStatus() const
         addLine(text, "ProgramNumber", two(m_wash->program));
         addLine(text, "SecondsLeft", std::to_string((left.count() + 999) / 1000));
     } else {
-        addLine(text, "OperationStatus", "Idle");
+        addLine(text, "OperationStatus", outOfOrder() ? "OutOfOrder" : "Idle");
     }
     if (!m_last.word.empty() || m_last.failed) {
         addLine(text, "LastRequest", m_last.word.empty() ? "(unreadable)" : m_last.word);
@@ -157,7 +159,7 @@ bool CarWash::enterCode(const std::string& given)
 {
     m_bay.keys = given;
     const auto it = std::find_if(m_codes.begin(), m_codes.end(), [&given](const Code& c) { return c.code == given; });
-    if (it == m_codes.end() || it->state != CodeState::Unused || washing())
+    if (it == m_codes.end() || it->state != CodeState::Unused || washing() || outOfOrder())
         return false;
     it->state = CodeState::Used;
     const Millis now = m_clock.now();

@@ -3,11 +3,14 @@
 // each code's state (unused, used, cancelled), holds the wash price table,
 // and answers the Return... requests through the next CarWashDataRead. The
 // wash bay runs a wash when a customer enters a code; how far it has got is
-// worked out from the clock whenever it is asked.
+// worked out from the clock whenever it is asked. A wash that is out of
+// order (site_faults.h) refuses every request (error 1304) and every code
+// entered at the bay, and says so in its operation status.
 #pragma once
 
 #include "clock.h"
 #include "record_parser.h"
+#include "site_faults.h"
 #include "site_state.h"
 
 #include <array>
@@ -29,7 +32,7 @@ public:
         std::string rfid; // the tag of the bay's RFID reader
     };
 
-    explicit CarWash(const Clock& clock);
+    explicit CarWash(const Clock& clock, const SiteFaults& faults = SiteFaults::none());
 
     // A request record: a bare request word, then its lines, then NUL.
     // A request that cannot be carried out raises a numbered error and is
@@ -53,6 +56,7 @@ public:
     // The first unused code, empty when there is none.
     std::string firstUnusedCode() const;
     bool isWashing() const { return washing(); }
+    bool outOfOrder() const;
     BayInputs& bay() { return m_bay; }
 
     struct Prices {
@@ -111,6 +115,7 @@ private:
     bool washing() const;
 
     const Clock& m_clock;
+    const SiteFaults& m_faults;
     PriceTable m_prices;
     // Keeps the newest kWashCodes codes and kWashTransactions transactions;
     // the totals of the report count the ones let go too.

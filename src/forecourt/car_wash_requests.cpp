@@ -159,6 +159,8 @@ void CarWash::request(const std::string& record)
         if (!row)
             invalid("unknown request \"" + given + "\"");
         m_last.word = row->word;
+        if (outOfOrder())
+            throw AutomationError(ErrorCode::CarWashOutOfOrder, std::string(row->word) + " is refused");
         m_data = row->carryOut(*this, parsed);
     } catch (const AutomationError& error) {
         m_last.failed = true;

@@ -84,21 +84,6 @@ std::string answerFor(const Reader& reader, int position, const std::string& mod
     return "KeyData=" + k;
 }
 
-bool moneyAmount(std::string_view text, std::string& normalised)
-{
-    const auto dot = text.find('.');
-    const std::string_view whole = text.substr(0, dot);
-    const std::string_view cents = dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
-    if (!allDigits(whole) || whole.size() > 6 || (dot != std::string_view::npos && (cents.empty() || cents.size() > 2 || !allDigits(cents))))
-        return false;
-    const std::string c = std::string(cents) + std::string(2 - cents.size(), '0');
-    const std::string w(whole.substr(std::min(whole.find_first_not_of('0'), whole.size() - 1)));
-    if (w == "0" && c == "00")
-        return false;
-    normalised = w + "." + c;
-    return true;
-}
-
 } // namespace
 
 std::span<const TestCard> testCards() { return kTestCards; }
@@ -122,7 +107,7 @@ void insertCard(ForecourtServer& server, int position, int card)
     if (card == kChipCard) {
         if (!reader.emv.chipReaderEnabled)
             refuse("the chip reader at " + rec::positionText(position) + " is disabled (ReaderControl enables it)");
-        insertChipCard(reader, position);
+        insertChipCard(reader, position, server.readers().declinesCards(position));
     } else {
         if (card < 1 || card > static_cast<int>(kTestCards.size()))
             refuse("the test cards are 1 to " + std::to_string(kTestCards.size()) + " and chip");
@@ -131,6 +116,8 @@ void insertCard(ForecourtServer& server, int position, int card)
         addLine(entry, "ReaderPosition", rec::positionText(position));
         addLine(entry, "CardType", c.type);
         addLine(entry, "Track2", std::string(";") + c.pan + "=" + c.expiry + "1010000000000000?");
+        if (server.readers().declinesCards(position))
+            addLine(entry, "CardStatus", "Declined"); // read, but declined (a fault)
         reader.enqueue(QueueKind::Card, std::move(entry));
     }
     server.noteChange();
@@ -160,16 +147,18 @@ void pressKeys(ForecourtServer& server, int position, std::string_view keys)
 void insertCash(ForecourtServer& server, int position, std::string_view amount)
 {
     Reader& reader = server.readers().reader(checkedPosition(position));
-    std::string normalised;
-    if (!moneyAmount(amount, normalised))
+    const auto hundredths = customer_detail::moneyHundredths(amount);
+    if (!hundredths)
         refuse("cash is an amount above 0 such as 20 or 5.50, not \"" + std::string(amount) + "\"");
-    reader.enqueue(QueueKind::Cash, "ReaderPosition=" + rec::positionText(position) + "\r\nCashAmount=" + normalised);
+    reader.enqueue(QueueKind::Cash, "ReaderPosition=" + rec::positionText(position) + "\r\nCashAmount=" + customer_detail::moneyText(*hundredths));
     server.noteChange();
 }
 
 std::string enterWashCode(ForecourtServer& server, std::string_view code)
 {
     CarWash& wash = server.carWash();
+    if (wash.outOfOrder())
+        refuse("the car wash is out of order");
     const std::string chosen = code.empty() ? wash.firstUnusedCode() : std::string(code);
     if (chosen.empty())
         refuse("the car wash has issued no unused code");

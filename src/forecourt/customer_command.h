@@ -87,6 +87,31 @@ inline bool digitsOnly(std::string_view word)
     return !word.empty() && std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// A money amount as the customer and the faults write it, "20", "5.5" or
+// "005.50": at most six whole digits and two of cents, above 0; in hundredths.
+inline std::optional<long long> moneyHundredths(std::string_view text)
+{
+    const auto dot = text.find('.');
+    const std::string_view whole = text.substr(0, dot);
+    const std::string_view cents = dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
+    if (!digitsOnly(whole) || whole.size() > 6 || (dot != std::string_view::npos && (cents.size() > 2 || !digitsOnly(cents))))
+        return std::nullopt;
+    long long hundredths = 0;
+    for (const char c : whole)
+        hundredths = hundredths * 10 + (c - '0');
+    hundredths *= 100;
+    if (!cents.empty())
+        hundredths += (cents[0] - '0') * 10 + (cents.size() > 1 ? cents[1] - '0' : 0);
+    return hundredths > 0 ? std::optional<long long>(hundredths) : std::nullopt;
+}
+
+// 550 -> "5.50"
+inline std::string moneyText(long long hundredths)
+{
+    const long long cents = hundredths % 100;
+    return std::to_string(hundredths / 100) + (cents < 10 ? ".0" : ".") + std::to_string(cents);
+}
+
 // "7" or "07" -> 7; 0 for anything that is not a position 1 to 32.
 inline int positionOf(std::string_view word)
 {

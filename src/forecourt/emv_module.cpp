@@ -28,7 +28,7 @@ constexpr std::array<Card, 3> kCards = {{
     {"MAESTRO", "A0000000043060", "6799998900000060018", "2711"},
 }};
 
-void queueCardData(Reader& reader, const std::string& pos, const Card& card);
+void queueCardData(Reader& reader, const std::string& pos, const Card& card, bool declined);
 
 std::string maskedPan(const std::string& pan)
 {
@@ -58,7 +58,7 @@ std::string response(const std::string& sequenceNumber, const char* result,
 void readerControl(ReaderTerminals& readers, const std::string& record)
 {
     const auto parsed = parseRecord(record, true);
-    Reader& reader = readers.reader(parsePosition(parsed.require("ReaderPosition")));
+    Reader& reader = readers.answering(parsePosition(parsed.require("ReaderPosition")));
     const std::string control = trim(parsed.require("ChipReaderControl"));
     if (equalsIgnoreCase(control, "Enable"))
         reader.emv.chipReaderEnabled = true;
@@ -69,7 +69,7 @@ void readerControl(ReaderTerminals& readers, const std::string& record)
                               "ChipReaderControl takes \"Enable\" or \"Disable\", not \"" + control + "\"");
 }
 
-void initiateEmvTransaction(Reader& reader, int position, const std::string& sequenceNumber)
+void initiateEmvTransaction(Reader& reader, int position, const std::string& sequenceNumber, bool declines)
 {
     ++reader.emv.transactions;
     const std::string pos = rec::positionText(position);
@@ -93,19 +93,19 @@ void initiateEmvTransaction(Reader& reader, int position, const std::string& seq
         w.writeEndElement();
     });
     reader.enqueue(QueueKind::Packet, rec::packetRecord(pos, xml, 3));
-    queueCardData(reader, pos, card);
+    queueCardData(reader, pos, card, declines);
 }
 
-void insertChipCard(Reader& reader, int position)
+void insertChipCard(Reader& reader, int position, bool declines)
 {
     const Card& card = kCards[static_cast<std::size_t>(reader.emv.cardsRead) % kCards.size()];
     ++reader.emv.cardsRead;
-    queueCardData(reader, rec::positionText(position), card);
+    queueCardData(reader, rec::positionText(position), card, declines);
 }
 
 namespace {
 
-void queueCardData(Reader& reader, const std::string& pos, const Card& card)
+void queueCardData(Reader& reader, const std::string& pos, const Card& card, bool declined)
 {
     const std::string pan = card.pan;
     std::string cardData;
@@ -114,6 +114,8 @@ void queueCardData(Reader& reader, const std::string& pos, const Card& card)
     rec::appendLine(cardData, "ApplicationLabel=", card.label);
     rec::appendLine(cardData, "AID=", card.aid);
     cardData += "Track2=" + pan + "=" + card.expiry + "201";
+    if (declined)
+        cardData += "\r\nCardStatus=Declined";
     reader.enqueue(QueueKind::Card, std::move(cardData));
 }
 

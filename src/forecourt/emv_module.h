@@ -20,10 +20,11 @@ struct EmvState {
 
 // The ReaderControl member: "ReaderPosition=" and "ChipReaderControl=Enable|Disable".
 void readerControl(ReaderTerminals& readers, const std::string& record);
-// An InitiateTransactionCommand arrived for this reader.
-void initiateEmvTransaction(Reader& reader, int position, const std::string& sequenceNumber);
+// An InitiateTransactionCommand arrived for this reader. A reader that
+// declines cards (a fault) queues the card's data with CardStatus=Declined.
+void initiateEmvTransaction(Reader& reader, int position, const std::string& sequenceNumber, bool declines = false);
 // A customer inserts the next of the simulated chip cards: its data go to
 // the card queue. The chip reader must be enabled (the caller checks).
-void insertChipCard(Reader& reader, int position);
+void insertChipCard(Reader& reader, int position, bool declines = false);
 
 } // namespace vantrel::forecourt

@@ -79,10 +79,10 @@ const std::vector<S::Entry>& table()
 
 ForecourtServer::ForecourtServer(std::shared_ptr<Clock> clock)
     : m_clock(clock ? std::move(clock) : std::make_shared<SteadyClock>()),
-      m_fueling(*m_clock),
-      m_readers(*m_clock),
-      m_carWash(*m_clock),
-      m_tankMonitor(*m_clock, m_fueling)
+      m_fueling(*m_clock, m_faults),
+      m_readers(*m_clock, m_faults),
+      m_carWash(*m_clock, m_faults),
+      m_tankMonitor(*m_clock, m_fueling, m_faults)
 {
 }
 
@@ -110,19 +110,33 @@ std::string lowered(std::string_view text)
 }
 } // namespace
 
-const ForecourtServer::Entry& ForecourtServer::lookup(std::string_view member) const
+namespace {
+// Member names are case-insensitive; the index is built once.
+const ForecourtServer::Entry* findEntry(std::string_view member)
 {
-    // Member names are case-insensitive; the index is built once.
-    static const std::unordered_map<std::string, const Entry*> index = [] {
-        std::unordered_map<std::string, const Entry*> m;
+    static const std::unordered_map<std::string, const ForecourtServer::Entry*> index = [] {
+        std::unordered_map<std::string, const ForecourtServer::Entry*> m;
         for (const auto& e : table())
             m.emplace(lowered(e.info.name), &e);
         return m;
     }();
     const auto it = index.find(lowered(member));
-    if (it == index.end())
+    return it == index.end() ? nullptr : it->second;
+}
+} // namespace
+
+const ForecourtServer::Entry& ForecourtServer::lookup(std::string_view member) const
+{
+    const Entry* e = findEntry(member);
+    if (!e)
         throw AutomationError(ErrorCode::UnknownMember, "'" + std::string(member) + "'");
-    return *it->second;
+    return *e;
+}
+
+const MemberInfo* ForecourtServer::memberNamed(std::string_view name)
+{
+    const Entry* e = findEntry(name);
+    return e ? &e->info : nullptr;
 }
 
 namespace {
@@ -144,6 +158,7 @@ void ForecourtServer::put(std::string_view member, const Value& value)
 {
     ChangeNote note{*this};
     const Entry& e = lookup(member);
+    answerFaults(e.info.name);
     if (e.info.access != Access::Put)
         throw AutomationError(ErrorCode::WrongAccess, "'" + std::string(e.info.name) + "' is read, not assigned");
     if (value.type() == Value::Type::String)
@@ -190,6 +205,7 @@ Value ForecourtServer::get(std::string_view member, const std::optional<Value>& 
 {
     ChangeNote note{*this};
     const Entry& e = lookup(member);
+    answerFaults(e.info.name);
     if (e.info.access != Access::Get)
         throw AutomationError(ErrorCode::WrongAccess, "'" + std::string(e.info.name) + "' is assigned, not read");
     int position = 0;
@@ -240,6 +256,7 @@ SiteState ForecourtServer::siteState(int readerPosition)
     m_carWash.snapshot(state.carWash);
     state.signIntensity = m_priceSign.intensity();
     state.signLines = m_priceSign.lines();
+    state.faults = m_faults.lines();
     state.timeDriven = timeDriven();
     return state;
 }

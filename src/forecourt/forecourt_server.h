@@ -1,7 +1,8 @@
 // The embedded "Vantrel.Application": a simulated forecourt behind the
 // automation interface. A member table maps each member name to its access
 // kind, the shape of its value or argument, and the device that acts on it;
-// anything outside that table is refused with a numbered error.
+// anything outside that table is refused with a numbered error. Faults set
+// on the site (setFault, site_faults.h) make its devices and members fail.
 #pragma once
 
 #include "clock.h"
@@ -9,6 +10,7 @@
 #include "reader_terminals.h"
 #include "site_bounds.h"
 #include "site_devices.h"
+#include "site_faults.h"
 
 #include "server/automation_object.h"
 
@@ -16,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace vantrel {
@@ -57,6 +60,8 @@ public:
     Value get(std::string_view member, const std::optional<Value>& argument) override;
 
     static std::span<const MemberInfo> members();
+    // The member of that name, in any case; nullptr when the site has none.
+    static const MemberInfo* memberNamed(std::string_view name);
 
     FuelingPositions& fueling() { return m_fueling; }
     ReaderTerminals& readers() { return m_readers; }
@@ -67,6 +72,20 @@ public:
     int helpRequests() const { return m_helpRequests; }
     void setWindowControl(const std::string& record);
     void noteHelpRequest() { ++m_helpRequests; }
+
+    // Sets a fault of the site, or clears, in the words of a script's fault
+    // line without the word ("position 3 offline", "clear tank 2"), and says
+    // what was done: the fault as the site lists it, or how many were
+    // cleared. Throws FaultError with the reason, changing nothing, for a
+    // fault that cannot apply (a member the site does not have).
+    std::string setFault(std::string_view text);
+    const SiteFaults& faults() const { return m_faults; }
+    // How long `member` takes to answer (its slow fault); 0 when at once.
+    Millis answerDelay(std::string_view member) const;
+    // A slow member moves the site's clock on by its delay (the default), or
+    // leaves the wait to whoever answers for the site (a service on the real
+    // clock, which sends its reply that much later).
+    void setSlowAnswersMoveClock(bool moves) { m_slowMovesClock = moves; }
 
     // The site for the board. Reading the positions costs no allocation;
     // the whole state copies the reader at `readerPosition` (1..32).
@@ -90,8 +109,12 @@ public:
 
 private:
     const Entry& lookup(std::string_view member) const;
+    // What the faults on `member` do to a call of it: it answers late, or fails.
+    void answerFaults(const char* member);
 
     std::shared_ptr<Clock> m_clock;
+    SiteFaults m_faults; // before the devices, which consult it
+    bool m_slowMovesClock = true;
     FuelingPositions m_fueling;
     ReaderTerminals m_readers;
     CarWash m_carWash;

@@ -61,7 +61,7 @@ int hoseFromRecord(const std::string& hose)
 
 } // namespace
 
-FuelingPositions::FuelingPositions(const Clock& clock) : m_clock(clock) {}
+FuelingPositions::FuelingPositions(const Clock& clock, const SiteFaults& faults) : m_clock(clock), m_faults(faults) {}
 
 FuelingPositions::Position& FuelingPositions::at(int position)
 {
@@ -75,6 +75,31 @@ const FuelingPositions::Position& FuelingPositions::at(int position) const
     return const_cast<FuelingPositions*>(this)->at(position);
 }
 
+bool FuelingPositions::offline(int position) const
+{
+    return m_faults.has(FaultDevice::Position, position, FaultKind::Offline);
+}
+
+FuelingPositions::Position& FuelingPositions::answering(int position)
+{
+    Position& pos = at(position);
+    if (offline(position))
+        throw AutomationError(ErrorCode::PositionNotAnswering, "position " + rec::positionText(position));
+    return pos;
+}
+
+const FuelingPositions::Position& FuelingPositions::answering(int position) const
+{
+    return const_cast<FuelingPositions*>(this)->answering(position);
+}
+
+void FuelingPositions::checkNoDeviceError(int position, const char* refused) const
+{
+    if (const FaultCommand* error = m_faults.find(FaultDevice::Position, position, FaultKind::Error))
+        throw AutomationError(ErrorCode::PumpDeviceError, "position " + rec::positionText(position) + " reports error " +
+                                                              std::to_string(error->value) + " and cannot be " + refused);
+}
+
 Millis FuelingPositions::runningTime(const Sale& sale) const
 {
     return sale.ranBefore + (sale.runningSince ? m_clock.now() - *sale.runningSince : Millis(0));
@@ -83,42 +108,59 @@ Millis FuelingPositions::runningTime(const Sale& sale) const
 void FuelingPositions::halt(Sale& sale) const
 {
     sale.ranBefore = runningTime(sale);
+    if (const Flow flow = flowOf(sale); flow.shortStop)
+        sale.ranBefore = std::min(sale.ranBefore, timeToDraw(flow, flow.target));
     sale.runningSince.reset();
+}
+
+FuelingPositions::Flow FuelingPositions::flowOf(const Sale& sale) const
+{
+    // Litres at which the sale ends, and at which the flow slows down.
+    const bool fillUp = sale.limitHundredths >= kNoLimit;
+    Flow flow{kTankLitres, kTankLitres, false};
+    if (!fillUp) {
+        const double limit = hundredthsToMoney(static_cast<double>(sale.limitHundredths));
+        const double atLimit = limit / sale.unitPrice;
+        if (atLimit < flow.target) {
+            flow.target = atLimit;
+            flow.slowFrom = std::max(0.0, (limit - sale.slowdown) / sale.unitPrice);
+        }
+    }
+    if (sale.stopAtLitres && *sale.stopAtLitres < flow.target) {
+        flow.target = *sale.stopAtLitres;
+        flow.shortStop = true;
+    }
+    flow.slowFrom = std::min(flow.slowFrom, flow.target);
+    return flow;
+}
+
+Millis FuelingPositions::timeToDraw(const Flow& flow, double litres)
+{
+    const double seconds = litres <= flow.slowFrom ? litres / kFastFlow
+                                                   : flow.slowFrom / kFastFlow + (litres - flow.slowFrom) / kSlowFlow;
+    return kNozzleLift + Millis(std::llround(seconds * 1000.0));
 }
 
 FuelingPositions::Progress FuelingPositions::progressOf(const Sale& sale) const
 {
-    // Litres at which the sale ends, and at which the flow slows down.
-    const bool fillUp = sale.limitHundredths >= kNoLimit;
-    double target = kTankLitres;
-    double slowFrom = kTankLitres;
-    if (!fillUp) {
-        const double limit = hundredthsToMoney(static_cast<double>(sale.limitHundredths));
-        const double atLimit = limit / sale.unitPrice;
-        if (atLimit < target) {
-            target = atLimit;
-            slowFrom = std::max(0.0, (limit - sale.slowdown) / sale.unitPrice);
-        }
-    }
-    slowFrom = std::min(slowFrom, target);
-    const double fastSeconds = slowFrom / kFastFlow;
-    const double finishSeconds = fastSeconds + (target - slowFrom) / kSlowFlow;
-    const Millis finish = kNozzleLift + Millis(std::llround(finishSeconds * 1000.0));
+    const Flow flow = flowOf(sale);
+    const double fastSeconds = flow.slowFrom / kFastFlow;
+    const Millis finish = timeToDraw(flow, flow.target);
 
     const Millis t = runningTime(sale);
     Progress p;
     if (t >= finish) {
-        p.litres = target;
+        p.litres = flow.target;
     } else if (t > kNozzleLift) {
         const double s = std::chrono::duration<double>(t - kNozzleLift).count();
-        p.litres = s <= fastSeconds ? s * kFastFlow : slowFrom + (s - fastSeconds) * kSlowFlow;
-        p.litres = std::min(p.litres, target);
+        p.litres = s <= fastSeconds ? s * kFastFlow : flow.slowFrom + (s - fastSeconds) * kSlowFlow;
+        p.litres = std::min(p.litres, flow.target);
     }
     p.amount = roundToHundredths(p.litres * sale.unitPrice);
-    if (t >= finish || sale.ended)
+    if (sale.ended || (t >= finish && !flow.shortStop))
         p.state = SaleState::Completed;
-    else if (!sale.runningSince)
-        p.state = SaleState::Stopped;
+    else if (t >= finish || (!sale.runningSince && !sale.stalled))
+        p.state = SaleState::Stopped; // stopped, or stopped short by a stop-at fault
     else
         p.state = t > kNozzleLift ? SaleState::Fueling : SaleState::Authorised;
     return p;
@@ -134,7 +176,7 @@ void FuelingPositions::authorize(const ParsedRecord& record)
 {
     refuseUnknownLines(record, {"FuelingPosition", "Hose", "MOP", "Limit"}, "authorisation");
     const int position = parsePosition(record.require("FuelingPosition"));
-    Position& pos = at(position);
+    Position& pos = answering(position);
 
     Sale sale;
     sale.hose = trim(record.find("Hose").value_or(""));
@@ -158,17 +200,19 @@ void FuelingPositions::authorize(const ParsedRecord& record)
                      (state == SaleState::Completed ? "pay it out with PayOutSale" : "end it with Deauthorize")
                      + " before authorising again");
     }
+    checkNoDeviceError(position, "authorised");
 
     const HosePrice& price = pos.prices[static_cast<std::size_t>(sale.hoseInUse)];
     sale.unitPrice = sale.mop == '2' ? price.tier2 : price.tier1;
     sale.slowdown = hundredthsToMoney(pos.slowdownPoint);
     sale.runningSince = m_clock.now();
     pos.sale = sale;
+    applyFaults(position);
 }
 
 void FuelingPositions::deauthorize(int position)
 {
-    Position& pos = at(position);
+    Position& pos = answering(position);
     if (!pos.sale)
         conflict(ErrorCode::SaleStateConflict, position, "is idle; there is no authorisation to cancel");
     const Progress p = progressOf(*pos.sale);
@@ -186,26 +230,42 @@ void FuelingPositions::deauthorize(int position)
 void FuelingPositions::stop(int position)
 {
     // Stopping is always safe: a position without a running sale is left as it is.
+    // Stopping all stops every position that answers, then says which did not.
+    if (position != 0)
+        answering(position);
+    std::string silent;
     for (int p = position == 0 ? 1 : position; p <= (position == 0 ? kPositions : position); ++p) {
+        if (offline(p)) {
+            silent += (silent.empty() ? "" : ", ") + rec::positionText(p);
+            continue;
+        }
         auto& sale = at(p).sale;
-        if (sale && sale->runningSince && progressOf(*sale).state != SaleState::Completed)
+        if (sale && sale->stalled)
+            sale->stalled = false; // held already: now stopped
+        else if (sale && sale->runningSince && progressOf(*sale).state != SaleState::Completed)
             halt(*sale);
     }
+    if (!silent.empty())
+        throw AutomationError(ErrorCode::PositionNotAnswering, "position " + silent + " (the others stopped)");
 }
 
 void FuelingPositions::resume(int position)
 {
-    Position& pos = at(position);
+    Position& pos = answering(position);
     const auto state = pos.sale ? progressOf(*pos.sale).state : SaleState::Idle;
     if (state != SaleState::Stopped)
         conflict(ErrorCode::NotStopped, position,
                  std::string("is ") + saleStateName(state) + ", not stopped; there is nothing to resume");
+    checkNoDeviceError(position, "resumed");
+    if (pos.sale->runningSince)
+        halt(*pos.sale); // stopped short by a stop-at fault: it goes on from there
     pos.sale->runningSince = m_clock.now();
+    applyFaults(position);
 }
 
 void FuelingPositions::payOut(int position)
 {
-    Position& pos = at(position);
+    Position& pos = answering(position);
     if (!pos.sale)
         conflict(ErrorCode::NoSaleToPay, position, "is idle");
     const Progress p = progressOf(*pos.sale);
@@ -235,58 +295,11 @@ void FuelingPositions::setPrices(const ParsedRecord& record)
     const auto priced = readPriceRecord(record);
     if (!priced)
         return;
-    Position& pos = at(priced->position);
+    Position& pos = answering(priced->position);
     if (priced->slowdownPoint)
         pos.slowdownPoint = *priced->slowdownPoint;
     for (const auto& h : priced->hoses)
         pos.prices[static_cast<std::size_t>(h.hose)] = HosePrice{h.tier1, h.tier2, h.blend};
-}
-
-std::string FuelingPositions::positionInformation(int position) const
-{
-    const Position& pos = at(position);
-    std::string text = "FuelingPosition=" + std::to_string(position);
-    if (!pos.sale) {
-        addLine(text, "State", pos.nozzleLifted ? "Calling" : "Idle");
-        if (pos.lastSale) {
-            addLine(text, "LastSaleVolume", fixedNumber(pos.lastSale->litres, 3));
-            addLine(text, "LastSaleAmount", fixedNumber(pos.lastSale->amount, 2));
-        }
-        return text;
-    }
-    const Sale& sale = *pos.sale;
-    const Progress p = progressOf(sale);
-    addLine(text, "State", saleStateName(p.state));
-    addLine(text, "Hose", sale.hose.empty() ? "any" : sale.hose);
-    addLine(text, "HoseInUse", std::to_string(sale.hoseInUse));
-    addLine(text, "MOP", std::string(1, sale.mop));
-    addLine(text, "Limit", sale.limitHundredths >= kNoLimit ? "fill-up" : fixedNumber(hundredthsToMoney(static_cast<double>(sale.limitHundredths)), 2));
-    addLine(text, "UnitPrice", fixedNumber(sale.unitPrice, 3));
-    addLine(text, "Volume", fixedNumber(p.litres, 3));
-    addLine(text, "Amount", fixedNumber(p.amount, 2));
-    return text;
-}
-
-std::string FuelingPositions::dispenserInformation(int position) const
-{
-    const Position& pos = at(position);
-    std::string text = "Dispenser=" + std::to_string(position);
-    addLine(text, "State", saleStateName(progress(position).state));
-    addLine(text, "SlowdownPoint", plainNumber(pos.slowdownPoint));
-    for (int k = 1; k <= kHoses; ++k) {
-        const HosePrice& price = pos.prices[static_cast<std::size_t>(k)];
-        const std::string hose = "Hose" + std::to_string(k);
-        addLine(text, hose + "Tier1", fixedNumber(price.tier1, 3));
-        addLine(text, hose + "Tier2", fixedNumber(price.tier2, 3));
-        if (price.blend) {
-            const std::string blend = std::to_string(*price.blend);
-            addLine(text, hose + "Blend", std::string(3 - blend.size(), '0') + blend);
-        }
-    }
-    addLine(text, "SalesPaid", std::to_string(pos.salesPaid));
-    addLine(text, "TotalVolume", fixedNumber(pos.paidLitres, 3));
-    addLine(text, "TotalAmount", fixedNumber(pos.paidAmount, 2));
-    return text;
 }
 
 double FuelingPositions::dispensedLitres() const
@@ -327,45 +340,6 @@ bool FuelingPositions::anyRunning() const
         }
     }
     return false;
-}
-
-void FuelingPositions::snapshot(int position, PositionSnapshot& out) const
-{
-    const Position& pos = at(position);
-    out.number = position;
-    out.nozzleLifted = pos.nozzleLifted;
-    for (int k = 1; k <= kHoses; ++k) {
-        const HosePrice& price = pos.prices[static_cast<std::size_t>(k)];
-        out.prices[static_cast<std::size_t>(k - 1)] = {price.tier1, price.tier2};
-    }
-    out.hasSale = pos.sale.has_value();
-    if (!pos.sale) {
-        out.state = pos.nozzleLifted ? PositionState::Calling : pos.lastSale ? PositionState::Paid : PositionState::Idle;
-        out.hoseInUse = 0;
-        out.mop = 0;
-        out.limitHundredths = 0;
-        out.fillUp = false;
-        out.unitPrice = 0;
-        out.litres = pos.lastSale && !pos.nozzleLifted ? pos.lastSale->litres : 0;
-        out.amount = pos.lastSale && !pos.nozzleLifted ? pos.lastSale->amount : 0;
-        return;
-    }
-    const Sale& sale = *pos.sale;
-    const Progress p = progressOf(sale);
-    switch (p.state) {
-    case SaleState::Idle: out.state = PositionState::Idle; break;
-    case SaleState::Authorised: out.state = PositionState::Authorised; break;
-    case SaleState::Fueling: out.state = PositionState::Fueling; break;
-    case SaleState::Stopped: out.state = PositionState::Stopped; break;
-    case SaleState::Completed: out.state = PositionState::Completed; break;
-    }
-    out.hoseInUse = sale.hoseInUse;
-    out.mop = sale.mop;
-    out.limitHundredths = sale.limitHundredths;
-    out.fillUp = sale.limitHundredths >= kNoLimit;
-    out.unitPrice = sale.unitPrice;
-    out.litres = p.litres;
-    out.amount = p.amount;
 }
 
 } // namespace vantrel::forecourt

@@ -35,6 +35,11 @@
 // - MOP: "1", "N" (not chosen yet) and "F" (fill-up) sell at the tier 1
 //   price, "2" at the tier 2 price. The price is fixed when authorised.
 //
+// Faults set on a position (site_faults.h) act on it: an offline position
+// answers no member call (error 1105), a device error stops its sale and
+// refuses authorisations and resumes (1106), a stall lets an authorised sale
+// draw no fuel, and a stop-at amount stops a sale there, short of its limit.
+//
 // Every position starts with 1.000 on both tiers of hoses 1 to 8 and a
 // slow-down point of 0. A price record changes the hoses it lists and
 // leaves the others as they were; a record without any line (the NUL
@@ -43,6 +48,7 @@
 
 #include "clock.h"
 #include "record_parser.h"
+#include "site_faults.h"
 #include "site_state.h"
 
 #include <array>
@@ -65,7 +71,7 @@ public:
     static constexpr long long kNoLimit = 999999; // hundredths; this and above: fill-up
     static constexpr double kHighestPrice = 1e300; // per litre
 
-    explicit FuelingPositions(const Clock& clock);
+    explicit FuelingPositions(const Clock& clock, const SiteFaults& faults = SiteFaults::none());
 
     void authorize(const ParsedRecord& record);
     void deauthorize(int position);
@@ -98,6 +104,11 @@ public:
     void snapshot(int position, PositionSnapshot& out) const;
     // True while a sale at some position still grows with the clock.
     bool anyRunning() const;
+    // Brings the sale at `position` in line with the faults set there, as of
+    // now: a device error halts it, a stall holds its flow, a stop-at amount
+    // ends its flow there. A stall cleared lets it flow again; a sale stopped
+    // by a fault stays stopped until it is resumed.
+    void applyFaults(int position);
 
 private:
     struct HosePrice {
@@ -113,8 +124,15 @@ private:
         double unitPrice = 1.0;      // per litre, fixed at authorisation
         double slowdown = 0;         // currency units before the limit
         Millis ranBefore{0};         // running time before the present run
-        std::optional<Millis> runningSince; // empty while stopped or ended
+        std::optional<Millis> runningSince; // empty while stopped, stalled or ended
         bool ended = false;          // Deauthorize ended the delivery
+        bool stalled = false;        // held by a stall: authorised, but no fuel flows
+        std::optional<double> stopAtLitres; // a stop-at fault ends the flow here
+    };
+    // Where a sale's flow ends and slows down, in litres.
+    struct Flow {
+        double target = 0, slowFrom = 0;
+        bool shortStop = false; // the target is a stop-at fault's, short of the limit
     };
     struct Position {
         std::optional<Sale> sale;
@@ -129,12 +147,24 @@ private:
 
     Position& at(int position);
     const Position& at(int position) const;
+    // The position a member call is for: error 1105 when it is offline.
+    Position& answering(int position);
+    const Position& answering(int position) const;
+    bool offline(int position) const;
+    // Error 1106 when the position reports a device error.
+    void checkNoDeviceError(int position, const char* refused) const;
     Millis runningTime(const Sale& sale) const;
+    Flow flowOf(const Sale& sale) const;
+    // The running time at which a sale has drawn `litres` along its flow.
+    static Millis timeToDraw(const Flow& flow, double litres);
     Progress progressOf(const Sale& sale) const;
-    // Freezes the running time of a sale at the present moment.
+    // Freezes the running time of a sale at the present moment (or where a stop-at fault ended its flow).
     void halt(Sale& sale) const;
+    // The position's lines of its device error, for the information reads.
+    void addDeviceError(std::string& text, int position) const;
 
     const Clock& m_clock;
+    const SiteFaults& m_faults;
     std::array<Position, kPositions + 1> m_positions{}; // index 1..32
 };
 

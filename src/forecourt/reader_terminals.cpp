@@ -39,13 +39,6 @@ static_assert(inKindOrder(), "kQueues holds every queue, in the order of QueueKi
 
 const QueueRow& rowOf(QueueKind kind) { return kQueues[static_cast<std::size_t>(kind)]; }
 
-std::size_t total(const Readers& readers, QueueKind kind)
-{
-    std::size_t n = 0;
-    for (const auto& r : readers)
-        n += r.queue(kind).size();
-    return n;
-}
 
 int readerOf(const ParsedRecord& record) { return parsePosition(record.require("ReaderPosition")); }
 
@@ -111,7 +104,8 @@ bool Reader::enqueue(QueueKind kind, std::string entry, std::size_t at)
     return true;
 }
 
-ReaderTerminals::ReaderTerminals(const Clock& clock) : m_clock(clock), m_keys(clock)
+ReaderTerminals::ReaderTerminals(const Clock& clock, const SiteFaults& faults)
+    : m_clock(clock), m_faults(faults), m_keys(clock)
 {
     for (const auto& e : kStartUp)
         reader(e.position).enqueue(e.queue, e.entry);
@@ -135,12 +129,39 @@ void ReaderTerminals::queueError(int position, ErrorCode code, const std::string
     reader(position).enqueue(QueueKind::Error, std::move(entry));
 }
 
+bool ReaderTerminals::offline(int position) const
+{
+    return m_faults.has(FaultDevice::Reader, position, FaultKind::Offline);
+}
+
+bool ReaderTerminals::declinesCards(int position) const
+{
+    return m_faults.has(FaultDevice::Reader, position, FaultKind::Decline);
+}
+
+Reader& ReaderTerminals::answering(int position)
+{
+    Reader& r = reader(position);
+    if (offline(position))
+        throw AutomationError(ErrorCode::ReaderNotAnswering, "reader " + rec::positionText(position));
+    return r;
+}
+
+std::optional<ErrorCode> ReaderTerminals::printerError(int position) const
+{
+    if (m_faults.has(FaultDevice::Reader, position, FaultKind::PaperOut))
+        return ErrorCode::PrinterPaperOut;
+    if (m_faults.has(FaultDevice::Reader, position, FaultKind::Jam))
+        return ErrorCode::PrinterJammed;
+    return std::nullopt;
+}
+
 std::string ReaderTerminals::queueTop(QueueKind kind)
 {
     catchUp();
-    for (const auto& r : m_readers)
-        if (!r.queue(kind).empty())
-            return r.queue(kind).front();
+    for (int p = 1; p <= FuelingPositions::kPositions; ++p)
+        if (!offline(p) && !reader(p).queue(kind).empty())
+            return reader(p).queue(kind).front();
     return {};
 }
 
@@ -149,8 +170,10 @@ std::int32_t ReaderTerminals::clearQueueTop(QueueKind kind)
     catchUp();
     std::int32_t left = 0;
     bool removed = false;
-    for (auto& r : m_readers) {
-        auto& queue = r.queue(kind);
+    for (int p = 1; p <= FuelingPositions::kPositions; ++p) {
+        auto& queue = reader(p).queue(kind);
+        if (offline(p))
+            continue;
         if (!removed && !queue.empty()) {
             queue.pop_front();
             removed = true;
@@ -164,8 +187,12 @@ std::string ReaderTerminals::queCountQuery()
 {
     catchUp();
     std::string counts;
-    for (const auto& row : kQueues)
-        addLine(counts, row.countName, std::to_string(total(m_readers, row.kind)));
+    for (const auto& row : kQueues) {
+        std::size_t n = 0;
+        for (int p = 1; p <= FuelingPositions::kPositions; ++p)
+            n += offline(p) ? 0 : reader(p).queue(row.kind).size();
+        addLine(counts, row.countName, std::to_string(n));
+    }
     return counts;
 }
 
@@ -175,7 +202,7 @@ void ReaderTerminals::displayData(const std::string& record)
     const int position = readerOf(headOf(record, "Message"));
     // Line ends after the last line are no part of what the display shows.
     const std::string message = fieldToEnd(record, "Message");
-    reader(position).screen.showMessage(std::string(withoutLineEnds(message)));
+    answering(position).screen.showMessage(std::string(withoutLineEnds(message)));
 }
 
 void ReaderTerminals::preloadDisplayMessage(const std::string& record)
@@ -211,15 +238,22 @@ void ReaderTerminals::printOutput(const std::string& record)
 {
     catchUp();
     const auto head = headOf(record, "Message");
-    Paper& paper = reader(readerOf(head)).paper;
+    const int position = readerOf(head);
+    Paper& paper = answering(position).paper;
     const std::string job = trim(head.find("Job").value_or("Receipt"));
-    printWithBarCodes(paper, job, fieldToEnd(record, "Message"));
+    const std::string message = fieldToEnd(record, "Message");
+    if (const auto error = printerError(position)) {
+        queueError(position, *error, "the " + job + " job was not printed");
+        return; // the printer cannot print; the error queue says why
+    }
+    printWithBarCodes(paper, job, message);
 }
 
 void ReaderTerminals::keyPadConfiguration(const std::string& record)
 {
     catchUp();
     const int position = readerOf(headOf(record, "KeyData"));
+    answering(position);
     const std::string layout(withoutFinalLineEnd(fieldToEnd(record, "KeyData")));
     if (trim(layout).empty()) {
         queueError(position, ErrorCode::EmptyKeypadConfiguration, {});
@@ -233,6 +267,7 @@ void ReaderTerminals::keyEntryType(const std::string& record)
     catchUp();
     const auto parsed = parseRecord(record, true);
     const int position = readerOf(parsed);
+    answering(position);
     const std::string mode = trim(parsed.require("EntryMode"));
     const KeyedEntry keyed = KeyEntrySimulator::keysFor(position, mode, reader(position).keyEntries);
     if (keyed.refusal) {
@@ -249,6 +284,7 @@ void ReaderTerminals::beeperControl(const std::string& record)
     catchUp();
     const auto parsed = parseRecord(record, true);
     const int position = readerOf(parsed);
+    answering(position);
     const std::string count = parsed.require("BeepCounts");
     const auto beeps = wholeNumber(count);
     if (!beeps) {
@@ -262,7 +298,7 @@ void ReaderTerminals::packetQueOutput(const std::string& record)
 {
     catchUp();
     const OutputPacket packet = readOutputPacket(record);
-    Reader& r = reader(packet.position);
+    Reader& r = answering(packet.position);
     const auto first = packet.data.find_first_not_of(" \t\r\n");
     if (first == std::string::npos) {
         queueError(packet.position, ErrorCode::EmptyPacket, {});
@@ -272,70 +308,15 @@ void ReaderTerminals::packetQueOutput(const std::string& record)
         if (packet.data.size() > kLargestXmlPacket)
             throw AutomationError(ErrorCode::ValueTooLarge, "an XML packet has at most " + groupedNumber(kLargestXmlPacket) +
                                                                 " bytes, this one " + groupedNumber(packet.data.size()));
-        handleXmlPacket(r, packet.position, packet.data, m_clock);
+        TerminalCondition condition;
+        if (const auto error = printerError(packet.position))
+            condition.printerError = AutomationError(*error).description();
+        condition.declinesCards = declinesCards(packet.position);
+        handleXmlPacket(r, packet.position, packet.data, m_clock, condition);
         return;
     }
     r.enqueue(QueueKind::Packet, rec::packetRecord(rec::positionText(packet.position),
                                                    std::string_view(packet.data).substr(0, kLongestAnswer), 3));
-}
-
-std::string ReaderTerminals::readerInformation(int position)
-{
-    catchUp();
-    const Reader& r = reader(position);
-    int feeds = 0;
-    for (const auto& item : r.paper.items)
-        if (item.kind == PrintedItem::Kind::Text)
-            feeds += static_cast<int>(std::count(item.text.begin(), item.text.end(), '\n'));
-    std::string info;
-    addLine(info, "ReaderPosition", rec::positionText(position));
-    info += "\r\n" + r.screen.describe();
-    addLine(info, "KeyPad", r.keypad.empty() ? std::string("none") : r.keypad);
-    addLine(info, "KeyEntryMode", r.entryMode.empty() ? std::string("none") : r.entryMode);
-    addLine(info, "Beeps", std::to_string(r.beeps));
-    addLine(info, "PrintedItems", std::to_string(r.paper.items.size()));
-    addLine(info, "PaperFeeds", std::to_string(feeds));
-    addLine(info, "Cuts", std::to_string(r.paper.cuts()));
-    addLine(info, "ChipReader", r.emv.chipReaderEnabled ? "Enabled" : "Disabled");
-    addLine(info, "CardQue", std::to_string(r.cardQueue.size()));
-    addLine(info, "KeyQue", std::to_string(r.keyQueue.size()));
-    addLine(info, "CashQue", std::to_string(r.cashQueue.size()));
-    addLine(info, "PacketQue", std::to_string(r.packetQueue.size()));
-    addLine(info, "ErrorQue", std::to_string(r.errorQueue.size()));
-    return info;
-}
-
-std::string ReaderTerminals::systemVersions()
-{
-    const std::int16_t status = selfDiagnosticsReportStatus();
-    const char* diagnostics = status == kDiagnosticsNotStarted ? "NotStarted"
-                              : status == kDiagnosticsBusy     ? "Busy"
-                                                               : "Complete";
-    std::string versions;
-    addLine(versions, "Server", "Vantrel embedded forecourt 1.0");
-    addLine(versions, "ReaderFirmware", "VRT 2.4.1");
-    addLine(versions, "KeyPadFirmware", "KP 1.3");
-    addLine(versions, "Readers", std::to_string(FuelingPositions::kPositions));
-    addLine(versions, "PreloadedMessages", std::to_string(m_prompts.size()));
-    addLine(versions, "SelfDiagnostics", diagnostics);
-    addLine(versions, "SelfDiagnosticsReports", std::to_string(m_diagnosticsReports));
-    return versions;
-}
-
-void ReaderTerminals::selfDiagnosticsReportStart()
-{
-    // A report that is still running goes on; a start asks for no second one.
-    if (selfDiagnosticsReportStatus() == kDiagnosticsBusy)
-        return;
-    m_diagnosticsStarted = m_clock.now();
-    ++m_diagnosticsReports;
-}
-
-std::int16_t ReaderTerminals::selfDiagnosticsReportStatus() const
-{
-    if (!m_diagnosticsStarted)
-        return kDiagnosticsNotStarted;
-    return m_clock.now() - *m_diagnosticsStarted < kDiagnosticsDuration ? kDiagnosticsBusy : kDiagnosticsComplete;
 }
 
 void ReaderTerminals::snapshot(int position, ReaderSnapshot& out) const

@@ -6,6 +6,12 @@
 // clock whenever the server is next asked; nothing runs in the background.
 // The simulated customer at the keypads is a KeyEntrySimulator, and what a
 // print record puts on the paper comes from printWithBarCodes.
+//
+// Faults set on a reader (site_faults.h) act on it: an offline reader
+// answers no member call for it (error 1208) and its queues are not read
+// while it is offline; a printer out of paper or jammed prints nothing and
+// queues its error (1209, 1210); a reader that declines cards queues them
+// with CardStatus=Declined.
 #pragma once
 
 #include "clock.h"
@@ -15,6 +21,7 @@
 #include "paper.h"
 #include "record_parser.h"
 #include "screen_model.h"
+#include "site_faults.h"
 #include "site_state.h"
 
 #include "server/automation_error.h"
@@ -69,10 +76,11 @@ inline constexpr std::int16_t kDiagnosticsNotStarted = -1;
 class ReaderTerminals {
 public:
     // Starts with a few card swipes and cash insertions already queued.
-    explicit ReaderTerminals(const Clock& clock);
+    explicit ReaderTerminals(const Clock& clock, const SiteFaults& faults = SiteFaults::none());
 
     // The top entry of that queue at the lowest-numbered reader that has
     // one, left in place; "" when every reader's queue of that kind is empty.
+    // A reader that is offline is passed over: its entries wait.
     std::string queueTop(QueueKind kind);
     // Removes the top entry (the one queueTop shows) and returns the number
     // left in that queue at all readers together.
@@ -107,6 +115,10 @@ public:
 
     Reader& reader(int position) { return m_readers.at(static_cast<std::size_t>(position)); }
     const Reader& reader(int position) const { return m_readers.at(static_cast<std::size_t>(position)); }
+    // True when the reader at `position` declines the cards inserted (a fault).
+    bool declinesCards(int position) const;
+    // The reader a member call is for: error 1208 when it is offline.
+    Reader& answering(int position);
 
 private:
     using PromptKey = std::tuple<int, std::string, int>;
@@ -114,8 +126,12 @@ private:
     // Moves the key entries whose time has come into the key queues.
     void catchUp();
     void queueError(int position, ErrorCode code, const std::string& detail);
+    bool offline(int position) const;
+    // The error of a printer that cannot print (paper out, jammed); none when it can.
+    std::optional<ErrorCode> printerError(int position) const;
 
     const Clock& m_clock;
+    const SiteFaults& m_faults;
     Readers m_readers{};
     KeyEntrySimulator m_keys;
     std::map<PromptKey, std::string> m_prompts;

@@ -33,6 +33,8 @@ inline constexpr std::size_t kLargestKeypadRecord = std::size_t(4) << 10;
 inline constexpr std::size_t kLargestXmlPacket = std::size_t(128) << 10;
 // The longest customer action text ("key 5 4321").
 inline constexpr std::size_t kLongestCustomerAction = 4096;
+// The longest fault line ("member DispenserInformation error 1105 3").
+inline constexpr std::size_t kLongestFaultLine = 1024;
 // The longest font name a display takes in ESC "F"; a longer one is no font sequence.
 inline constexpr std::size_t kLongestFontName = 64;
 

@@ -126,6 +126,8 @@ struct SiteState {
     CarWashSnapshot carWash;
     std::string signIntensity;
     std::array<std::string, 5> signLines;
+    // The faults set, one a line in their text form ("position 3 offline", fault_command.h).
+    std::vector<std::string> faults;
     bool operator==(const SiteState&) const = default;
 };
 

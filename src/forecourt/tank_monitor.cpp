@@ -27,16 +27,17 @@ constexpr std::array<Tank, 3> kTanks = {{
     {"Premium", 20000, 12500, 0.2, 0.0, 14.6},
     {"Diesel", 30000, 24000, 0.3, 15.0, 13.9},
 }};
+static_assert(kTanks.size() == kTankCount, "the fault lines name the tanks 1 to kTankCount");
 
 } // namespace
 
-TankMonitor::TankMonitor(const Clock& clock, const FuelingPositions& sales)
-    : TankMonitor(clock, [&sales] { return sales.dispensedLitres(); })
+TankMonitor::TankMonitor(const Clock& clock, const FuelingPositions& sales, const SiteFaults& faults)
+    : TankMonitor(clock, [&sales] { return sales.dispensedLitres(); }, faults)
 {
 }
 
-TankMonitor::TankMonitor(const Clock& clock, LitresSource dispensedLitres)
-    : m_clock(clock), m_dispensed(std::move(dispensedLitres))
+TankMonitor::TankMonitor(const Clock& clock, LitresSource dispensedLitres, const SiteFaults& faults)
+    : m_clock(clock), m_faults(faults), m_dispensed(std::move(dispensedLitres))
 {
 }
 
@@ -66,6 +67,10 @@ void TankMonitor::startReport(std::int16_t value)
         addLine(text, "Ullage", oneDecimal(tank.capacity - volume));
         addLine(text, "Water", oneDecimal(tank.water));
         addLine(text, "Temperature", oneDecimal(tank.temperature));
+        if (m_faults.has(FaultDevice::Tank, number, FaultKind::Low))
+            addLine(text, "Alarm", "LowLevel");
+        if (m_faults.has(FaultDevice::Tank, number, FaultKind::Water))
+            addLine(text, "Alarm", "HighWater");
     }
     m_report = std::move(text);
     m_readyAt = now + kPreparationTime;

@@ -3,6 +3,8 @@
 // inventory of every tank as it stood when the report was started
 // (product, volume and ullage in litres, water in millimetres, temperature
 // in degrees Celsius). The tanks lose what the fueling positions dispense.
+// A tank with a low or water fault (site_faults.h) carries the alarm in the
+// report started while it is set: "Alarm=LowLevel", "Alarm=HighWater".
 #pragma once
 
 #include "clock.h"
@@ -13,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "site_faults.h"
 #include "site_state.h"
 
 namespace vantrel::forecourt {
@@ -24,8 +27,8 @@ public:
     // Litres dispensed by all sales so far.
     using LitresSource = std::function<double()>;
 
-    TankMonitor(const Clock& clock, const FuelingPositions& sales);
-    TankMonitor(const Clock& clock, LitresSource dispensedLitres);
+    TankMonitor(const Clock& clock, const FuelingPositions& sales, const SiteFaults& faults = SiteFaults::none());
+    TankMonitor(const Clock& clock, LitresSource dispensedLitres, const SiteFaults& faults = SiteFaults::none());
 
     // Only the 16-bit integer 1 starts a report; a report already being
     // prepared cannot be started again.
@@ -44,6 +47,7 @@ private:
     bool busy() const;
 
     const Clock& m_clock;
+    const SiteFaults& m_faults;
     LitresSource m_dispensed;
     std::optional<Millis> m_readyAt;
     std::string m_report;

@@ -132,7 +132,10 @@ const KnownAttributes& knownAttributes()
 
 class PacketHandler {
 public:
-    PacketHandler(Reader& reader, int position) : m_reader(reader), m_position(rec::positionText(position)), m_number(position) {}
+    PacketHandler(Reader& reader, int position, const TerminalCondition& condition)
+        : m_reader(reader), m_position(rec::positionText(position)), m_number(position), m_condition(condition)
+    {
+    }
 
     void handle(std::string_view xml)
     {
@@ -177,7 +180,7 @@ private:
         try {
             if (command.attribute(SequenceNumber) == nullptr)
                 throw Refusal{command.name + " has no " + std::string(SequenceNumber)};
-            CommandTarget target{m_reader, m_number};
+            CommandTarget target{m_reader, m_number, m_condition};
             inner = row.apply(target, command, sequence);
         } catch (const Refusal& r) {
             respond(empty(responseName(command.name),
@@ -209,14 +212,15 @@ private:
     Reader& m_reader;
     std::string m_position;
     int m_number;
+    const TerminalCondition& m_condition;
 };
 
 } // namespace
 
-void handleXmlPacket(Reader& reader, int position, std::string_view xml, const Clock&)
+void handleXmlPacket(Reader& reader, int position, std::string_view xml, const Clock&, const TerminalCondition& condition)
 {
     reader.lastXml = std::string(xml);
-    PacketHandler(reader, position).handle(xml);
+    PacketHandler(reader, position, condition).handle(xml);
     reader.screen.keepXmlWithinBounds();
 }
 

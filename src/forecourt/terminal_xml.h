@@ -13,6 +13,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace vantrel::forecourt {
@@ -27,7 +28,14 @@ struct PackageVersion {
 // What GetPackageVersionCommand answers with.
 std::span<const PackageVersion> packageVersions();
 
+// What the faults set on the reader (site_faults.h) do to its devices.
+struct TerminalCondition {
+    std::string printerError;   // why the printer cannot print; empty when it can
+    bool declinesCards = false; // a card inserted is read, then declined
+};
+
 // Handles one XML packet sent to the reader at `position`.
-void handleXmlPacket(Reader& reader, int position, std::string_view xml, const Clock& clock);
+void handleXmlPacket(Reader& reader, int position, std::string_view xml, const Clock& clock,
+                     const TerminalCondition& condition = {});
 
 } // namespace vantrel::forecourt

@@ -56,7 +56,7 @@ std::string getPackageVersion(CommandTarget&, const Element&, const std::string&
 std::string initiateTransaction(CommandTarget& target, const Element&, const std::string& sequence)
 {
     try {
-        initiateEmvTransaction(target.reader, target.position, sequence);
+        initiateEmvTransaction(target.reader, target.position, sequence, target.condition.declinesCards);
     } catch (const AutomationError& e) {
         throw Refusal{e.description()};
     }
@@ -67,6 +67,8 @@ std::string initiateTransaction(CommandTarget& target, const Element&, const std
 // every bar code is checked before anything is printed.
 std::string print(CommandTarget& target, const Element& c, const std::string&)
 {
+    if (!target.condition.printerError.empty())
+        throw Refusal{target.condition.printerError};
     for (const auto& item : c.children)
         if (item.name == PrintBarCode)
             requiredValue(item, Characters);

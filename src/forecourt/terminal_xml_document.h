@@ -14,6 +14,7 @@
 namespace vantrel::forecourt {
 
 struct Reader;
+struct TerminalCondition; // terminal_xml.h
 
 namespace packet {
 
@@ -37,11 +38,12 @@ struct Refusal {
     std::string fault;
 };
 
-// What a command handler works on: the reader the packet was sent to and its
-// fueling position.
+// What a command handler works on: the reader the packet was sent to, its
+// fueling position, and what faults do to its devices.
 struct CommandTarget {
     Reader& reader;
     int position;
+    const TerminalCondition& condition;
 };
 
 // The readers below throw Refusal when the text does not fit.

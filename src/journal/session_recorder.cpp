@@ -87,6 +87,7 @@ void SessionRecorder::actionEnded(const UserAction& a)
     case K::DoubleClick: m_current.action = {{"doubleclick " + std::to_string(a.number), std::nullopt}}; break;
     case K::Press: m_current.action = {{"press " + target(a), std::nullopt}}; break;
     case K::Customer: m_current.action = {customerLine(a.text)}; break;
+    case K::Fault: m_current.action = {{"fault " + a.text, std::nullopt}}; break;
     case K::Call: m_inRawCall = false; break; // its lines came with its call
     case K::Type: typingCame(a); return;
     case K::Tick:

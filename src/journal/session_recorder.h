@@ -1,11 +1,11 @@
 // Records a session as a session script that repeats it: selections, focus
 // and double clicks, presses, the answers, cancels and replies each press
 // was given (queued before it, as a script does), typing in text boxes,
-// timer ticks (one line per run of ticks), raw calls (as the put, get or call
-// line that makes them again, a get followed by "expect result" of its
-// answer), the errors that came (as "expect error"), and an "expect" of
-// each box the action changed. Run
-// against the same server state, the script makes the same calls.
+// timer ticks (one line per run of ticks), customer actions and faults set
+// on the site, raw calls (as the put, get or call line that makes them
+// again, a get followed by "expect result" of its answer), the errors that
+// came (as "expect error"), and an "expect" of each box the action changed.
+// Run against the same server state, the script makes the same calls.
 //
 // What the server returned is masked in the expectations (a box that holds
 // card data is checked by "contains" up to where the card data begins),

@@ -37,6 +37,8 @@ enum class ErrorCode : int {
     NoSaleToPay = 1102,
     NotStopped = 1103,
     HoseGroupIncomplete = 1104,
+    PositionNotAnswering = 1105,
+    PumpDeviceError = 1106,
     // Reader terminals.
     ReaderRefused = 1201,
     UnknownEntryMode = 1202,
@@ -45,10 +47,14 @@ enum class ErrorCode : int {
     EmptyPacket = 1205,
     SecurePromptNumberInvalid = 1206,
     PreloadInvalid = 1207,
+    ReaderNotAnswering = 1208,
+    PrinterPaperOut = 1209,
+    PrinterJammed = 1210,
     // Car wash.
     UnknownCarWashCode = 1301,
     CarWashRecordInvalid = 1302,
     CarWashCodeUsed = 1303,
+    CarWashOutOfOrder = 1304,
     // Tank monitor.
     TankMonitorBusy = 1401,
     TankMonitorStartValue = 1402,

@@ -1,6 +1,7 @@
 #include "script.h"
 
 #include "forecourt/customer_command.h"
+#include "forecourt/fault_command.h"
 
 #include "prompter.h"
 #include "raw_call.h"
@@ -279,6 +280,12 @@ std::vector<ScriptCommand> parseScript(std::string_view content)
                 c.kind = ScriptCommand::Kind::Customer;
                 c.text = std::string(rest);
                 checkCustomerAction(rest);
+            } else if (verb == "fault") {
+                // Read as the site reads it; what the site has (its members) it says when the line runs.
+                c.kind = ScriptCommand::Kind::Fault;
+                c.text = std::string(rest);
+                if (const auto parsed = forecourt::parseFaultCommand(rest); !parsed.command)
+                    throw ScriptError{0, "fault: " + parsed.reason};
             } else {
                 throw ScriptError{0, "unknown command \"" + std::string(verb) + "\""};
             }

@@ -36,6 +36,7 @@ struct ScriptCommand {
         RawCall,     // put|get|call MEMBER [TYPE VALUE]: one member called by name (raw_call.h)
         ExpectResultIs,  // expect result is TEXT: the last get's result as text
         ExpectResultHas, // expect result contains TEXT
+        Fault,       // fault FAULT: a fault set on the site, or cleared (text holds FAULT)
     };
     Kind kind;
     int line = 0;

@@ -46,6 +46,7 @@ struct UserAction {
         Customer,    // the customer did `text` on the simulated site ("card 7 1")
         Call,        // a raw call of the member `control`, `text` its access ("put", "get", "call"),
                      // made from `window` (empty: a script); its one call event follows (raw_call.h)
+        Fault,       // the fault `text` was set on the simulated site, or cleared ("position 3 offline")
     };
     Kind kind = Kind::Press;
     std::string window;

@@ -32,6 +32,13 @@ TileView tile(const char* caption, forecourt::PositionState state, const char* s
     return t;
 }
 
+// A tile with a fault's red mark and the words of two faults.
+TileView faulted(TileView t)
+{
+    t.fault = "offline, stop-at 1234.50";
+    return t;
+}
+
 struct TileCase {
     const char* name;
     TileView view;
@@ -45,6 +52,8 @@ const std::vector<TileCase>& tiles()
         {"completedSelected", tile("28", forecourt::PositionState::Completed, "Completed", true, true)},
         {"fuelling", tile("17", forecourt::PositionState::Fueling, "Fuelling", false, true)},
         {"stoppedSelected", tile("6", forecourt::PositionState::Stopped, "Stopped", true, true)},
+        {"faulted", faulted(tile("29", forecourt::PositionState::Stopped, "Stopped", false, true))},
+        {"faultedSelected", faulted(tile("30", forecourt::PositionState::Authorised, "Authorised", true, true))},
     };
     return cases;
 }
@@ -107,6 +116,11 @@ TEST_P(TileText, NoTextOverAnotherOrPastTheEdge)
     if (!GetParam().view.payment.empty()) {
         EXPECT_TRUE(std::any_of(drawn.begin(), drawn.end(), [](const DrawnText& d) { return d.text.endsWith("1500.00"); }))
             << "the limit is not shown whole";
+    }
+    // A fault's words, after the warning sign, on its red band.
+    if (!GetParam().view.fault.empty()) {
+        EXPECT_TRUE(std::any_of(drawn.begin(), drawn.end(), [](const DrawnText& d) { return d.text.startsWith(QChar(0x26A0)); }))
+            << "the fault is not shown";
     }
     // Without a sale, hose 1's first-tier price.
     if (GetParam().view.hose.empty()) {

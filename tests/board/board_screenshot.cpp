@@ -1,5 +1,6 @@
 // Draws the board for the documentation: "sale" (a busy forecourt during
-// sales) or "ixcat" (after the iX CAT special test at position 7), into the
+// sales), "faults" (the same with a fault on each kind of device) or "ixcat"
+// (after the iX CAT special test at position 7), into the
 // PNG file named. Run from the build: board_screenshot sale docs/board-sale.png
 // --dark draws it under Fusion with a dark palette; --on-screen shows it on
 // the display as a user sees it, framed by the window manager, and saves the
@@ -99,7 +100,7 @@ int main(int argc, char** argv)
             args.push_back(a);
     }
     if (args.size() != 2) {
-        std::fprintf(stderr, "usage: board_screenshot sale|ixcat FILE.png [--dark] [--on-screen]\n");
+        std::fprintf(stderr, "usage: board_screenshot sale|faults|ixcat FILE.png [--dark] [--on-screen]\n");
         return 2;
     }
     argv[1] = args[0].data();
@@ -108,6 +109,12 @@ int main(int argc, char** argv)
     ForecourtRig rig;
     if (scene == "sale") {
         busySite(rig);
+    } else if (scene == "faults") {
+        busySite(rig);
+        for (const char* fault : {"position 1 stop-at 12.50", "position 17 offline", "position 22 stall", "position 5 error 42",
+                                  "reader 3 paper-out", "tank 2 low", "wash out-of-order", "member PriceSignDataSend slow 2000",
+                                  "member CardQue error 1201 3"})
+            rig.server.setFault(fault);
     } else if (scene == "ixcat") {
         put(rig, "Authorize", "FuelingPosition=07\r\nHose=1\r\nMOP=1\r\nLimit=002500\r\n");
         rig.select(7);

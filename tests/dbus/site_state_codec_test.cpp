@@ -68,6 +68,7 @@ SiteState everythingSet()
     s.carWash = {{{"200263", 1, "Used"}, {"200264", 2, "Unused"}}, true, "200263", 1, 42, 1000};
     s.signIntensity = "M05";
     s.signLines = {"001459", "", "------", "x", "y"};
+    s.faults = {"position 7 stop-at 5.00", "member CardQue error 1201 2"};
     return s;
 }
 
@@ -85,6 +86,8 @@ SiteState busySite()
     server.put("TankMonitorStartReport", Value::int16(1));
     actAsCustomer(server, "card 7 2");
     actAsCustomer(server, "cash 7 5.50");
+    server.setFault("reader 3 paper-out");
+    server.setFault("tank 2 water");
     clock->advance(Millis(3500));
     return server.siteState(7);
 }
