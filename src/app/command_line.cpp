@@ -32,14 +32,15 @@ std::string helpText()
            "  --trace-unmasked         write card numbers, track data and PIN blocks in the files as they came\n"
            "                           (lab use; masked by default; the files are then readable by their owner alone)\n"
            "  --server SERVER          the server: Vantrel.Application (embedded, the default), dbus, dbus:NAME,\n"
-           "                           dbus:NAME@system or dbus:NAME@ADDRESS; VANTREL_SERVER sets the default\n"
+           "                           dbus:NAME@system, dbus:NAME@ADDRESS or dbus:NAME@ssh:[USER@]HOST;\n"
+           "                           VANTREL_SERVER sets the default\n"
            "  --timeout MS             how long one call to a D-Bus server may take (default 5000)\n"
            "  --junit FILE             with --script: write a JUnit XML report, one test case per script\n"
            "  --save-session FILE      when the run ends, save the session as a script that repeats it\n"
            "  --screenshot PNG         save a picture of the window in front (after the scripts) and end\n"
            "  --quit-when-idle         end as soon as the shown window is idle (start-up timing)\n"
-           "  --tap SERVER             watch the calls other clients make to a server on D-Bus (dbus, dbus:NAME,\n"
-           "                           dbus:NAME@system or dbus:NAME@ADDRESS): with a display and none of\n"
+           "  --tap SERVER             watch the calls other clients make to a server on D-Bus (the D-Bus\n"
+           "                           forms of --server): with a display and none of\n"
            "                           --trace, --save-session, --capture, --duration, --client, the window opens\n"
            "                           on SERVER with the tap shown in the call journal; else headless, one line\n"
            "                           per exchange until SIGINT or SIGTERM, the files writing what it saw\n"
@@ -112,7 +113,7 @@ std::string tapProblem(const CommandLine& c, bool durationGiven)
             return "--capture writes what a tap saw: give --tap too";
         return durationGiven ? "--duration ends a tap: give --tap too" : "";
     } else if (!dbus::parseServerSpec(c.tap)) {
-        return "--tap watches a server on D-Bus: dbus, dbus:NAME, dbus:NAME@system or dbus:NAME@ADDRESS, not \"" +
+        return std::string("--tap watches a server on D-Bus: ") + dbus::kServerForms + ", not \"" +
                c.tap + "\"";
     }
     for (const auto& [given, option] : {std::pair{c.scriptGiven, "--script"}, std::pair{!c.server.empty(), "--server"},

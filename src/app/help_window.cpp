@@ -73,6 +73,8 @@ HelpWindow::HelpWindow(QStringList roots, QWidget* parent) : QWidget(parent, Qt:
         {"&Scripts", "helpScripts", "docs/scripts.md", "The script language"},
         {"&Trace format", "helpTrace", "docs/trace.md", "The trace format"},
         {"&D-Bus", "helpDbus", "docs/dbus.md", "The forecourt over D-Bus"},
+        {"Site ta&p", "helpTap", "docs/tap.md", "The site tap"},
+        {"Fa&ults", "helpFaults", "docs/faults.md", "Faults of the simulated site"},
     };
     for (const auto& page : pages)
         connect(addButton(page.caption, page.name, page.description), &QPushButton::clicked, this,

@@ -57,6 +57,8 @@ void MainWindow::buildMenus()
     help->addAction("&Trace format", QKeySequence(Qt::SHIFT | Qt::Key_F1), this, [this] { showHelp("docs/trace.md"); })
         ->setObjectName("actionTraceFormat");
     help->addAction("&D-Bus servers", this, [this] { showHelp("docs/dbus.md"); })->setObjectName("actionDbusHelp");
+    help->addAction("Site ta&p", this, [this] { showHelp("docs/tap.md"); })->setObjectName("actionTapHelp");
+    help->addAction("&Faults", this, [this] { showHelp("docs/faults.md"); })->setObjectName("actionFaultsHelp");
     help->addSeparator();
     help->addAction("&About VantrelTest", QKeySequence(Qt::CTRL | Qt::Key_F1), this, [this] {
         QMessageBox::about(this, "About VantrelTest",

@@ -32,7 +32,7 @@ std::optional<ServerChoice> overDBus(AutomationRegistry& registry, const std::st
 {
     const auto endpoint = dbus::parseServerSpec(spec);
     if (!endpoint) {
-        reason = "--server " + spec + ": write dbus, dbus:NAME, dbus:NAME@system or dbus:NAME@ADDRESS";
+        reason = "--server " + spec + ": write " + dbus::kServerForms;
         return std::nullopt;
     }
     ServerChoice choice{spec, dbus::describe(*endpoint), {}};

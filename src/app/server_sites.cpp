@@ -104,9 +104,8 @@ QString SiteBook::checkSite(const QString& name, const QString& server, int time
     if (name != except && find(name))
         return QStringLiteral("A site named \"%1\" is saved already.").arg(name);
     if (!serverForm(server))
-        return QStringLiteral("\"%1\" is no server: the embedded simulator, or dbus:NAME, dbus:NAME@system, "
-                              "dbus:NAME@ADDRESS.")
-            .arg(server);
+        return QStringLiteral("\"%1\" is no server: the embedded simulator, or %2.")
+            .arg(server, QString::fromLatin1(dbus::kServerForms));
     if (timeoutMs < kMinTimeoutMs || timeoutMs > kMaxTimeoutMs)
         return QStringLiteral("The timeout is %1 ms: give 1 to 600000 ms.").arg(timeoutMs);
     return {};

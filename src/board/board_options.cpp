@@ -30,8 +30,9 @@ std::string boardUsageText()
     return "Usage: vantrel-board [OPTION]...\n"
            "Shows the forecourt of a simulator served on D-Bus (vantrel-forecourt) and acts there as the customer.\n"
            "\n"
-           "      --server SPEC    the simulator: dbus (the default), dbus:NAME, dbus:NAME@system or\n"
-           "                       dbus:NAME@ADDRESS (ADDRESS a D-Bus address: unix:path=/run/site.sock)\n"
+           "      --server SPEC    the simulator: dbus (the default), dbus:NAME, dbus:NAME@system,\n"
+           "                       dbus:NAME@ADDRESS (ADDRESS a D-Bus address: unix:path=/run/site.sock) or\n"
+           "                       dbus:NAME@ssh:[USER@]HOST (the system bus of HOST, over ssh)\n"
            "      --position N     show the reader at position N (1 to 32) first; a click on a pump selects\n"
            "      --timeout MS     how long a call may take, in milliseconds (the default 5000)\n"
            "      --help           show this help and exit\n"
@@ -89,7 +90,7 @@ std::variant<BoardOptions, std::string> parseBoardOptions(const std::vector<std:
         const std::string value = parser.value(server).toStdString();
         const auto endpoint = dbus::parseServerSpec(value);
         if (!endpoint)
-            return "--server " + value + ": write dbus, dbus:NAME, dbus:NAME@system or dbus:NAME@ADDRESS";
+            return "--server " + value + ": write " + dbus::kServerForms;
         options.server = *endpoint;
     }
     if (parser.isSet(position)) {

@@ -27,6 +27,10 @@ struct Endpoint {
     bool operator==(const Endpoint&) const = default;
 };
 
+// The forms above, as messages and help texts name them.
+inline constexpr const char* kServerForms =
+    "dbus, dbus:NAME, dbus:NAME@system, dbus:NAME@ADDRESS or dbus:NAME@ssh:[USER@]HOST";
+
 // nullopt when the text is not one of the forms above or the name is not a bus name.
 std::optional<Endpoint> parseServerSpec(std::string_view spec);
 

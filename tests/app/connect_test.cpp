@@ -187,7 +187,8 @@ TEST(SiteBookTest, RefusesWhatCannotBeASiteAndSaysWhy)
     EXPECT_EQ(book.add({"Shop", "dbus:Other.Name", 5000, {}}), "A site named \"Shop\" is saved already.");
     EXPECT_EQ(book.add({"  ", "dbus", 5000, {}}), "Give the site a name.");
     EXPECT_EQ(book.add({"X", "dbus:", 5000, {}}),
-              "\"dbus:\" is no server: the embedded simulator, or dbus:NAME, dbus:NAME@system, dbus:NAME@ADDRESS.");
+              "\"dbus:\" is no server: the embedded simulator, or dbus, dbus:NAME, dbus:NAME@system, "
+              "dbus:NAME@ADDRESS or dbus:NAME@ssh:[USER@]HOST.");
     EXPECT_EQ(book.add({"X", "dbus", 0, {}}), "The timeout is 0 ms: give 1 to 600000 ms.");
     EXPECT_EQ(book.rename("Nowhere", "Y"), "No site is named \"Nowhere\".");
     ASSERT_EQ(book.add({"Depot", "dbus", 5000, {}}), "");

@@ -97,8 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
     TapRun, TapUsageTest,
     ::testing::Values(
         UsageCase{"not_a_bus_server", {"--tap", "Vantrel.Application"},
-                  "--tap watches a server on D-Bus: dbus, dbus:NAME, dbus:NAME@system or dbus:NAME@ADDRESS, not "
-                  "\"Vantrel.Application\""},
+                  "--tap watches a server on D-Bus: dbus, dbus:NAME, dbus:NAME@system, dbus:NAME@ADDRESS or "
+                  "dbus:NAME@ssh:[USER@]HOST, not \"Vantrel.Application\""},
         UsageCase{"duration_zero", {"--tap", "dbus", "--duration", "0"},
                   "--duration takes a positive number of seconds (at most ten years), not \"0\""},
         UsageCase{"duration_word", {"--tap", "dbus", "--duration", "soon"},
