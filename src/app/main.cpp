@@ -243,10 +243,16 @@ int main(int argc, char** argv)
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
     }
-    if (!options->tap.empty())
-        app->mainWindow().setSiteTap(true);
-    if (!options->openCapture.empty())
-        app->mainWindow().openCaptureAndReport(QString::fromLocal8Bit(options->openCapture.c_str()));
+    // The journal opens beside the main window once the window manager has
+    // placed it, so that it is placed off the main window's boxes.
+    if (!options->tap.empty() || !options->openCapture.empty())
+        QTimer::singleShot(0, &app->mainWindow(), [&app, tap = !options->tap.empty(),
+                                                   capture = QString::fromLocal8Bit(options->openCapture.c_str())] {
+            if (tap)
+                app->mainWindow().setSiteTap(true);
+            if (!capture.isEmpty())
+                app->mainWindow().openCaptureAndReport(capture);
+        });
     if (!options->screenshot.empty()) {
         // Shows the window, saves a picture of it and ends: for the documentation.
         QTimer::singleShot(300, [&] {

@@ -69,8 +69,11 @@ bool MainWindow::startSiteTap(QString& reason)
     }
     m_tap = std::move(tap);
     m_tap->onChanged([this] {
-        if (journalWindow() && m_tap)
+        if (!m_tap)
+            return;
+        if (journalWindow())
             journalWindow()->setTapLine(m_tap->line());
+        m_status->setNote(m_tap->line());
     });
     m_tap->onBusEnded([this](const std::string& why) {
         // Stopped once the monitor's own call has returned.

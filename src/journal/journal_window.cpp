@@ -14,6 +14,10 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScopedValueRollback>
+#include <QTimer>
+
+#include <iterator>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -22,6 +26,12 @@
 #include <QVBoxLayout>
 
 namespace vantrel::journal {
+
+namespace {
+// The width each column before Result wants, in digits.
+constexpr int kColumnDigits[] = {4, 8, 6, 16, 14, 16, 4, 20, 16};
+static_assert(std::size(kColumnDigits) == JournalModel::Result);
+} // namespace
 
 JournalWindow::JournalWindow(CallJournal& journal, std::function<void(const JournalEntry&)> inspect, QWidget* parent)
     : QWidget(parent, Qt::Window), m_journal(journal), m_inspect(std::move(inspect))
@@ -38,14 +48,16 @@ JournalWindow::JournalWindow(CallJournal& journal, std::function<void(const Jour
     m_members = new QComboBox;
     m_members->setObjectName("memberFilter");
     m_members->addItem(QStringLiteral("All members"));
-    m_members->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // Both filters keep a modest width whatever names they list: the window
+    // must fit beside the main window on a laptop's screen.
+    m_members->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_members->setMinimumContentsLength(16);
     m_members->setAccessibleName(QStringLiteral("Member filter"));
     m_clients = new QComboBox;
     m_clients->setObjectName("clientFilter");
     m_clients->setAccessibleName(QStringLiteral("Client filter"));
-    m_clients->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    m_clients->setMinimumContentsLength(12);
-    m_clients->setMaximumWidth(360); // a long client name does not push the text filter away
+    m_clients->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_clients->setMinimumContentsLength(14);
     m_clients->addItems({QStringLiteral("All clients"), QStringLiteral("This utility")});
     m_text = new QLineEdit;
     m_text->setObjectName("textFilter");
@@ -118,13 +130,16 @@ JournalWindow::JournalWindow(CallJournal& journal, std::function<void(const Jour
     QHeaderView* columns = m_view->header();
     columns->setSectionResizeMode(QHeaderView::Interactive);
     const int digit = m_view->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    const int widths[] = {4, 8, 6, 16, 14, 16, 4, 20, 16, 0};
-    for (int c = 0; c < JournalModel::ColumnCount; ++c)
-        if (widths[c])
-            columns->resizeSection(c, widths[c] * digit + 12);
+    for (int c = 0; c < JournalModel::Result; ++c)
+        columns->resizeSection(c, kColumnDigits[c] * digit + 12);
     // What came back takes the rest of the width.
     columns->setStretchLastSection(true);
     columns->setMinimumSectionSize(3 * digit);
+    // Once the technician sizes a column, the window leaves the widths to them.
+    connect(columns, &QHeaderView::sectionResized, this, [this] {
+        if (!m_fitting)
+            m_userSized = true;
+    });
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(m_members);
@@ -184,28 +199,35 @@ JournalWindow::~JournalWindow() = default;
 
 // The Result column stays in sight: where the window is too narrow for the
 // columns' widths, the text columns before it give up room, so that what
-// came back keeps a third of the view. They give way in the order they
+// came back keeps a quarter of the view. They give way in the order they
 // matter least: the window and the control (a tapped call has neither),
-// then the client, what went out, and the member last, which keeps room
-// for a member's name as long as it can.
+// what went out (the inspector shows it whole), the client, and the member
+// last, which keeps room for a member's name as long as it can.
 void JournalWindow::fitColumns()
 {
     QHeaderView* columns = m_view->header();
     const int room = m_view->viewport()->width();
     if (room <= 0)
         return;
-    int before = 0;
-    for (int c = 0; c < JournalModel::Result; ++c)
-        before += columns->sectionSize(c);
-    int excess = before - (room - room / 3);
+    if (m_userSized)
+        return;
+    // From the widths the columns want, each time: a window that grows gives them back.
+    const QScopedValueRollback<bool> fitting(m_fitting, true);
     const int digit = m_view->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    int before = 0;
+    for (int c = 0; c < JournalModel::Result; ++c) {
+        columns->resizeSection(c, kColumnDigits[c] * digit + 12);
+        before += columns->sectionSize(c);
+    }
+    int excess = before - (room - room / 4);
     struct Yield {
         int column;
         int keep; // digits it keeps
     };
-    const Yield order[] = {{JournalModel::Window, 3},  {JournalModel::Control, 3}, {JournalModel::Client, 10},
-                           {JournalModel::Sent, 8},    {JournalModel::Member, 14}, {JournalModel::Client, 3},
-                           {JournalModel::Sent, 3},    {JournalModel::Member, 3}};
+    const Yield order[] = {{JournalModel::Window, 3}, {JournalModel::Control, 3}, {JournalModel::Sent, 4},
+                           {JournalModel::Client, 12}, {JournalModel::Member, 16}, {JournalModel::Sent, 3},
+                           {JournalModel::Member, 12}, {JournalModel::Client, 6},  {JournalModel::Client, 3},
+                           {JournalModel::Member, 3}};
     for (const Yield& y : order) {
         if (excess <= 0)
             return;
@@ -222,7 +244,8 @@ void JournalWindow::fitColumns()
 void JournalWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    fitColumns();
+    // Once the layout has given the table its new width.
+    QTimer::singleShot(0, this, &JournalWindow::fitColumns);
 }
 
 void JournalWindow::keyPressEvent(QKeyEvent* event)

@@ -86,6 +86,8 @@ private:
     JournalModel* m_model = nullptr;
     JournalFilter* m_filter = nullptr;
     QTreeView* m_view = nullptr;
+    bool m_fitting = false;   // the window itself is sizing the columns
+    bool m_userSized = false; // the technician sized one: their widths stay
     QComboBox* m_members = nullptr;
     QLineEdit* m_text = nullptr;
     QLabel* m_count = nullptr;
