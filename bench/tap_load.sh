@@ -35,7 +35,7 @@ round() { # prints the median of the clients' medians, in microseconds
 }
 
 echo "round without the tap: median $(round) us"
-/usr/bin/time -v "$build/vantrel-test" --tap "dbus:Vantrel.Application@$address" >"$work/tap.out" 2>"$work/tap.time" &
+/usr/bin/time -v ${TAP_NICE:+nice -n $TAP_NICE} "$build/vantrel-test" --tap "dbus:Vantrel.Application@$address" >"$work/tap.out" 2>"$work/tap.time" &
 tap=$!
 while ! grep -q "served by" "$work/tap.out" 2>/dev/null; do sleep 0.1; done
 echo "round with the tap:    median $(round) us"

@@ -75,12 +75,19 @@ void CallJournal::callMade(const CallEvent& event)
     entry.resultOmitted = omitted.result;
     entry.bytes = entryBytes(entry);
     noteFirst(m_members, event.member);
+    append(std::move(entry));
+}
+
+long long CallJournal::append(JournalEntry&& entry)
+{
+    const long long number = entry.number;
     m_bytes += entry.bytes;
     m_entries.push_back(std::move(entry));
     ++m_total;
     if (m_listener)
         m_listener->rowsAdded(m_entries.size() - 1, 1);
     dropOldest();
+    return number;
 }
 
 void CallJournal::callFailed(std::string_view, int number, std::string_view description)
@@ -127,14 +134,7 @@ long long CallJournal::addTapped(const TappedCall& call)
         if (m_clients.size() > kClientLimit)
             m_clients.pop_front();
     }
-    const long long number = entry.number;
-    m_bytes += entry.bytes;
-    m_entries.push_back(std::move(entry));
-    ++m_total;
-    if (m_listener)
-        m_listener->rowsAdded(m_entries.size() - 1, 1);
-    dropOldest();
-    return number;
+    return append(std::move(entry));
 }
 
 bool CallJournal::updateTapped(long long number, const TappedCall& call)

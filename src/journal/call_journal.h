@@ -117,6 +117,8 @@ public:
     void setListener(Listener* listener) { m_listener = listener; }
 
 private:
+    // Adds the entry at the end and drops what the bounds no longer hold; gives its number.
+    long long append(JournalEntry&& entry);
     void dropOldest();
     void fill(JournalEntry& entry, const TappedCall& call);
 
