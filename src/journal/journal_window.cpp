@@ -135,8 +135,9 @@ JournalWindow::JournalWindow(CallJournal& journal, std::function<void(const Jour
     columns->setStretchLastSection(true);
     columns->setMinimumSectionSize(3 * digit);
     // Once the technician sizes a column, the window leaves the widths to them.
-    connect(columns, &QHeaderView::sectionResized, this, [this] {
-        if (!m_fitting)
+    // (The last column follows the window's width by itself.)
+    connect(columns, &QHeaderView::sectionResized, this, [this](int column) {
+        if (!m_fitting && column != JournalModel::Result)
             m_userSized = true;
     });
 

@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QClipboard>
 #include <QFile>
 #include <QMessageBox>
@@ -85,6 +86,31 @@ TEST(TapWindow, CopyAsScriptLineCopiesTheExactLineOrSaysWhyNot)
     EXPECT_EQ(QApplication::clipboard()->text(), "get DispenserInformation int16 7");
     EXPECT_TRUE(window.note().startsWith("Call 2 not copied: only the first bytes of the value sent were kept"))
         << window.note().toStdString();
+}
+
+TEST(TapWindow, ANarrowJournalKeepsTheMemberAndClientInSightAndGivesWidthBackWhenItGrows)
+{
+    journal::CallJournal journal;
+    journal.addTapped(tapped(":1.7", "FuelingPositionInformation", Value::int16(7)));
+    journal::JournalWindow window(journal, {});
+    window.resize(780, 500);
+    window.show();
+    QApplication::processEvents();
+    QApplication::processEvents();
+    using M = journal::JournalModel;
+    QHeaderView* columns = window.view()->header();
+    const int digit = window.view()->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    const int room = window.view()->viewport()->width();
+    // The window and control give way first; the member and the client keep a name's room.
+    EXPECT_LT(columns->sectionSize(M::Window), 4 * digit + 12);
+    EXPECT_GE(columns->sectionSize(M::Member), 12 * digit + 12);
+    EXPECT_GE(columns->sectionSize(M::Client), 6 * digit + 12);
+    EXPECT_GE(columns->sectionSize(M::Result), room / 4 - digit);
+    window.resize(1900, 500);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(columns->sectionSize(M::Window), 14 * digit + 12);
+    EXPECT_EQ(columns->sectionSize(M::Member), 20 * digit + 12);
 }
 
 TEST(TapWindow, SiteTapOnTheEmbeddedServerSaysItWatchesABusServer)
