@@ -157,8 +157,7 @@ Value DBusClient::invoke(std::string_view member, const std::optional<Value>& ar
         return fromVariant(qvariant_cast<QDBusVariant>(results.front()).variant());
     if (!needResult && results.empty())
         return {};
-    throw AutomationError(ErrorCode::TypeMismatch, "'" + std::string(member) + "' answered with signature '" +
-                                                       reply.signature().toStdString() + "', not one variant");
+    throw notOneVariant(member, reply.signature().toStdString());
 }
 
 bool DBusClient::offers(const SimulatorMember& member) const

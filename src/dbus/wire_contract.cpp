@@ -66,8 +66,19 @@ Value fromVariant(const QVariant& variant)
         return Value::real(variant.toDouble());
     if (type == QMetaType::fromType<bool>())
         return Value::boolean(variant.toBool());
-    throw AutomationError(ErrorCode::TypeMismatch,
-                          "a value of D-Bus type '" + signatureOf(variant).toStdString() + "' cannot be taken");
+    throw unknownValueType(signatureOf(variant).toStdString());
+}
+
+AutomationError unknownValueType(std::string_view signature)
+{
+    return AutomationError(ErrorCode::TypeMismatch,
+                           "a value of D-Bus type '" + std::string(signature) + "' cannot be taken");
+}
+
+AutomationError notOneVariant(std::string_view member, std::string_view signature)
+{
+    return AutomationError(ErrorCode::TypeMismatch, "'" + std::string(member) + "' answered with signature '" +
+                                                        std::string(signature) + "', not one variant");
 }
 
 namespace {

@@ -88,6 +88,12 @@ QDBusVariant toVariant(const Value& value);
 // naming the signature that arrived.
 Value fromVariant(const QVariant& variant);
 
+// The type mismatches (13) of an answer the client cannot take, worded
+// once for the client and for the tap that decodes what another client got:
+// a value of a type it does not know, and a reply that is not one variant.
+AutomationError unknownValueType(std::string_view signature);
+AutomationError notOneVariant(std::string_view member, std::string_view signature);
+
 // The D-Bus signature of a demarshalled argument ("ay", "as", "u", "(ii)"...).
 QString signatureOf(const QVariant& argument);
 

@@ -159,8 +159,7 @@ bool TapDecoder::endExchange(const WireMessage& m, std::int64_t usec)
     // larger than it reads.
     TakenValue taken = m.argument(0, m_limits.value);
     if (m.argumentCount() != 1 || !taken.inVariant) {
-        const AutomationError error(ErrorCode::TypeMismatch, "'" + e.member + "' answered with signature '" +
-                                                                 h.signature + "', not one variant");
+        const AutomationError error = dbus::notOneVariant(e.member, h.signature);
         taken.problemNumber = error.number();
         taken.problem = error.description();
     } else if (taken.bytes > dbus::kReplyLimit) {

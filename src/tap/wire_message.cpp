@@ -110,8 +110,7 @@ void take(DBusMessageIter& iter, std::size_t limit, TakenValue& taken)
     }
     default: break;
     }
-    refuse(taken, AutomationError(ErrorCode::TypeMismatch,
-                                  "a value of D-Bus type '" + signatureAt(iter) + "' cannot be taken"));
+    refuse(taken, dbus::unknownValueType(signatureAt(iter)));
 }
 
 } // namespace
