@@ -15,7 +15,7 @@ cmake --build build-fuzz --target fuzz_all -j "$(nproc)"
 
 mkdir -p build-fuzz/artifacts
 status=0
-for target in prompt_number script records xml packet_input card_mask site_state capture; do
+for target in prompt_number script records xml packet_input card_mask site_state capture site_file; do
     work="build-fuzz/corpus/$target"
     mkdir -p "$work"
     echo "== fuzz_$target for ${SECONDS_EACH}s"

@@ -1,5 +1,6 @@
 // A pump tile on the board: its number and state, the pump's display, the
-// sale's hose and payment or a price, the progress bar and the selection.
+// sale's hose and payment or a price, the progress bar and the selection; a
+// position the site does not have, pale with its number and "Not installed".
 #include "board_painter.h"
 #include "board_paint_kit.h"
 
@@ -19,7 +20,11 @@ std::vector<DrawnText> BoardPainter::paintTile(QPainter& p, const QRect& r, cons
     const QColor fill = colour(t.fill);
     const QColor ink = inkFor(fill);
     // A fault's red mark: the tile's edge, unless the selection has it, and its words under the number.
-    p.setPen(t.selected ? QPen(kSelection, 4) : !t.fault.empty() ? QPen(kFault, 3) : QPen(QColor(70, 74, 80), 1));
+    // A position the site does not have: a dashed outline.
+    p.setPen(t.selected            ? QPen(kSelection, 4)
+             : !t.installed        ? QPen(QColor(150, 154, 160), 1, Qt::DashLine)
+             : !t.fault.empty()    ? QPen(kFault, 3)
+                                   : QPen(QColor(70, 74, 80), 1));
     p.setBrush(fill);
     p.drawRoundedRect(body, 8, 8);
     if (focused) {
@@ -31,6 +36,17 @@ std::vector<DrawnText> BoardPainter::paintTile(QPainter& p, const QRect& r, cons
         p.drawRoundedRect(r.adjusted(-2, -2, 1, 1), 9, 9);
     }
     const QRect inner = body.adjusted(5, 3, -5, -4);
+    if (!t.installed) {
+        // No pump there: its number and the words alone.
+        p.setPen(inkFor(fill));
+        p.setFont(boardFont(13, true));
+        const QRect numberRect(inner.left(), inner.top(), inner.width(), lineHeightOf(p));
+        line(p, numberRect, Qt::AlignLeft | Qt::AlignVCenter, q(t.caption), &drawn);
+        p.setFont(boardFont(6, true));
+        line(p, QRect(inner.left(), numberRect.bottom() + 1, inner.width(), lineHeightOf(p)), Qt::AlignLeft | Qt::AlignVCenter,
+             q(t.state), &drawn);
+        return drawn;
+    }
 
     // The number, and its state beside it where both fit, else under it.
     // Each text gets the height of a line of its font, so none reaches into the next.

@@ -6,6 +6,7 @@
 #include "board_view_text.h"
 
 #include "forecourt/fueling_positions.h"
+#include "forecourt/traffic.h"
 
 #include <algorithm>
 #include <cmath>
@@ -87,6 +88,12 @@ TileView tileView(const forecourt::PositionSnapshot& p, bool selected)
     t.state = forecourt::positionStateCaption(p.state);
     t.fill = stateColour(p.state);
     t.selected = selected;
+    if (!p.installed) { // a site file left the position out: no pump there, nothing to show of one
+        t.installed = false;
+        t.state = "Not installed";
+        t.fill = kNotInstalledFill;
+        return t;
+    }
     if (p.hasSale) {
         t.hose = "Hose " + std::to_string(p.hoseInUse);
         const std::string mop = std::string("MOP ") + p.mop;
@@ -134,7 +141,22 @@ BoardView boardView(const forecourt::SiteState& site, int selected)
     b.sign = signView(site);
     b.memberFaults = memberFaults(site.faults, [](std::string_view member) { return !isSignMember(member); });
     b.faults = site.faults;
+    b.traffic = trafficLine(site.traffic);
     return b;
+}
+
+std::string trafficLine(const forecourt::TrafficSnapshot& t)
+{
+    if (t.customersPerMinute <= 0 && t.atSite == 0 && t.served == 0 && t.leftUnserved == 0)
+        return {};
+    const char* dot = " \u00B7 ";
+    std::string line = "Traffic: " + (t.customersPerMinute > 0 ? forecourt::trafficRateText(t.customersPerMinute) : "stopped");
+    line += dot + std::to_string(t.served) + " served";
+    if (t.atSite > 0)
+        line += dot + std::to_string(t.atSite) + " at the pumps";
+    if (t.leftUnserved > 0)
+        line += dot + std::to_string(t.leftUnserved) + " left without fuel";
+    return line;
 }
 
 } // namespace vantrel::board

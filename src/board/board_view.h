@@ -56,7 +56,10 @@ struct TileView {
     double progress = 0;  // 0..1: the amount against the limit (the tank for a fill-up)
     std::vector<TilePrice> prices; // each hose whose price was set; hose 1 when none was
     std::string fault;    // "offline, stop-at 5.00": the position's faults, under a red mark; empty when none
+    bool installed = true; // false: a pale tile with its number and "Not installed" alone
 };
+// The fill of a tile whose position the site does not have.
+inline constexpr Rgb kNotInstalledFill{232, 234, 237};
 TileView tileView(const forecourt::PositionSnapshot& position, bool selected);
 
 // A font on the reader's screen, as the display names it.
@@ -190,8 +193,14 @@ struct BoardView {
     // every fault the site lists, in its text form (for the fault menus).
     std::vector<std::string> memberFaults;
     std::vector<std::string> faults;
+    std::string traffic; // trafficLine's
 };
 BoardView boardView(const forecourt::SiteState& site, int selected);
+
+// "Traffic: 2 customers a minute · 37 served · 3 at the pumps", with
+// "· 4 left without fuel" once some have; "Traffic: stopped · ..." while
+// the last customers finish; empty when the site has never had traffic.
+std::string trafficLine(const forecourt::TrafficSnapshot& traffic);
 
 // A line of record text for showing: CR and LF as the symbols the utility uses.
 std::string shownText(const std::string& bytes);

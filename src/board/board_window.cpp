@@ -252,6 +252,8 @@ void BoardWindow::display(SiteReading reading)
     m_offline = false;
     m_canvas->options.offline.clear();
     m_view = boardView(*reading.state, selectedPosition());
+    m_traffic->setText(q(m_view.traffic));
+    m_traffic->setVisible(!m_view.traffic.empty());
     m_canvas->follow(selectedPosition());
     if (reading.state->timeDriven && isVisible()) {
         if (!m_running.isActive())

@@ -87,6 +87,8 @@ public:
     QString answer() const;
     // Where the site is read from, or why the last read failed (marked with a warning sign).
     QString siteStatus() const;
+    // The traffic line ("Traffic: 2 customers a minute · 37 served"); empty, and hidden, without traffic.
+    QString trafficLine() const;
     // Reads the site now (what a change or the running timer does).
     void refresh();
     // True while the site cannot be read: the board is drawn grey with the reason.
@@ -133,6 +135,7 @@ private:
     QLineEdit* m_cash = nullptr;
     QLabel* m_answer = nullptr;
     QLabel* m_status = nullptr;
+    QLabel* m_traffic = nullptr;
     QWidget* m_bar = nullptr;
     QWidget* m_barRows[2] = {nullptr, nullptr};
     QBoxLayout* m_barLayout = nullptr;

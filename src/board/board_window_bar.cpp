@@ -105,6 +105,14 @@ void BoardWindow::buildCustomerBar(QVBoxLayout& layout)
     m_answer->setWordWrap(true);
     m_answer->setTextInteractionFlags(Qt::TextSelectableByMouse);
     saidRow->addWidget(m_answer, 1);
+    // The simulated customers, between the two: shown only while the site has traffic.
+    m_traffic = new QLabel(m_said);
+    m_traffic->setObjectName("traffic");
+    m_traffic->setWordWrap(true);
+    m_traffic->setAlignment(Qt::AlignCenter);
+    m_traffic->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_traffic->hide();
+    saidRow->addWidget(m_traffic, 1);
     m_status = new QLabel(m_said);
     m_status->setObjectName("siteStatus");
     m_status->setWordWrap(true);
@@ -147,5 +155,7 @@ void BoardWindow::resizeEvent(QResizeEvent* event)
 QString BoardWindow::answer() const { return m_answer->text(); }
 
 QString BoardWindow::siteStatus() const { return m_status->text(); }
+
+QString BoardWindow::trafficLine() const { return m_traffic->text(); }
 
 } // namespace vantrel::board

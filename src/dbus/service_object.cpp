@@ -3,6 +3,7 @@
 
 #include "forecourt/forecourt_server.h"
 #include "forecourt/site_bounds.h"
+#include "forecourt/traffic.h"
 
 #include "introspection.h"
 #include "wire_contract.h"
@@ -28,6 +29,8 @@ using namespace served;
 namespace {
 // Changes closer together than this are told as one Changed signal.
 constexpr int kChangeCoalesceMs = 20;
+// How often the traffic's due steps run on the real clock.
+constexpr int kTrafficTickMs = 200;
 } // namespace
 
 ServiceObject::ServiceObject(InstanceFactory factory, std::span<const forecourt::MemberInfo> members, LogSink log)
@@ -37,6 +40,8 @@ ServiceObject::ServiceObject(InstanceFactory factory, std::span<const forecourt:
       m_log(std::move(log)),
       m_changeConnection(QString()) // the one a call came on, once one has
 {
+    m_trafficTimer.setInterval(kTrafficTickMs);
+    QObject::connect(&m_trafficTimer, &QTimer::timeout, this, [this] { runTraffic(); });
     prepareInstance();
     if (const auto* served = site())
         m_seenChanges = served->changeCount();
@@ -56,6 +61,27 @@ void ServiceObject::prepareInstance()
 {
     if (auto* served = site(); served && !hasVirtualClock())
         served->setSlowAnswersMoveClock(false);
+    watchTraffic();
+}
+
+void ServiceObject::setConnection(const QDBusConnection& connection) { m_changeConnection = connection; }
+
+void ServiceObject::watchTraffic()
+{
+    const auto* served = site();
+    if (served && !hasVirtualClock() && served->traffic().busy() && !m_trafficTimer.isActive())
+        m_trafficTimer.start();
+}
+
+void ServiceObject::runTraffic()
+{
+    auto* served = site();
+    if (!served || !served->traffic().busy()) {
+        m_trafficTimer.stop();
+        return;
+    }
+    if (served->traffic().catchUp() > 0 && m_changeConnection.isConnected())
+        noteChange(m_changeConnection);
 }
 
 forecourt::Millis ServiceObject::answerDelay(const QDBusMessage& message) const

@@ -8,9 +8,11 @@
 // Changed(version) signal says the state changed (at most one in 20 ms, the
 // last change always told); Fault(fault) sets or clears a fault of the site
 // and Faults() lists them. A member with a slow fault is answered that much
-// later, without holding up anyone else's calls meanwhile. On a virtual
-// clock, Advance(milliseconds) moves the clock and Reset() builds a fresh
-// server and clock, as at start.
+// later, without holding up anyone else's calls meanwhile. Traffic(rate)
+// sends simulated customers to the site; on the real clock their steps run
+// from a timer, each told with Changed. On a virtual clock,
+// Advance(milliseconds) moves the clock (stopping at each customer's step)
+// and Reset() builds a fresh server and clock, as at start.
 // Bad messages get a D-Bus error and never end the service.
 //
 //   bus -> handleMessage -> dispatch by interface -> AutomationObject -> reply / error -> bus
@@ -58,6 +60,9 @@ public:
     // The simulated site, when the served object is one.
     forecourt::ForecourtServer* site() const;
     long long callsServed() const { return m_callsServed; }
+    // The connection the service serves on: Changed goes out on it for what
+    // happens between calls (the traffic's steps on the real clock).
+    void setConnection(const QDBusConnection& connection);
 
 private:
     QDBusMessage dispatch(const QDBusMessage& message, std::string& line);
@@ -75,6 +80,9 @@ private:
     // Tells the bus of a change, once the coalescing interval has passed.
     void noteChange(const QDBusConnection& connection);
     void tellChange();
+    // On the real clock, runs the traffic's due steps now and then while it is busy.
+    void watchTraffic();
+    void runTraffic();
 
     InstanceFactory m_factory;
     ServedInstance m_instance;
@@ -87,6 +95,7 @@ private:
     bool m_movedOrReplaced = false;
     QDBusConnection m_changeConnection;
     QTimer m_changeTimer;
+    QTimer m_trafficTimer;
 };
 
 } // namespace vantrel::dbus

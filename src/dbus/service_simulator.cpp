@@ -6,11 +6,13 @@
 #include "forecourt/fault_command.h"
 #include "forecourt/forecourt_server.h"
 #include "forecourt/site_bounds.h"
+#include "forecourt/traffic.h"
 
 #include "site_state_codec.h"
 #include "wire_contract.h"
 
 #include "server/ascii_text.h"
+#include "server/conversions.h"
 
 #include <QDBusError>
 
@@ -19,7 +21,7 @@
 #include <string_view>
 #include <vector>
 
-// The members of Vantrel.Simulator: Advance, Reset, Customer, Fault, Faults and ReadSite.
+// The members of Vantrel.Simulator: Advance, Reset, Customer, Fault, Faults, Traffic and ReadSite.
 
 namespace vantrel::dbus {
 
@@ -98,7 +100,12 @@ QDBusMessage ServiceObject::serveSimulator(const QDBusMessage& message, std::str
         append(line, {" ", std::to_string(ms), " ms"});
         if (ms > kLongestAdvanceMs)
             return refuse(message, QDBusError::InvalidArgs, QStringLiteral("Advance takes at most %1 ms").arg(kLongestAdvanceMs), line);
-        m_instance.clock->advance(forecourt::Millis(static_cast<long long>(ms)));
+        const forecourt::Millis by(static_cast<long long>(ms));
+        // With traffic the clock stops at each customer's step on the way.
+        if (auto* served = site())
+            served->traffic().advance(*m_instance.clock, by);
+        else
+            m_instance.clock->advance(by);
         // Time moving on moves the sales, the wash and the due key entries.
         m_movedOrReplaced = true;
         line += " -> ok";
@@ -145,6 +152,21 @@ QDBusMessage ServiceObject::serveSimulator(const QDBusMessage& message, std::str
             append(line, {" -> ", kFaultRefused, ": ", loggedCut(e.what())});
             return message.createErrorReply(QLatin1String(kFaultRefused), QString::fromStdString(e.what()));
         }
+    }
+    if (method == &kTraffic) {
+        const double rate = message.arguments().front().toDouble();
+        const std::string problem = forecourt::trafficRateProblem(rate);
+        append(line, {" ", problem.empty() ? plainNumber(rate) : std::to_string(rate)});
+        if (!problem.empty()) {
+            append(line, {" -> ", kTrafficRefused, ": ", problem});
+            return message.createErrorReply(QLatin1String(kTrafficRefused), QString::fromStdString(problem));
+        }
+        served->traffic().setRate(rate);
+        served->noteChange();
+        watchTraffic();
+        const std::string done = forecourt::trafficRateText(rate);
+        line += " -> ok";
+        return message.createReply(QString::fromStdString(done));
     }
     if (method == &kFaults) {
         const std::vector<std::string> set = served->faults().lines();

@@ -45,7 +45,8 @@ concept Is = std::same_as<std::remove_const_t<S>, T>;
 template <class V, Is<HoseTiers> S> void fields(V& v, S& s) { v("tier1", s.tier1), v("tier2", s.tier2); }
 template <class V, Is<PositionSnapshot> S> void fields(V& v, S& s)
 {
-    v("number", s.number), v("state", s.state), v("nozzleLifted", s.nozzleLifted), v("hasSale", s.hasSale);
+    v("number", s.number), v("installed", s.installed), v("state", s.state), v("nozzleLifted", s.nozzleLifted);
+    v("hasSale", s.hasSale);
     v("hoseInUse", s.hoseInUse), v("mop", s.mop), v("limitHundredths", s.limitHundredths), v("fillUp", s.fillUp);
     v("unitPrice", s.unitPrice), v("litres", s.litres), v("amount", s.amount), v("prices", s.prices);
 }
@@ -132,12 +133,17 @@ template <class V, Is<CarWashSnapshot> S> void fields(V& v, S& s)
     v("codes", s.codes), v("droppedCodes", s.droppedCodes), v("washing", s.washing), v("washCode", s.washCode), v("washProgram", s.washProgram);
     v("secondsLeft", s.secondsLeft);
 }
+template <class V, Is<TrafficSnapshot> S> void fields(V& v, S& s)
+{
+    v("customersPerMinute", s.customersPerMinute), v("seed", s.seed), v("served", s.served);
+    v("leftUnserved", s.leftUnserved), v("atSite", s.atSite);
+}
 template <class V, Is<SiteState> S> void fields(V& v, S& s)
 {
     v("version", s.version), v("clockMs", s.clockMs), v("timeDriven", s.timeDriven), v("positions", s.positions);
     v("reader", s.reader), v("tanks", s.tanks), v("tankReportStatus", s.tankReportStatus);
     v("tankReport", s.tankReport), v("carWash", s.carWash), v("signIntensity", s.signIntensity);
-    v("signLines", s.signLines), v("faults", s.faults);
+    v("signLines", s.signLines), v("faults", s.faults), v("traffic", s.traffic);
 }
 
 template <class T> struct IsVector : std::false_type {};

@@ -137,6 +137,7 @@ constexpr std::array kMappings = {
     ErrorMapping{"org.freedesktop.DBus.Error.InvalidArgs", P::Any, E::WrongAccess},
     ErrorMapping{kCustomerRefused, P::Any, E::WrongAccess},
     ErrorMapping{kFaultRefused, P::Any, E::WrongAccess},
+    ErrorMapping{kTrafficRefused, P::Any, E::WrongAccess},
     ErrorMapping{"org.freedesktop.DBus.Error.PropertyReadOnly", P::Any, E::WrongAccess},
     ErrorMapping{"org.freedesktop.DBus.Error.AccessDenied", P::Any, E::PermissionDenied},
     ErrorMapping{"org.freedesktop.DBus.Error.ServiceUnknown", P::Create, E::CannotCreateObject},

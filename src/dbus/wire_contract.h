@@ -42,6 +42,9 @@ inline constexpr const char* kCustomerRefused = "Vantrel.Error.CustomerRefused";
 // The simulated site refused a fault (a position outside 1 to 32, a member
 // it does not have); the message says why.
 inline constexpr const char* kFaultRefused = "Vantrel.Error.FaultRefused";
+// The simulated site refused a rate of traffic (below 0, above 600 a minute,
+// not a number); the message says why.
+inline constexpr const char* kTrafficRefused = "Vantrel.Error.TrafficRefused";
 
 // The members of Vantrel.Simulator, written once: the introspection, the
 // served object's dispatch, the client's probe and the board's source all
@@ -67,6 +70,7 @@ inline constexpr SimulatorMember kSimulatorMembers[] = {
     {"Fault", false, "s", "fault", "s", "done", SimulatorPart::Site},
     {"Faults", false, "", "", "s", "faults", SimulatorPart::Site},
     {"Changed", true, "", "", "t", "version", SimulatorPart::Site},
+    {"Traffic", false, "d", "customersPerMinute", "s", "done", SimulatorPart::Site},
 };
 inline constexpr const SimulatorMember& kAdvance = kSimulatorMembers[0];
 inline constexpr const SimulatorMember& kReset = kSimulatorMembers[1];
@@ -75,6 +79,7 @@ inline constexpr const SimulatorMember& kReadSite = kSimulatorMembers[3];
 inline constexpr const SimulatorMember& kFault = kSimulatorMembers[4];
 inline constexpr const SimulatorMember& kFaults = kSimulatorMembers[5];
 inline constexpr const SimulatorMember& kChanged = kSimulatorMembers[6];
+inline constexpr const SimulatorMember& kTraffic = kSimulatorMembers[7];
 // The method of that name (exact case, as D-Bus names are), or nullptr.
 const SimulatorMember* findSimulatorMethod(QStringView name);
 

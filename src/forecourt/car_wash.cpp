@@ -19,13 +19,6 @@ using carwash::two;
 
 namespace {
 
-// The controller's own table until a price table is set.
-CarWash::PriceTable factoryPrices()
-{
-    return {{{1, {450, 400, 350}}, {2, {550, 500, 450}}, {3, {650, 600, 550}}},
-            {{1, {20, 15, 10}}, {2, {25, 20, 15}}, {3, {30, 25, 20}}}};
-}
-
 // A wash takes three minutes, one more per program step and half a minute per option.
 Millis washTime(int program, std::size_t options)
 {
@@ -43,6 +36,12 @@ const char* stateName(CarWash::CodeState state)
 }
 
 } // namespace
+
+CarWash::PriceTable CarWash::factoryPrices()
+{
+    return {{{1, {450, 400, 350}}, {2, {550, 500, 450}}, {3, {650, 600, 550}}},
+            {{1, {20, 15, 10}}, {2, {25, 20, 15}}, {3, {30, 25, 20}}}};
+}
 
 CarWash::CarWash(const Clock& clock, const SiteFaults& faults) : m_clock(clock), m_faults(faults), m_prices(factoryPrices()) {}
 

@@ -60,17 +60,24 @@ public:
     BayInputs& bay() { return m_bay; }
 
     struct Prices {
-        int full = 0, discount1 = 0, discount2 = 0;
+        int full = 0, discount1 = 0, discount2 = 0; // hundredths
+        bool operator==(const Prices&) const = default;
         int at(int level) const { return level == 1 ? full : level == 2 ? discount1 : discount2; }
     };
     struct PricedItem {
         int number = 0;
         Prices prices;
+        bool operator==(const PricedItem&) const = default;
     };
     struct PriceTable {
         std::vector<PricedItem> programs, options;
+        bool operator==(const PriceTable&) const = default;
     };
     const PriceTable& priceTable() const { return m_prices; }
+    // The controller's own table, until a price table is set.
+    static PriceTable factoryPrices();
+    // A site file's table, checked by its reader (programs and options numbered, 1 to 99 of each).
+    void setPriceTable(PriceTable table) { m_prices = std::move(table); }
 
 private:
     struct Selection {

@@ -26,10 +26,12 @@ constexpr std::array<const char*, 4> kFunctionKeys = {"Enter", "Cancel", "Clear"
 
 [[noreturn]] void refuse(const std::string& reason) { throw CustomerError(reason); }
 
-int checkedPosition(int position)
+int checkedPosition(const ForecourtServer& server, int position)
 {
     if (position < 1 || position > FuelingPositions::kPositions)
         refuse("a position is 1 to 32, not " + std::to_string(position));
+    if (!server.fueling().installed(position))
+        refuse("the site has no pump at " + rec::positionText(position));
     return position;
 }
 
@@ -91,19 +93,19 @@ std::span<const char* const> functionKeys() { return kFunctionKeys; }
 
 void liftNozzle(ForecourtServer& server, int position)
 {
-    server.fueling().liftNozzle(checkedPosition(position));
+    server.fueling().liftNozzle(checkedPosition(server, position));
     server.noteChange();
 }
 
 void hangNozzle(ForecourtServer& server, int position)
 {
-    server.fueling().hangNozzle(checkedPosition(position));
+    server.fueling().hangNozzle(checkedPosition(server, position));
     server.noteChange();
 }
 
 void insertCard(ForecourtServer& server, int position, int card)
 {
-    Reader& reader = server.readers().reader(checkedPosition(position));
+    Reader& reader = server.readers().reader(checkedPosition(server, position));
     if (card == kChipCard) {
         if (!reader.emv.chipReaderEnabled)
             refuse("the chip reader at " + rec::positionText(position) + " is disabled (ReaderControl enables it)");
@@ -127,7 +129,7 @@ void pressKeys(ForecourtServer& server, int position, std::string_view keys)
 {
     ReaderTerminals& readers = server.readers();
     readers.catchUpNow(); // a request whose time has come was answered already
-    Reader& reader = readers.reader(checkedPosition(position));
+    Reader& reader = readers.reader(checkedPosition(server, position));
     if (!functionKey(keys) && !allOf(keys, alphaNumericKey))
         refuse("keys are digits and letters, or one of Enter, Cancel, Clear, Help; not \"" + std::string(keys) + "\"");
     std::string entry = "ReaderPosition=" + rec::positionText(position) + "\r\n";
@@ -146,7 +148,7 @@ void pressKeys(ForecourtServer& server, int position, std::string_view keys)
 
 void insertCash(ForecourtServer& server, int position, std::string_view amount)
 {
-    Reader& reader = server.readers().reader(checkedPosition(position));
+    Reader& reader = server.readers().reader(checkedPosition(server, position));
     const auto hundredths = customer_detail::moneyHundredths(amount);
     if (!hundredths)
         refuse("cash is an amount above 0 such as 20 or 5.50, not \"" + std::string(amount) + "\"");

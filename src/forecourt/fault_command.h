@@ -9,11 +9,12 @@
 // simulated site reads its faults with it (and says which member it has),
 // the board builds its menus with faultCommandText and reads back what
 // ReadSite lists. The parser checks the shape: the device word, a position
-// 1 to 32 or a tank 1 to kTankCount, the fault words each device takes and
+// 1 to 32 or a tank 1 to kMostTanks, the fault words each device takes and
 // their numbers. Plain C++ and header only, like customer_command.h.
 #pragma once
 
 #include "customer_command.h"
+#include "site_bounds.h"
 
 #include "server/ascii_text.h"
 
@@ -32,7 +33,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The tanks of the site (tank_monitor.cpp lists them).
+// The tanks of the site when no site file says otherwise (tank_monitor.cpp
+// lists them); whether a site has a tank is the site's to say.
 inline constexpr int kTankCount = 3;
 // The bounds of a fault's numbers.
 inline constexpr long long kHighestFaultError = 99999;   // error NUMBER
@@ -50,7 +52,7 @@ struct FaultDeviceInfo {
 inline constexpr std::array<FaultDeviceInfo, 5> kFaultDevices = {{
     {FaultDevice::Position, "position", 32},
     {FaultDevice::Reader, "reader", 32},
-    {FaultDevice::Tank, "tank", kTankCount},
+    {FaultDevice::Tank, "tank", kMostTanks},
     {FaultDevice::Wash, "wash", 0},
     {FaultDevice::Member, "member", -1},
 }};

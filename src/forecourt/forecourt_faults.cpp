@@ -38,6 +38,14 @@ std::string ForecourtServer::setFault(std::string_view text)
             throw FaultError("the site has no member \"" + fault.member + "\"");
         fault.member = info->name; // as the site spells it
     }
+    // A device the site does not have takes no fault (clearing one is harmless).
+    if (fault.kind != FaultKind::Clear) {
+        if (fault.device == FaultDevice::Tank && fault.number > static_cast<int>(m_tankMonitor.tankCount()))
+            throw FaultError("the site has no tank " + std::to_string(fault.number));
+        if ((fault.device == FaultDevice::Position || fault.device == FaultDevice::Reader) &&
+            !m_fueling.installed(fault.number))
+            throw FaultError("the site has no position " + std::to_string(fault.number) + " (not installed)");
+    }
     std::string done;
     if (fault.kind == FaultKind::Clear) {
         const std::size_t cleared = m_faults.clear(fault);

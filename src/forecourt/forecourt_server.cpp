@@ -1,4 +1,5 @@
 #include "forecourt_server.h"
+#include "traffic.h"
 
 #include "server/automation_error.h"
 #include "server/automation_registry.h"
@@ -82,7 +83,8 @@ ForecourtServer::ForecourtServer(std::shared_ptr<Clock> clock)
       m_fueling(*m_clock, m_faults),
       m_readers(*m_clock, m_faults),
       m_carWash(*m_clock, m_faults),
-      m_tankMonitor(*m_clock, m_fueling, m_faults)
+      m_tankMonitor(*m_clock, m_fueling, m_faults),
+      m_traffic(std::make_unique<Traffic>(*this, *m_clock))
 {
 }
 
@@ -156,6 +158,7 @@ void checkValueSize(const char* member, std::size_t size, std::size_t largest)
 
 void ForecourtServer::put(std::string_view member, const Value& value)
 {
+    m_traffic->catchUp();
     ChangeNote note{*this};
     const Entry& e = lookup(member);
     answerFaults(e.info.name);
@@ -203,6 +206,7 @@ static int positionArgument(const char* member, const Value& argument)
 
 Value ForecourtServer::get(std::string_view member, const std::optional<Value>& argument)
 {
+    m_traffic->catchUp();
     ChangeNote note{*this};
     const Entry& e = lookup(member);
     answerFaults(e.info.name);
@@ -238,12 +242,14 @@ void registerForecourtServer(AutomationRegistry& registry)
 
 void ForecourtServer::readPositions(PositionSnapshots& out) const
 {
+    m_traffic->catchUp();
     for (int p = 1; p <= FuelingPositions::kPositions; ++p)
         m_fueling.snapshot(p, out[static_cast<std::size_t>(p - 1)]);
 }
 
 SiteState ForecourtServer::siteState(int readerPosition)
 {
+    m_traffic->catchUp();
     m_readers.catchUpNow();
     SiteState state;
     state.version = m_changes;
@@ -258,13 +264,15 @@ SiteState ForecourtServer::siteState(int readerPosition)
     state.signLines = m_priceSign.lines();
     state.faults = m_faults.lines();
     state.timeDriven = timeDriven();
+    state.traffic = m_traffic->snapshot();
     return state;
 }
 
 bool ForecourtServer::timeDriven() const
 {
     return m_fueling.anyRunning() || m_readers.pendingKeyEntries() > 0 || m_carWash.isWashing() ||
-           m_tankMonitor.reportStatus() == "ReportStatus=Busy" || m_readers.selfDiagnosticsReportStatus() == kDiagnosticsBusy;
+           m_tankMonitor.reportStatus() == "ReportStatus=Busy" || m_readers.selfDiagnosticsReportStatus() == kDiagnosticsBusy ||
+           m_traffic->busy();
 }
 
 int ForecourtServer::subscribe(Listener listener)

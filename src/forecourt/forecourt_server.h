@@ -50,6 +50,8 @@ struct MemberInfo {
 // Refuses a text of `size` bytes for `member` when it is longer than `largest`.
 void checkValueSize(const char* member, std::size_t size, std::size_t largest = kLargestValue);
 
+class Traffic;
+
 class ForecourtServer : public AutomationObject {
 public:
     // Uses the steady clock when none is given.
@@ -64,10 +66,16 @@ public:
     static const MemberInfo* memberNamed(std::string_view name);
 
     FuelingPositions& fueling() { return m_fueling; }
+    const FuelingPositions& fueling() const { return m_fueling; }
     ReaderTerminals& readers() { return m_readers; }
     CarWash& carWash() { return m_carWash; }
     TankMonitor& tankMonitor() { return m_tankMonitor; }
     PriceSign& priceSign() { return m_priceSign; }
+    // The simulated customers sent to the site (off until a rate is set).
+    // Their steps due by the clock run before every member call and read
+    // of the site.
+    Traffic& traffic() { return *m_traffic; }
+    const Traffic& traffic() const { return *m_traffic; }
     bool windowVisible() const { return m_windowVisible; }
     int helpRequests() const { return m_helpRequests; }
     void setWindowControl(const std::string& record);
@@ -87,12 +95,13 @@ public:
     // clock, which sends its reply that much later).
     void setSlowAnswersMoveClock(bool moves) { m_slowMovesClock = moves; }
 
-    // The site for the board. Reading the positions costs no allocation;
+    // The site for the board. Both run the traffic's steps that are due
+    // first. Reading the positions costs no allocation beyond those;
     // the whole state copies the reader at `readerPosition` (1..32).
     void readPositions(PositionSnapshots& out) const;
     SiteState siteState(int readerPosition);
     // True while something moves with the clock alone (a sale running, a key
-    // entry due, a wash, a report in preparation): a view of the site then
+    // entry due, a wash, a report in preparation, traffic): a view of the site then
     // has to be redrawn as time passes, with no change notified.
     bool timeDriven() const;
 
@@ -125,6 +134,7 @@ private:
     std::uint64_t m_changes = 0;
     int m_nextListener = 1;
     std::vector<std::pair<int, Listener>> m_listeners;
+    std::unique_ptr<Traffic> m_traffic; // last: it refers to the devices
 };
 
 inline constexpr const char* kProgId = "Vantrel.Application";

@@ -75,6 +75,20 @@ const FuelingPositions::Position& FuelingPositions::at(int position) const
     return const_cast<FuelingPositions*>(this)->at(position);
 }
 
+void FuelingPositions::checkHose(int position, int hose) const
+{
+    const int count = at(position).hoseCount;
+    if (hose > count)
+        invalid("position " + rec::positionText(position) + " has " +
+                (count == 1 ? std::string("hose 1 only") : "hoses 1 to " + std::to_string(count)) + ", not hose " +
+                std::to_string(hose));
+}
+
+int FuelingPositions::gradeOf(const Position& pos, const Sale& sale) const
+{
+    return pos.grades[static_cast<std::size_t>(sale.hoseInUse)].number;
+}
+
 bool FuelingPositions::offline(int position) const
 {
     return m_faults.has(FaultDevice::Position, position, FaultKind::Offline);
@@ -83,6 +97,8 @@ bool FuelingPositions::offline(int position) const
 FuelingPositions::Position& FuelingPositions::answering(int position)
 {
     Position& pos = at(position);
+    if (!pos.installed)
+        throw AutomationError(ErrorCode::PositionNotInstalled, "position " + rec::positionText(position));
     if (offline(position))
         throw AutomationError(ErrorCode::PositionNotAnswering, "position " + rec::positionText(position));
     return pos;
@@ -181,6 +197,7 @@ void FuelingPositions::authorize(const ParsedRecord& record)
     Sale sale;
     sale.hose = trim(record.find("Hose").value_or(""));
     sale.hoseInUse = hoseFromRecord(sale.hose);
+    checkHose(position, sale.hoseInUse);
 
     const std::string mop = trim(record.require("MOP"));
     if (mop.size() != 1 || std::string_view("12FfNn").find(mop[0]) == std::string_view::npos)
@@ -235,6 +252,8 @@ void FuelingPositions::stop(int position)
         answering(position);
     std::string silent;
     for (int p = position == 0 ? 1 : position; p <= (position == 0 ? kPositions : position); ++p) {
+        if (!at(p).installed)
+            continue; // not there: nothing to stop, and no silence to tell
         if (offline(p)) {
             silent += (silent.empty() ? "" : ", ") + rec::positionText(p);
             continue;
@@ -286,6 +305,8 @@ void FuelingPositions::payOut(int position)
     pos.salesPaid += 1;
     pos.paidLitres += p.litres;
     pos.paidAmount += p.amount;
+    if (const int grade = gradeOf(pos, *pos.sale))
+        m_paidByGrade[grade] += p.litres;
     pos.lastSale = p;
     pos.sale.reset();
 }
@@ -296,6 +317,8 @@ void FuelingPositions::setPrices(const ParsedRecord& record)
     if (!priced)
         return;
     Position& pos = answering(priced->position);
+    for (const auto& h : priced->hoses)
+        checkHose(priced->position, h.hose); // the whole record, before any of it applies
     if (priced->slowdownPoint)
         pos.slowdownPoint = *priced->slowdownPoint;
     for (const auto& h : priced->hoses)
@@ -309,6 +332,18 @@ double FuelingPositions::dispensedLitres() const
         const Position& pos = at(p);
         litres += pos.paidLitres;
         if (pos.sale)
+            litres += progressOf(*pos.sale).litres;
+    }
+    return litres;
+}
+
+double FuelingPositions::dispensedLitres(int grade) const
+{
+    const auto paid = m_paidByGrade.find(grade);
+    double litres = paid == m_paidByGrade.end() ? 0.0 : paid->second;
+    for (int p = 1; p <= kPositions; ++p) {
+        const Position& pos = at(p);
+        if (pos.sale && gradeOf(pos, *pos.sale) == grade)
             litres += progressOf(*pos.sale).litres;
     }
     return litres;

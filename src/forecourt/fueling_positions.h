@@ -44,6 +44,11 @@
 // slow-down point of 0. A price record changes the hoses it lists and
 // leaves the others as they were; a record without any line (the NUL
 // alone) changes nothing. Refused records change nothing.
+//
+// A site file may leave positions out (not installed: every member call for
+// one is error 1107) and give a position fewer hoses, each of a grade with
+// its prices (setHoses); a hose the position does not have cannot be
+// authorised or priced (error 1006).
 #pragma once
 
 #include "clock.h"
@@ -52,8 +57,10 @@
 #include "site_state.h"
 
 #include <array>
+#include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vantrel::forecourt {
 
@@ -73,6 +80,20 @@ public:
 
     explicit FuelingPositions(const Clock& clock, const SiteFaults& faults = SiteFaults::none());
 
+    // Whether the site has a dispenser at `position` (1..32); every position
+    // is installed unless a site file leaves it out. Out of range: false.
+    bool installed(int position) const;
+    void setInstalled(int position, bool installed);
+
+    // A site file's hoses for a position, hose 1 first (1 to kHoses of them).
+    struct HoseSetup {
+        int grade = 0;         // 0: none
+        std::string gradeName; // as DispenserInformation reports it
+        double tier1 = 1.0, tier2 = 1.0;
+    };
+    void setHoses(int position, const std::vector<HoseSetup>& hoses);
+    int hoseCount(int position) const { return at(position).hoseCount; }
+
     void authorize(const ParsedRecord& record);
     void deauthorize(int position);
     void stop(int position); // 0 stops every position; no running sale: nothing happens
@@ -83,8 +104,10 @@ public:
     // key=value lines, CR LF between them.
     std::string positionInformation(int position) const;
     std::string dispenserInformation(int position) const;
-    // Litres drawn by all sales so far (paid out or not), for the tank monitor.
+    // Litres drawn by all sales so far (paid out or not), for the tank monitor;
+    // with a grade, those drawn from the hoses of that grade.
     double dispensedLitres() const;
+    double dispensedLitres(int grade) const;
 
     // The sale at a position as it stands now.
     struct Progress {
@@ -134,6 +157,10 @@ private:
         double target = 0, slowFrom = 0;
         bool shortStop = false; // the target is a stop-at fault's, short of the limit
     };
+    struct HoseGrade {
+        int number = 0; // 0: none
+        std::string name;
+    };
     struct Position {
         std::optional<Sale> sale;
         double slowdownPoint = 0;    // hundredths, as sent
@@ -143,11 +170,15 @@ private:
         double paidAmount = 0;
         std::optional<Progress> lastSale;
         bool nozzleLifted = false;
+        bool installed = true;
+        int hoseCount = kHoses;
+        std::array<HoseGrade, kHoses + 1> grades{}; // index 1..8
     };
 
     Position& at(int position);
     const Position& at(int position) const;
-    // The position a member call is for: error 1105 when it is offline.
+    // The position a member call is for: error 1107 when it is not
+    // installed, 1105 when it is offline.
     Position& answering(int position);
     const Position& answering(int position) const;
     bool offline(int position) const;
@@ -162,10 +193,14 @@ private:
     void halt(Sale& sale) const;
     // The position's lines of its device error, for the information reads.
     void addDeviceError(std::string& text, int position) const;
+    // Error 1006 unless the position has `hose`.
+    void checkHose(int position, int hose) const;
+    int gradeOf(const Position& pos, const Sale& sale) const;
 
     const Clock& m_clock;
     const SiteFaults& m_faults;
     std::array<Position, kPositions + 1> m_positions{}; // index 1..32
+    std::map<int, double> m_paidByGrade;                // litres paid out, by grade
 };
 
 } // namespace vantrel::forecourt

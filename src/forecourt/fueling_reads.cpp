@@ -44,9 +44,13 @@ std::string FuelingPositions::dispenserInformation(int position) const
     addLine(text, "State", saleStateName(progress(position).state));
     addDeviceError(text, position);
     addLine(text, "SlowdownPoint", plainNumber(pos.slowdownPoint));
-    for (int k = 1; k <= kHoses; ++k) {
+    for (int k = 1; k <= pos.hoseCount; ++k) {
         const HosePrice& price = pos.prices[static_cast<std::size_t>(k)];
         const std::string hose = "Hose" + std::to_string(k);
+        if (const HoseGrade& grade = pos.grades[static_cast<std::size_t>(k)]; grade.number != 0) {
+            addLine(text, hose + "Grade", std::to_string(grade.number));
+            addLine(text, hose + "Product", grade.name);
+        }
         addLine(text, hose + "Tier1", fixedNumber(price.tier1, 3));
         addLine(text, hose + "Tier2", fixedNumber(price.tier2, 3));
         if (price.blend) {
@@ -64,6 +68,7 @@ void FuelingPositions::snapshot(int position, PositionSnapshot& out) const
 {
     const Position& pos = at(position);
     out.number = position;
+    out.installed = pos.installed;
     out.nozzleLifted = pos.nozzleLifted;
     for (int k = 1; k <= kHoses; ++k) {
         const HosePrice& price = pos.prices[static_cast<std::size_t>(k)];

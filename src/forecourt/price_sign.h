@@ -14,6 +14,10 @@ public:
     void send(const std::string& record);
     std::string read() const;
 
+    // A site file's sign, checked by its reader.
+    void setIntensity(std::string intensity) { m_intensity = std::move(intensity); }
+    void setLines(const std::array<std::string, 5>& lines) { m_lines = lines; }
+
     const std::string& intensity() const { return m_intensity; }
     const std::array<std::string, 5>& lines() const { return m_lines; }
     int commands() const { return m_commands; }

@@ -21,6 +21,8 @@ std::string ReaderTerminals::readerInformation(int position)
             feeds += static_cast<int>(std::count(item.text.begin(), item.text.end(), '\n'));
     std::string info;
     addLine(info, "ReaderPosition", rec::positionText(position));
+    if (!r.make.empty())
+        addLine(info, "Make", r.make);
     info += "\r\n" + r.screen.describe();
     addLine(info, "KeyPad", r.keypad.empty() ? std::string("none") : r.keypad);
     addLine(info, "KeyEntryMode", r.entryMode.empty() ? std::string("none") : r.entryMode);
@@ -49,7 +51,8 @@ std::string ReaderTerminals::systemVersions()
     addLine(versions, "Server", "Vantrel embedded forecourt 1.0");
     addLine(versions, "ReaderFirmware", "VRT 2.4.1");
     addLine(versions, "KeyPadFirmware", "KP 1.3");
-    addLine(versions, "Readers", std::to_string(FuelingPositions::kPositions));
+    addLine(versions, "Readers", std::to_string(std::count_if(m_readers.begin() + 1, m_readers.end(),
+                                                              [](const Reader& r) { return r.installed; })));
     addLine(versions, "PreloadedMessages", std::to_string(m_prompts.size()));
     addLine(versions, "SelfDiagnostics", diagnostics);
     addLine(versions, "SelfDiagnosticsReports", std::to_string(m_diagnosticsReports));

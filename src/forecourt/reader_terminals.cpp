@@ -139,9 +139,20 @@ bool ReaderTerminals::declinesCards(int position) const
     return m_faults.has(FaultDevice::Reader, position, FaultKind::Decline);
 }
 
+void ReaderTerminals::setInstalled(int position, bool installed)
+{
+    Reader& r = reader(position);
+    r.installed = installed;
+    if (!installed)
+        for (const auto& row : kQueues)
+            r.queue(row.kind).clear();
+}
+
 Reader& ReaderTerminals::answering(int position)
 {
     Reader& r = reader(position);
+    if (!r.installed)
+        throw AutomationError(ErrorCode::PositionNotInstalled, "reader " + rec::positionText(position));
     if (offline(position))
         throw AutomationError(ErrorCode::ReaderNotAnswering, "reader " + rec::positionText(position));
     return r;
@@ -160,7 +171,7 @@ std::string ReaderTerminals::queueTop(QueueKind kind)
 {
     catchUp();
     for (int p = 1; p <= FuelingPositions::kPositions; ++p)
-        if (!offline(p) && !reader(p).queue(kind).empty())
+        if (!silent(p) && !reader(p).queue(kind).empty())
             return reader(p).queue(kind).front();
     return {};
 }
@@ -172,7 +183,7 @@ std::int32_t ReaderTerminals::clearQueueTop(QueueKind kind)
     bool removed = false;
     for (int p = 1; p <= FuelingPositions::kPositions; ++p) {
         auto& queue = reader(p).queue(kind);
-        if (offline(p))
+        if (silent(p))
             continue;
         if (!removed && !queue.empty()) {
             queue.pop_front();
@@ -190,7 +201,7 @@ std::string ReaderTerminals::queCountQuery()
     for (const auto& row : kQueues) {
         std::size_t n = 0;
         for (int p = 1; p <= FuelingPositions::kPositions; ++p)
-            n += offline(p) ? 0 : reader(p).queue(row.kind).size();
+            n += silent(p) ? 0 : reader(p).queue(row.kind).size();
         addLine(counts, row.countName, std::to_string(n));
     }
     return counts;

@@ -11,7 +11,9 @@
 // answers no member call for it (error 1208) and its queues are not read
 // while it is offline; a printer out of paper or jammed prints nothing and
 // queues its error (1209, 1210); a reader that declines cards queues them
-// with CardStatus=Declined.
+// with CardStatus=Declined. The reader of a position a site file leaves
+// out is not installed: every member call for it is error 1107, and its
+// queues hold nothing.
 #pragma once
 
 #include "clock.h"
@@ -53,6 +55,8 @@ struct Reader {
     EmvState emv;            // the chip reader
     std::string lastXml;     // the last XML packet received
     int keyEntries = 0;      // key entries the customer has made (seeds the PIN blocks)
+    bool installed = true;   // false: its position is not installed
+    std::string make;        // as a site file names it ("Wayne iX CAT"); empty: not said
 
     std::deque<std::string>& queue(QueueKind kind);
     const std::deque<std::string>& queue(QueueKind kind) const;
@@ -115,9 +119,13 @@ public:
 
     Reader& reader(int position) { return m_readers.at(static_cast<std::size_t>(position)); }
     const Reader& reader(int position) const { return m_readers.at(static_cast<std::size_t>(position)); }
+    // A site file's reader: not installed (its queues emptied), or of a make.
+    void setInstalled(int position, bool installed);
+    void setMake(int position, std::string make) { reader(position).make = std::move(make); }
     // True when the reader at `position` declines the cards inserted (a fault).
     bool declinesCards(int position) const;
-    // The reader a member call is for: error 1208 when it is offline.
+    // The reader a member call is for: error 1107 when it is not installed,
+    // 1208 when it is offline.
     Reader& answering(int position);
 
 private:
@@ -127,6 +135,8 @@ private:
     void catchUp();
     void queueError(int position, ErrorCode code, const std::string& detail);
     bool offline(int position) const;
+    // Not installed or offline: its queues are not read.
+    bool silent(int position) const { return !reader(position).installed || offline(position); }
     // The error of a printer that cannot print (paper out, jammed); none when it can.
     std::optional<ErrorCode> printerError(int position) const;
 

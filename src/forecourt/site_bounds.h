@@ -62,6 +62,8 @@ inline constexpr std::size_t kScreenNotes = 64;
 inline constexpr std::size_t kPreloadedMessages = 256;
 // The car wash keeps its newest codes and transactions.
 inline constexpr std::size_t kWashCodes = 1000;
+// The most tanks a site has (a site file may describe up to this many).
+inline constexpr int kMostTanks = 8;
 inline constexpr std::size_t kWashTransactions = 1000;
 
 // "1,048,576": a bound as an error description names it.

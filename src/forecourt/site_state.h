@@ -65,6 +65,7 @@ struct PositionSnapshot {
     double litres = 0;            // the sale's, or the last paid one's when Paid
     double amount = 0;
     std::array<HoseTiers, 8> prices{}; // hoses 1..8 at index 0..7
+    bool installed = true;             // false: the site file leaves the position out
     bool operator==(const PositionSnapshot&) const = default;
 };
 
@@ -115,6 +116,17 @@ struct CarWashSnapshot {
     bool operator==(const CarWashSnapshot&) const = default;
 };
 
+// The simulated customers sent to the site (traffic.h): the rate, the seed
+// of their choices, and how many have come and gone.
+struct TrafficSnapshot {
+    double customersPerMinute = 0; // 0: no traffic
+    std::uint64_t seed = 1;
+    std::uint64_t served = 0;       // customers who fuelled, paid and left
+    std::uint64_t leftUnserved = 0; // customers who left without fuel (no free pump, a refusal, a fault)
+    int atSite = 0;                 // customers at the pumps now
+    bool operator==(const TrafficSnapshot&) const = default;
+};
+
 struct SiteState {
     std::uint64_t version = 0; // the simulator's change count when read
     long long clockMs = 0;
@@ -128,6 +140,7 @@ struct SiteState {
     std::array<std::string, 5> signLines;
     // The faults set, one a line in their text form ("position 3 offline", fault_command.h).
     std::vector<std::string> faults;
+    TrafficSnapshot traffic;
     bool operator==(const SiteState&) const = default;
 };
 

@@ -6,34 +6,25 @@
 #include "server/automation_error.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 namespace vantrel::forecourt {
 
-namespace {
-
-struct Tank {
-    const char* product;
-    double capacity;    // litres
-    double startVolume; // litres at start-up
-    double share;       // part of all sales drawn from this tank
-    double water;       // millimetres
-    double temperature; // degrees Celsius
-};
-
-constexpr std::array<Tank, 3> kTanks = {{
-    {"Unleaded", 30000, 21000, 0.5, 8.0, 15.2},
-    {"Premium", 20000, 12500, 0.2, 0.0, 14.6},
-    {"Diesel", 30000, 24000, 0.3, 15.0, 13.9},
-}};
-static_assert(kTanks.size() == kTankCount, "the fault lines name the tanks 1 to kTankCount");
-
-} // namespace
+std::vector<TankSetup> TankMonitor::defaultTanks()
+{
+    // product, capacity, volume, water, temperature, grade, share of all sales
+    std::vector<TankSetup> tanks = {
+        {"Unleaded", 30000, 21000, 8.0, 15.2, std::nullopt, 0.5},
+        {"Premium", 20000, 12500, 0.0, 14.6, std::nullopt, 0.2},
+        {"Diesel", 30000, 24000, 15.0, 13.9, std::nullopt, 0.3},
+    };
+    return tanks;
+}
 
 TankMonitor::TankMonitor(const Clock& clock, const FuelingPositions& sales, const SiteFaults& faults)
     : TankMonitor(clock, [&sales] { return sales.dispensedLitres(); }, faults)
 {
+    m_gradeDispensed = [&sales](int grade) { return sales.dispensedLitres(grade); };
 }
 
 TankMonitor::TankMonitor(const Clock& clock, LitresSource dispensedLitres, const SiteFaults& faults)
@@ -42,6 +33,18 @@ TankMonitor::TankMonitor(const Clock& clock, LitresSource dispensedLitres, const
 }
 
 bool TankMonitor::busy() const { return m_readyAt && m_clock.now() < *m_readyAt; }
+
+double TankMonitor::volumeOf(const TankSetup& tank) const
+{
+    double drawn = 0;
+    if (tank.grade) {
+        const auto sharing = std::count_if(m_tanks.begin(), m_tanks.end(), [&](const TankSetup& t) { return t.grade == tank.grade; });
+        drawn = m_gradeDispensed ? std::max(0.0, m_gradeDispensed(*tank.grade)) / static_cast<double>(sharing) : 0.0;
+    } else {
+        drawn = tank.share * std::max(0.0, m_dispensed ? m_dispensed() : 0.0);
+    }
+    return std::max(0.0, tank.volume - drawn);
+}
 
 void TankMonitor::startReport(std::int16_t value)
 {
@@ -52,15 +55,14 @@ void TankMonitor::startReport(std::int16_t value)
                               "a report is being prepared, ready in " +
                                   std::to_string((*m_readyAt - m_clock.now()).count()) + " ms");
     const Millis now = m_clock.now();
-    const double dispensed = std::max(0.0, m_dispensed ? m_dispensed() : 0.0);
     using devicetext::oneDecimal;
     std::string text;
     addLine(text, "ReportSeconds", std::to_string(now.count() / 1000));
-    addLine(text, "TankCount", std::to_string(kTanks.size()));
+    addLine(text, "TankCount", std::to_string(m_tanks.size()));
     int number = 0;
-    for (const auto& tank : kTanks) {
+    for (const auto& tank : m_tanks) {
         // Volume and ullage add up to the capacity as printed.
-        const double volume = std::round(std::max(0.0, tank.startVolume - tank.share * dispensed) * 10.0) / 10.0;
+        const double volume = std::round(volumeOf(tank) * 10.0) / 10.0;
         addLine(text, "Tank", std::to_string(++number));
         addLine(text, "Product", tank.product);
         addLine(text, "Volume", oneDecimal(volume));
@@ -87,12 +89,10 @@ std::string TankMonitor::report() const { return m_readyAt && !busy() ? m_report
 
 std::vector<TankSnapshot> TankMonitor::tanks() const
 {
-    const double dispensed = std::max(0.0, m_dispensed ? m_dispensed() : 0.0);
     std::vector<TankSnapshot> out;
     int number = 0;
-    for (const auto& tank : kTanks)
-        out.push_back({++number, tank.product, tank.capacity, std::max(0.0, tank.startVolume - tank.share * dispensed),
-                       tank.water, tank.temperature});
+    for (const auto& tank : m_tanks)
+        out.push_back({++number, tank.product, tank.capacity, volumeOf(tank), tank.water, tank.temperature});
     return out;
 }
 

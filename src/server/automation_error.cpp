@@ -28,6 +28,7 @@ constexpr std::array kErrors = {
     ErrorInfo{ErrorCode::HoseGroupIncomplete, "A hose group of the price record lacks its tier prices"},
     ErrorInfo{ErrorCode::PositionNotAnswering, "The fueling position does not answer"},
     ErrorInfo{ErrorCode::PumpDeviceError, "The fueling position reports a device error"},
+    ErrorInfo{ErrorCode::PositionNotInstalled, "The site has no fueling position there"},
     ErrorInfo{ErrorCode::ReaderRefused, "The reader terminal cannot act on the record"},
     ErrorInfo{ErrorCode::UnknownEntryMode, "The reader does not know this key entry mode"},
     ErrorInfo{ErrorCode::EmptyKeypadConfiguration, "The keypad configuration holds no keys"},

@@ -39,6 +39,8 @@ enum class ErrorCode : int {
     HoseGroupIncomplete = 1104,
     PositionNotAnswering = 1105,
     PumpDeviceError = 1106,
+    // The site file leaves the position (and its reader) out.
+    PositionNotInstalled = 1107,
     // Reader terminals.
     ReaderRefused = 1201,
     UnknownEntryMode = 1202,

@@ -2,6 +2,8 @@
 
 #include "dbus/wire_contract.h"
 #include "forecourt/forecourt_server.h"
+#include "forecourt/site_file.h"
+#include "forecourt/traffic.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
@@ -31,6 +33,15 @@ dbus::ServedInstance makeForecourt(bool virtualClock)
         instance.clock = std::make_shared<forecourt::ManualClock>();
     instance.object = std::make_unique<forecourt::ForecourtServer>(instance.clock);
     return instance;
+}
+
+// The traffic the options ask for, on a site just made (at start and on every Reset).
+void startTraffic(dbus::ServedInstance& instance, const ServiceOptions& options)
+{
+    if (auto* site = dynamic_cast<forecourt::ForecourtServer*>(instance.object.get())) {
+        site->traffic().setSeed(options.seed);
+        site->traffic().setRate(options.traffic);
+    }
 }
 } // namespace
 
@@ -100,8 +111,17 @@ std::string ForecourtService::start()
         return "cannot reach " + busDescription() + ": " + m_connection.lastError().message().toStdString();
 
     const bool virtualClock = m_options.virtualClock;
-    m_object = std::make_unique<dbus::ServiceObject>([virtualClock] { return makeForecourt(virtualClock); },
-                                                     forecourt::ForecourtServer::members(), m_log);
+    m_object = std::make_unique<dbus::ServiceObject>(
+        [virtualClock, options = m_options] {
+            dbus::ServedInstance instance = makeForecourt(virtualClock);
+            // The site file's site, on every fresh site (start and Reset), before any customer comes.
+            if (auto* site = dynamic_cast<forecourt::ForecourtServer*>(instance.object.get()); site && options.site)
+                forecourt::applySite(*site, *options.site);
+            startTraffic(instance, options);
+            return instance;
+        },
+        forecourt::ForecourtServer::members(), m_log);
+    m_object->setConnection(m_connection);
     if (!m_connection.registerVirtualObject(dbus::kObjectPath, m_object.get()))
         return "cannot export " + std::string(dbus::kObjectPath) + " on " + busDescription();
 

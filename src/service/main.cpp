@@ -70,7 +70,16 @@ int main(int argc, char** argv)
         std::cerr << "vantrel-forecourt: " << reason << "\n\n" << usageText();
         return kExitUsage;
     }
-    const ServiceOptions options = *parsed;
+    ServiceOptions options = *parsed;
+    // The site file is read whole and checked before anything is served.
+    if (!options.siteFile.empty() && !options.help && !options.version) {
+        const auto site = vantrel::forecourt::readSiteFile(options.siteFile);
+        if (!site.config) {
+            std::cerr << "vantrel-forecourt: " << vantrel::forecourt::siteFileRefusal(options.siteFile, site.error) << "\n";
+            return kExitUsage;
+        }
+        options.site = *site.config;
+    }
     if (options.help) {
         std::cout << usageText();
         return 0;

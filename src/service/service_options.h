@@ -4,6 +4,10 @@
 // application object exists, so it can be checked on its own.
 #pragma once
 
+#include "forecourt/site_file.h"
+#include "forecourt/traffic.h"
+
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +23,10 @@ struct ServiceOptions {
     bool virtualClock = false;
     bool quiet = false;
     bool board = false; // show the forecourt board (vantrel-board) beside the service
+    double traffic = 0; // simulated customers a minute sent to the site; 0: none
+    std::uint64_t seed = forecourt::kDefaultTrafficSeed; // of the traffic's choices
+    std::string siteFile;                   // --site: the site file, as given; empty: the usual site
+    std::optional<forecourt::SiteConfig> site; // what main read from it
     bool help = false;
     bool version = false;
 };

@@ -117,6 +117,20 @@ TEST(Board, MarksTheSelectedPositionOnly)
     EXPECT_EQ(b.reader.caption, "Reader 07");
 }
 
+TEST(Board, APositionTheSiteDoesNotHaveIsAPaleTileWithItsWordsAlone)
+{
+    Site site;
+    site.server.fueling().setInstalled(6, false);
+    const BoardView b = boardView(site.server.siteState(5), 5);
+    const TileView& absent = b.tiles[5];
+    EXPECT_FALSE(absent.installed);
+    EXPECT_EQ(absent.state, "Not installed");
+    EXPECT_EQ(absent.fill, kNotInstalledFill);
+    EXPECT_TRUE(absent.prices.empty());
+    EXPECT_TRUE(b.tiles[4].installed);
+    EXPECT_EQ(b.tiles[4].state, "Idle");
+}
+
 TEST(Board, ReaderShowsItsQueuesKeypadEntryAndBeeps)
 {
     Site site;

@@ -27,6 +27,8 @@ std::string describe(const ServiceOptions& o)
     std::string text = buses[static_cast<int>(o.bus)];
     if (!o.address.empty())
         text += " " + o.address;
+    if (!o.siteFile.empty())
+        text += " site " + o.siteFile;
     for (const auto& [set, name] : {std::pair{o.replace, "replace"}, {o.virtualClock, "virtual-clock"},
                                     {o.quiet, "quiet"}, {o.board, "board"}, {o.help, "help"}, {o.version, "version"}})
         if (set)
@@ -83,6 +85,10 @@ INSTANTIATE_TEST_SUITE_P(
         // In the order written: the second bus is refused before a later address is looked at.
         OptionsCase{"ConflictBeforeBadAddress", {"--session", "--system", "--address=site"}, nullptr,
                     "choose one bus: --session, --system or --address"},
+        OptionsCase{"Site", {"--site", "station.json", "--session"}, "session site station.json"},
+        OptionsCase{"SiteFileLikeAnOption", {"--site", "--board"}, "default site --board"},
+        OptionsCase{"SiteWithoutFile", {"--session", "--site"}, nullptr, "--site needs a site file"},
+        OptionsCase{"SiteEmpty", {"--site="}, nullptr, "--site needs a site file"},
         OptionsCase{"BadAddressBeforeConflict", {"--session", "--address=site", "--system"}, nullptr,
                     "'site' is not a D-Bus address (such as unix:path=/run/site.sock)"}),
     vantrel::test_names::ByName{});
@@ -90,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ServiceUsage, ListsEveryOptionAndExitStatus)
 {
     const std::string usage = usageText();
-    for (const char* option : {"--session", "--system", "--address ADDR", "--replace", "--virtual-clock", "--board",
+    for (const char* option : {"--session", "--system", "--address ADDR", "--replace", "--virtual-clock", "--board", "--site FILE",
                                "-q, --quiet", "--help", "--version", "  3  the bus dropped"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }

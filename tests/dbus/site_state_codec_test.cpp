@@ -30,6 +30,7 @@ SiteState everythingSet()
     PositionSnapshot& p = s.positions[6];
     p = {7, PositionState::Fueling, true, true, 2, 'F', 150000, true, 1.459, 12.345678, 18.02, {}};
     p.prices[7] = {1.999, 0.001};
+    s.positions[31].installed = false; // a site file left position 32 out
     ReaderSnapshot& r = s.reader;
     r.position = 7;
     r.screen.message = bytes;
@@ -69,6 +70,7 @@ SiteState everythingSet()
     s.signIntensity = "M05";
     s.signLines = {"001459", "", "------", "x", "y"};
     s.faults = {"position 7 stop-at 5.00", "member CardQue error 1201 2"};
+    s.traffic = {2.5, 7, 37, 4, 3};
     return s;
 }
 

@@ -1,0 +1,79 @@
+#include "site_file.h"
+
+#include "forecourt_server.h"
+#include "site_json.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+// Reading a site file from disk, the one line that refuses it, and setting
+// a checked site on a fresh server.
+
+namespace vantrel::forecourt {
+
+SiteFileParse readSiteFile(const std::string& path)
+{
+    SiteFileParse result;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        result.error.reason = std::string("cannot be read: ") + std::strerror(errno);
+        return result;
+    }
+    // One byte more than a site file may have tells a file that is too large, without reading it all.
+    std::string text(kLargestSiteFile + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (in.bad()) {
+        result.error.reason = std::string("cannot be read: ") + std::strerror(errno);
+        return result;
+    }
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kLargestSiteFile) {
+        result.error.reason = "is larger than a site file may be (" + std::to_string(kLargestSiteFile) + " bytes)";
+        return result;
+    }
+    return parseSiteFile(text);
+}
+
+std::string siteFileRefusal(const std::string& path, const SiteFileError& error)
+{
+    return "--site " + path + ": " + error.message();
+}
+
+void applySite(ForecourtServer& server, const SiteConfig& config)
+{
+    FuelingPositions& fueling = server.fueling();
+    ReaderTerminals& readers = server.readers();
+    if (config.positions) {
+        for (int p = 1; p <= FuelingPositions::kPositions; ++p) {
+            const bool listed = std::any_of(config.positions->begin(), config.positions->end(),
+                                            [p](const PositionConfig& position) { return position.position == p; });
+            fueling.setInstalled(p, listed);
+            readers.setInstalled(p, listed); // a reader left out loses what it held at start-up
+        }
+        for (const PositionConfig& position : *config.positions) {
+            if (!position.readerMake.empty())
+                readers.setMake(position.position, position.readerMake);
+            if (position.hoses.empty())
+                continue;
+            std::vector<FuelingPositions::HoseSetup> hoses;
+            for (const HoseConfig& hose : position.hoses) {
+                const GradeConfig* grade = hose.grade ? config.grade(*hose.grade) : nullptr;
+                hoses.push_back({grade ? grade->number : 0, grade ? grade->name : std::string(), hose.tier1, hose.tier2});
+            }
+            fueling.setHoses(position.position, hoses);
+        }
+    }
+    if (config.tanks)
+        server.tankMonitor().setTanks(*config.tanks);
+    if (config.wash)
+        server.carWash().setPriceTable(*config.wash);
+    if (config.signIntensity)
+        server.priceSign().setIntensity(*config.signIntensity);
+    if (config.signLines)
+        server.priceSign().setLines(*config.signLines);
+}
+
+} // namespace vantrel::forecourt
