@@ -52,6 +52,7 @@ endfunction()
 
 vantrel_require_no_widgets(
     vantrel_server vantrel_session vantrel_forecourt vantrel_inspector_core vantrel_journal_core vantrel_board_core
+    vantrel_compose_core
     vantrel_capture vantrel_tap
     vantrel_board_bus vantrel_dbus vantrel_dbus_client vantrel_site_codec vantrel_dbus_service
     vantrel_fueling vantrel_reader_core vantrel_devices_core vantrel_suites_core

@@ -5,6 +5,7 @@
 #include "status_line.h"
 
 #include "board/bus_site.h"
+#include "compose/member_list.h"
 #include "dbus/dbus_client.h"
 #include "devices/devices_windows.h"
 #include "reader/reader_controls.h"
@@ -82,6 +83,8 @@ std::unique_ptr<Application> Application::start(const AutomationRegistry& regist
     app->m_main->statusLine()->setStopwatch(app->m_timed.get());
     app->m_main->setJournal(&app->m_journal, &app->m_recorder);
     app->m_main->setSite(siteMaker(*app->m_server));
+    // File → New call… lists what the server offers, known without calling it.
+    app->m_main->setComposeMembers([s = app->m_server.get()] { return compose::membersOf(*s); });
     app->m_customer = customerOf(*app->m_server);
     app->m_windows->setMainWindow(app->m_main.get());
     // Buttons that open a window nobody provides yet stay disabled.

@@ -14,8 +14,12 @@ namespace vantrel {
 const char* usageText()
 {
     return "usage: vantrel-test [--script FILE|FOLDER...] [--trace FILE] [--trace-unmasked] [--server SERVER]\n"
-           "                    [--timeout MS] [--junit FILE] [--save-session FILE] [--screenshot PNG]\n"
-           "                    [--quit-when-idle] [Qt options] [--help] [--version]\n"
+           "                    [--site FILE] [--timeout MS] [--junit FILE] [--save-session FILE]\n"
+           "                    [--screenshot PNG] [--quit-when-idle] [Qt options] [--help] [--version]\n"
+           "       vantrel-test --script FILE|FOLDER... [--server SERVER] --compare SERVER|--compare-trace FILE\n"
+           "                    [--ignore KEY]... [--junit FILE] [--trace FILE] [--trace-unmasked]\n"
+           "       vantrel-test --conformance SERVER [--timeout MS] [--report FILE.html] [--junit FILE]\n"
+           "                    [--trace-unmasked]\n"
            "       vantrel-test --tap SERVER [--duration SECONDS] [--client NAME] [--trace FILE]\n"
            "                    [--save-session FILE] [--capture FILE] [--trace-unmasked]\n"
            "       vantrel-test --open-capture FILE [--client NAME] [--trace FILE] [--save-session FILE]\n";
@@ -34,6 +38,8 @@ std::string helpText()
            "  --server SERVER          the server: Vantrel.Application (embedded, the default), dbus, dbus:NAME,\n"
            "                           dbus:NAME@system, dbus:NAME@ADDRESS or dbus:NAME@ssh:[USER@]HOST;\n"
            "                           VANTREL_SERVER sets the default\n"
+           "  --site FILE              the embedded simulator's site as a JSON site file describes it (its\n"
+           "                           positions, hoses, grades, tanks, wash and sign); each script starts on it\n"
            "  --timeout MS             how long one call to a D-Bus server may take (default 5000)\n"
            "  --junit FILE             with --script: write a JUnit XML report, one test case per script\n"
            "  --save-session FILE      when the run ends, save the session as a script that repeats it\n"
@@ -51,6 +57,16 @@ std::string helpText()
            "  --open-capture FILE      a pcapng capture of D-Bus (busctl capture's), as a tap would have seen it:\n"
            "                           converted into --trace and --save-session, or without them (and with a\n"
            "                           display) shown in the window's call journal\n"
+           "  --compare SERVER         with --script: run each script against --server (A) and then against\n"
+           "                           SERVER (B), and report every call whose answer differs\n"
+           "  --compare-trace FILE     with --script: compare the calls of this run with a saved trace's\n"
+           "                           (masked as the trace is)\n"
+           "  --ignore KEY             with --compare or --compare-trace: leave the KEY= lines out of both\n"
+           "                           answers before comparing (repeatable)\n"
+           "  --conformance SERVER     run the conformance suite shipped with the utility against SERVER (the\n"
+           "                           forms of --server): every member it uses, every record shape it sends,\n"
+           "                           every answer it converts, bad positions and records, the call timeout\n"
+           "  --report FILE            with --conformance: write the checks as an HTML page (card data masked)\n"
            "  --help                   show this help and end\n"
            "  --version                show the version and end\n"
            "  -style STYLE, -stylesheet FILE, -platform NAME, -display DISPLAY, -reverse\n"
@@ -60,12 +76,15 @@ std::string helpText()
            "only a regular file or a link to one is written: a device, a FIFO or a folder is refused.\n"
            "\n"
            "Exit status:\n"
-           "  0  the run ended normally; every script passed; a tap ended by SIGINT, SIGTERM or --duration\n"
+           "  0  the run ended normally; every script passed; a tap ended by SIGINT, SIGTERM or --duration;\n"
+           "     a comparison found no difference; every conformance check held\n"
            "  1  a script failed (an expectation, an unexpected error, answers left over), the server could\n"
            "     not be created, or an output file (trace, report, saved session, screenshot) could not be\n"
-           "     written whole; the bus of a tap cannot be reached, refuses to let it monitor, or went away\n"
+           "     written whole; the bus of a tap cannot be reached, refuses to let it monitor, or went away;\n"
+           "     a comparison found a difference; a conformance check failed\n"
            "  2  the command line or a script cannot be used (bad option, an output that is no regular file,\n"
-           "     bad line, a script that cannot be read or holds no command, no script to run)\n";
+           "     bad line, a script that cannot be read or holds no command, no script to run; an unknown\n"
+           "     --conformance server or no conformance suite)\n";
 }
 
 namespace {
@@ -117,10 +136,54 @@ std::string tapProblem(const CommandLine& c, bool durationGiven)
                c.tap + "\"";
     }
     for (const auto& [given, option] : {std::pair{c.scriptGiven, "--script"}, std::pair{!c.server.empty(), "--server"},
+                                        std::pair{!c.site.empty(), "--site"},
                                         std::pair{!c.screenshot.empty(), "--screenshot"},
                                         std::pair{c.quitWhenIdle, "--quit-when-idle"}})
         if (given)
             return std::string(c.tap.empty() ? "--open-capture" : "--tap") + " runs on its own: it takes no " + option;
+    return {};
+}
+
+// Why --conformance and --report do not go with the rest ("" when they do):
+// the suite runs on its own, and writes its report and JUnit file only.
+std::string conformanceProblem(const CommandLine& c)
+{
+    if (c.conformance.empty())
+        return c.report.empty() ? "" : "--report writes the page of a conformance run: give --conformance too";
+    for (const auto& [given, option] :
+         {std::pair{c.scriptGiven, "--script"}, std::pair{!c.server.empty(), "--server"},
+          std::pair{!c.site.empty(), "--site"}, std::pair{!c.trace.empty(), "--trace"},
+          std::pair{!c.screenshot.empty(), "--screenshot"}, std::pair{!c.saveSession.empty(), "--save-session"},
+          std::pair{!c.tap.empty(), "--tap"}, std::pair{!c.openCapture.empty(), "--open-capture"},
+          std::pair{c.quitWhenIdle, "--quit-when-idle"}})
+        if (given)
+            return std::string("--conformance runs on its own: it takes no ") + option;
+    if (!c.report.empty() && !c.junit.empty() && sameFile(c.report, c.junit))
+        return "--report and --junit name the same file " + c.report;
+    return {};
+}
+
+// Why the comparison's options do not go together ("" when they do).
+std::string compareProblem(const CommandLine& c)
+{
+    const bool comparing = !c.compare.empty() || !c.compareTrace.empty();
+    if (!c.compare.empty() && !c.compareTrace.empty())
+        return "--compare and --compare-trace: give one of them, a second server or a saved trace";
+    if (comparing && !c.scriptGiven)
+        return std::string(c.compare.empty() ? "--compare-trace" : "--compare") +
+               " compares the calls of scripts: give --script too";
+    if (!c.ignore.empty() && !comparing)
+        return "--ignore leaves lines out of a comparison: give --compare or --compare-trace too";
+    for (const auto& key : c.ignore)
+        if (key.empty() || key.find_first_of("=\r\n") != std::string::npos)
+            return "--ignore takes the key of a key=value line, without \"=\" or a line end, not \"" + key + "\"";
+    if (comparing && !c.saveSession.empty())
+        return "--save-session saves one session: a comparison runs each script twice";
+    if (comparing && !c.screenshot.empty())
+        return "--screenshot takes a picture of one run: a comparison runs each script twice";
+    for (const auto& [option, path] : {std::pair{"--trace", c.trace}, std::pair{"--junit", c.junit}})
+        if (!c.compareTrace.empty() && !path.empty() && sameFile(path, c.compareTrace))
+            return std::string(option) + " " + path + " is the trace --compare-trace reads: it would be overwritten";
     return {};
 }
 
@@ -156,9 +219,14 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         trace("trace", {}, "FILE"), junit("junit", {}, "FILE"), screenshot("screenshot", {}, "PNG"),
         server("server", {}, "SERVER"), saveSession("save-session", {}, "FILE"), tap("tap", {}, "SERVER"),
         duration("duration", {}, "SECONDS"), client("client", {}, "NAME"), capture("capture", {}, "FILE"),
-        openCapture("open-capture", {}, "FILE");
-    QList<QCommandLineOption> all{help, version, quitWhenIdle, traceUnmasked, script, timeout, trace, junit, screenshot,
-                                  server, saveSession, tap, duration, client, capture, openCapture};
+        openCapture("open-capture", {}, "FILE"), compare("compare", {}, "SERVER"),
+        compareTrace("compare-trace", {}, "FILE"), ignore("ignore", {}, "KEY"), site("site", {}, "FILE"),
+        conformance("conformance", {}, "SERVER"), report("report", {}, "FILE");
+    QList<QCommandLineOption> all{help,   version, quitWhenIdle, traceUnmasked, script,      timeout,
+                                  trace,  junit,   screenshot,   server,        saveSession, tap,
+                                  duration, client, capture,     openCapture,   compare,     compareTrace,
+                                  ignore, site};
+    all << conformance << report;
     for (const auto& q : kQtOptions)
         all << (q.takesValue ? QCommandLineOption(q.name, {}, "VALUE") : QCommandLineOption(q.name));
     parser.addOptions(all);
@@ -211,7 +279,9 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
                                        std::pair{&screenshot, &c.screenshot}, std::pair{&server, &c.server},
                                        std::pair{&saveSession, &c.saveSession}, std::pair{&tap, &c.tap},
                                        std::pair{&client, &c.client}, std::pair{&capture, &c.capture},
-                                       std::pair{&openCapture, &c.openCapture}}) {
+                                       std::pair{&openCapture, &c.openCapture}, std::pair{&compare, &c.compare},
+                                       std::pair{&compareTrace, &c.compareTrace}, std::pair{&site, &c.site},
+                                       std::pair{&conformance, &c.conformance}, std::pair{&report, &c.report}}) {
         if (!parser.isSet(*option))
             continue;
         // The last one given counts, as with any option.
@@ -221,10 +291,18 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             return std::nullopt;
         }
     }
-    if (!c.junit.empty() && !c.scriptGiven) {
+    reason = conformanceProblem(c);
+    if (!reason.empty())
+        return std::nullopt;
+    if (!c.junit.empty() && !c.scriptGiven && c.conformance.empty()) {
         reason = "--junit reports on scripts: give --script too";
         return std::nullopt;
     }
+    for (const QString& key : parser.values(ignore))
+        c.ignore.push_back(key.toLocal8Bit().toStdString());
+    reason = compareProblem(c);
+    if (!reason.empty())
+        return std::nullopt;
     if (parser.isSet(duration) && !readDuration(parser.value(duration).toStdString(), c.durationSeconds, reason))
         return std::nullopt;
     reason = tapProblem(c, parser.isSet(duration));
@@ -257,8 +335,9 @@ bool sameFile(const std::string& a, const std::string& b)
     std::error_code ec;
     if (fs::exists(a, ec) && fs::exists(b, ec))
         return fs::equivalent(a, b, ec);
-    const auto ca = fs::weakly_canonical(a, ec);
-    const auto cb = fs::weakly_canonical(b, ec);
+    // Made absolute first: a relative name whose first part does not exist stays relative otherwise.
+    const auto ca = fs::weakly_canonical(fs::absolute(a, ec), ec);
+    const auto cb = fs::weakly_canonical(fs::absolute(b, ec), ec);
     return !ec && ca == cb;
 }
 

@@ -18,6 +18,7 @@ struct CommandLine {
     std::string saveSession;            // the session saved as a script when the run ends
     bool traceUnmasked = false;         // cardholder data written as it came, for lab use
     std::string server;                 // empty: VANTREL_SERVER, else the embedded server
+    std::string site;                   // --site: the embedded simulator's site file (site_file.h)
     std::chrono::milliseconds timeout{5000};
     bool timeoutGiven = false;          // --timeout was given: it beats a saved site's
     bool quitWhenIdle = false;
@@ -27,6 +28,15 @@ struct CommandLine {
     std::string client;         // --client: only this client's calls (its unique name or command name)
     std::string capture;        // --capture: with --tap, every message it saw, as pcapng
     std::string openCapture;    // --open-capture: a pcapng capture converted (--trace, --save-session)
+    // --conformance SERVER: the shipped conformance suite run against a server
+    // (conformance_run.h); --report FILE: its HTML page.
+    std::string conformance;
+    std::string report;
+    // --compare SERVER: the scripts run against --server and then against this
+    // one, and every call whose answer differs is reported (compare_run.h).
+    std::string compare;
+    std::string compareTrace;        // --compare-trace: this run's calls against a saved trace's
+    std::vector<std::string> ignore; // --ignore KEY: KEY= lines left out of both answers before comparing
 };
 
 // Nothing, with the reason, for a command line that cannot be read.

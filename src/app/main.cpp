@@ -6,6 +6,8 @@
 // as soon as the shown window is idle (start-up timing). --help lists them all.
 #include "application.h"
 #include "command_line.h"
+#include "conformance_command.h"
+#include "compare_run.h"
 #include "output_file.h"
 #include "script_runner.h"
 #include "server_choice.h"
@@ -18,6 +20,7 @@
 
 #include "dbus/latin1.h"
 #include "forecourt/forecourt_server.h"
+#include "forecourt/site_file.h"
 #include "server/automation_registry.h"
 #include "widgets/qt_prompter.h"
 
@@ -73,6 +76,10 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    // The conformance suite runs on its own, headless.
+    if (!options->conformance.empty())
+        return vantrel::runConformanceCommand(*options, argc, argv);
+
     std::vector<std::string> scripts;
     if (options->scriptGiven) {
         scripts = vantrel::expandScriptPaths(options->scripts, reason);
@@ -95,6 +102,16 @@ int main(int argc, char** argv)
             std::cerr << "vantrel-test: " << option << " " << path << ": " << why << "\n";
             return 2;
         }
+    // The site file is read whole and checked before anything runs.
+    std::optional<vantrel::forecourt::SiteConfig> site;
+    if (!options->site.empty()) {
+        const auto read = vantrel::forecourt::readSiteFile(options->site);
+        if (!read.config) {
+            std::cerr << "vantrel-test: " << vantrel::forecourt::siteFileRefusal(options->site, read.error) << "\n";
+            return 2;
+        }
+        site = read.config;
+    }
     // Each script runs against a server of its own: their sessions are not one session.
     if (!options->saveSession.empty() && scripts.size() > 1)
         return usageError("--save-session saves one session: give one script, not " + std::to_string(scripts.size()));
@@ -128,7 +145,11 @@ int main(int argc, char** argv)
     vantrel::SiteBook sites(settings);
     const auto start = vantrel::chooseStartupServer(
         // The windowed --tap makes the utility's own calls to the server it taps.
-        QString::fromLocal8Bit((options->tap.empty() ? options->server : options->tap).c_str()),
+        // A site file is the embedded simulator's: it goes with no other server unless --server names one.
+        QString::fromLocal8Bit((!options->tap.empty()                      ? options->tap
+                                : site && options->server.empty() ? std::string(vantrel::forecourt::kProgId)
+                                                                  : options->server)
+                                   .c_str()),
         qEnvironmentVariable("VANTREL_SERVER"),
         options->timeoutGiven ? std::optional<int>(static_cast<int>(options->timeout.count())) : std::nullopt,
         options->scriptGiven, sites.last());
@@ -151,7 +172,8 @@ int main(int argc, char** argv)
         }
     }
     vantrel::AutomationRegistry registry;
-    const auto server = vantrel::chooseServer(registry, serverName, timeout, options->scriptGiven, reason);
+    const auto server =
+        vantrel::chooseServer(registry, serverName, timeout, options->scriptGiven, reason, site ? &*site : nullptr);
     if (!server)
         return usageError(reason);
 
@@ -165,6 +187,10 @@ int main(int argc, char** argv)
         trace->writeStart(vantrel::traceStart(server->description, masked));
     }
 
+    if (!options->compare.empty() || !options->compareTrace.empty())
+        return withTrace(vantrel::runComparison(*options, scripts, registry, *server, trace.get(), std::cout,
+                                                     site ? &*site : nullptr),
+                         trace.get());
     if (options->scriptGiven) {
         vantrel::ScriptRunOptions run;
         run.progId = server->progId;
@@ -179,6 +205,8 @@ int main(int argc, char** argv)
             if (t)
                 t->setClock(std::move(clock));
         };
+        if (trace)
+            run.onLine = [t = trace.get()](const std::string& script, int line) { t->scriptLine(script, line); };
         const int status = vantrel::runScripts(scripts, registry, run, std::cout);
         return withTrace(status, trace.get());
     }
@@ -213,7 +241,8 @@ int main(int argc, char** argv)
     // server (never reset, since the window's session uses it too).
     vantrel::AutomationRegistry scriptRegistry;
     const bool embedded = serverName == vantrel::forecourt::kProgId;
-    const auto scriptServer = vantrel::chooseServer(scriptRegistry, serverName, timeout, embedded, reason);
+    const auto scriptServer =
+        vantrel::chooseServer(scriptRegistry, serverName, timeout, embedded, reason, site ? &*site : nullptr);
     if (scriptServer)
         app->mainWindow().setScriptRunner([&, scriptServer](const QString& path) {
             vantrel::ScriptRunOptions run;

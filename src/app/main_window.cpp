@@ -7,6 +7,7 @@
 #include "shell_handlers.h"
 
 #include "board/board_window.h"
+#include "compose/compose_window.h"
 #include "forecourt/forecourt_server.h"
 #include "inspector/marked_text.h"
 #include "inspector/record_inspector.h"
@@ -120,6 +121,7 @@ MainWindow::MainWindow(Session& session, const QString& title)
         m_progress = std::make_unique<ProgressWindow>(session);
     // It has no owner, so that the modal windows over the main window do not block it.
     m_inspector = std::make_unique<RecordInspector>(session);
+    connectEditAndResend();
     if (auto* first = button("PayOutSale"))
         setFocusProxy(first);
 }
@@ -156,13 +158,15 @@ void MainWindow::showJournal()
     if (!m_journal)
         return;
     // Made when first asked for: a closed journal costs only its rows.
-    if (!m_journalWindow)
+    if (!m_journalWindow) {
         m_journalWindow = std::make_unique<journal::JournalWindow>(*m_journal, [this](const journal::JournalEntry& e) {
             m_inspector->inspect(e.call, e.errorNumber, e.errorDescription, e.argumentOmitted, e.resultOmitted,
                                  e.argumentNote);
             if (!m_inspector->isVisible())
                 showInspector();
         });
+        m_journalWindow->setEditAndResend([this](const CallEvent& call) { editAndResend(call); });
+    }
     placeBesideMain(*m_journalWindow, *this);
     m_journalWindow->show();
     m_journalWindow->raise();

@@ -26,6 +26,10 @@ namespace board {
 class BoardWindow;
 class SiteSource;
 }
+namespace compose {
+class ComposeWindow;
+struct MemberEntry;
+} // namespace compose
 namespace forecourt {
 class ForecourtServer;
 }
@@ -78,6 +82,15 @@ public:
     void setSite(SiteMaker makeSite);
     void showBoard();
     board::BoardWindow* boardWindow() const { return m_board.get(); }
+    // File → New call… (main_window_compose.cpp): the compose window beside
+    // the main window, made when first asked for; its member box lists what
+    // `members` gives (nothing without it: members are typed). Edit and
+    // resend, from a journal row or the inspector, opens it filled with that call.
+    using MemberList = std::function<std::vector<compose::MemberEntry>()>;
+    void setComposeMembers(MemberList members);
+    void showCompose();
+    void editAndResend(const CallEvent& call);
+    compose::ComposeWindow* composeWindow() const { return m_compose.get(); }
     // View → Site Tap (main_window_tap.cpp): the calls other clients make
     // to this run's server on D-Bus, as rows of the journal. Starting needs
     // a server on D-Bus; false, with the reason, when the tap cannot start.
@@ -147,6 +160,7 @@ protected:
 private:
     void buildSelector();
     void buildMenus();
+    void connectEditAndResend();
     SaveSources saveSources() const;
     bool chooseAndSaveSession(); // false when nothing was saved
     void chooseAndSaveJournal();
@@ -170,6 +184,8 @@ private:
     journal::SessionRecorder* m_recorder = nullptr;
     std::unique_ptr<journal::JournalWindow> m_journalWindow;
     std::unique_ptr<board::BoardWindow> m_board;
+    std::unique_ptr<compose::ComposeWindow> m_compose;
+    MemberList m_composeMembers;
     SiteMaker m_makeSite;
     QAction* m_boardAction = nullptr;
     std::unique_ptr<TapJournal> m_tap; // the tap running, or the last one (or capture), for saving

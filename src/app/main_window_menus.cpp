@@ -16,6 +16,8 @@ void MainWindow::buildMenus()
                                       &MainWindow::chooseAndConnect);
     m_connectAction->setObjectName("actionConnect");
     m_connectAction->setEnabled(false);
+    file->addAction("&New call\u2026", QKeySequence(Qt::CTRL | Qt::Key_N), this, &MainWindow::showCompose)
+        ->setObjectName("actionNewCall");
     file->addSeparator();
     m_runScriptAction = file->addAction("&Run script\u2026", QKeySequence(Qt::CTRL | Qt::Key_R), this,
                                         &MainWindow::chooseAndRunScript);
@@ -59,6 +61,7 @@ void MainWindow::buildMenus()
     help->addAction("&D-Bus servers", this, [this] { showHelp("docs/dbus.md"); })->setObjectName("actionDbusHelp");
     help->addAction("Site ta&p", this, [this] { showHelp("docs/tap.md"); })->setObjectName("actionTapHelp");
     help->addAction("&Faults", this, [this] { showHelp("docs/faults.md"); })->setObjectName("actionFaultsHelp");
+    help->addAction("&Compose a call", this, [this] { showHelp("docs/compose.md"); })->setObjectName("actionComposeHelp");
     help->addSeparator();
     help->addAction("&About VantrelTest", QKeySequence(Qt::CTRL | Qt::Key_F1), this, [this] {
         QMessageBox::about(this, "About VantrelTest",

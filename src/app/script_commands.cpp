@@ -1,6 +1,7 @@
 #include "script_commands.h"
 
 #include "application.h"
+#include "conformance_members.h"
 #include "script_printer.h"
 #include "script_verdict.h"
 
@@ -73,7 +74,24 @@ void ScriptCommandRunner::run(const ScriptCommand& c)
     case K::Fault: fault(c.text); break;
     case K::RawCall: rawCall(c); break;
     case K::ExpectResultIs:
-    case K::ExpectResultHas: expectResult(c); break;
+    case K::ExpectResultHas:
+    case K::ExpectResultType: expectResult(c); break;
+    case K::ExpectMember: {
+        // As the conformance suite asks it: the member table, or the introspection of a server on D-Bus.
+        std::string reason;
+        const auto members = conformance::offeredMembers(m_app.server(), reason);
+        const std::string problem = members ? conformance::memberProblem(*members, c.access, c.target)
+                                            : "the server does not list its members: " + reason;
+        const std::string what = c.target + " offered for " + accessName(c.access);
+        if (problem.empty()) {
+            m_out << "ok: " << what << "\n";
+        } else {
+            const std::string failure = "line " + std::to_string(c.line) + ": expected " + what + ", but " + problem;
+            m_out << "FAILED " << failure << "\n";
+            failures.push_back(m_masker.plain(failure));
+        }
+        break;
+    }
     }
 }
 
@@ -237,13 +255,26 @@ void ScriptCommandRunner::rawCall(const ScriptCommand& c)
 
 void ScriptCommandRunner::expectResult(const ScriptCommand& c)
 {
+    if (m_result && c.kind == ScriptCommand::Kind::ExpectResultType) {
+        const std::string what = "result " + conformance::resultTypeWords(c.text);
+        if (conformance::resultTakenAs(*m_result, c.text)) {
+            m_out << "ok: " << what << "\n";
+            return;
+        }
+        const std::string failure = "line " + std::to_string(c.line) + ": expected " + what + ", but it is " + shown(*m_result);
+        m_out << "FAILED " << failure << "\n";
+        failures.push_back({failure, "line " + std::to_string(c.line) + ": expected " + what + ", but it is not"});
+        return;
+    }
     if (m_result) {
         judge(c, "result", toText(*m_result));
         return;
     }
     // The reader saw a get before this line; its call failed, so there is nothing to check.
     const bool is = c.kind == ScriptCommand::Kind::ExpectResultIs;
-    const std::string head = "line " + std::to_string(c.line) + ": expected result" + (is ? " to be \"" : " to contain \"");
+    const bool type = c.kind == ScriptCommand::Kind::ExpectResultType;
+    const std::string head = "line " + std::to_string(c.line) + ": expected result" +
+                             (type ? " of type \"" : is ? " to be \"" : " to contain \"");
     const std::string tail = "\", but the get on line " + std::to_string(m_resultLine) + " failed and returned no result";
     m_out << "FAILED " << head << shown(c.text) << tail << "\n";
     failures.push_back({head + shown(c.text) + tail, head + m_masker.shown(c.text) + tail});

@@ -60,6 +60,8 @@ ScriptResult runScriptText(const std::string& name, const std::string& content, 
     const std::function<long long()> clock = [virtualMs] { return *virtualMs; };
     if (options.onClock)
         options.onClock(clock);
+    if (options.onLine)
+        options.onLine(name, 0);
 
     QueuedPrompter prompter;
     ScriptWaiter waiter(advance);
@@ -83,6 +85,8 @@ ScriptResult runScriptText(const std::string& name, const std::string& content, 
     ScriptCommandRunner runner(*app, prompter, watch, masker, out, advance);
     int status = 0;
     for (const auto& c : commands) {
+        if (options.onLine)
+            options.onLine(name, c.line);
         try {
             runner.run(c);
         } catch (const ScriptStop& stop) {

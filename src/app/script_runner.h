@@ -40,6 +40,9 @@ struct ScriptRunOptions {
     bool masked = true;
     // Told the clock of each script's session (its virtual time), for the trace's times.
     std::function<void(std::function<long long()>)> onClock;
+    // Told where the run stands: the script's name with line 0 as it starts, then
+    // the line of each command before it runs, so that a call is known by its line.
+    std::function<void(const std::string& script, int line)> onLine;
     // The script's windows never appear on the screen (a run inside the windowed utility).
     bool offScreen = false;
 };

@@ -2,7 +2,19 @@
 
 #include "script_printer.h"
 
+#include "session/script.h"
+
 namespace vantrel::script_run {
+
+namespace {
+
+// "error 1003", or "a numbered error" for "expect error any".
+std::string expectedError(long number)
+{
+    return number == kAnyServerError ? "a numbered error" : "error " + std::to_string(number);
+}
+
+} // namespace
 
 void FailureWatch::failed(const std::string& source, int number, std::string_view description)
 {
@@ -10,10 +22,10 @@ void FailureWatch::failed(const std::string& source, int number, std::string_vie
     if (!expected.empty()) {
         const auto [want, line] = expected.front();
         expected.pop_front();
-        if (want == number)
+        if (want == number || (want == kAnyServerError && isServerErrorNumber(number)))
             return;
-        head = "line " + std::to_string(line) + ": expected error " + std::to_string(want) + ", but " + source +
-               " " + std::to_string(number) + ": ";
+        head = "line " + std::to_string(line) + ": expected " + expectedError(want) + ", but " + source + " " +
+               std::to_string(number) + ": ";
     } else {
         head = "unexpected error " + std::to_string(number) + " (" + source + "): ";
     }
@@ -23,8 +35,8 @@ void FailureWatch::failed(const std::string& source, int number, std::string_vie
 void FailureWatch::scriptEnded(const Leftovers& answers, const Leftovers& replies)
 {
     for (const auto& [number, line] : expected)
-        problems.push_back(m_masker.plain("line " + std::to_string(line) + ": expected error " +
-                                          std::to_string(number) + ", but no error came"));
+        problems.push_back(m_masker.plain("line " + std::to_string(line) + ": expected " + expectedError(number) +
+                                          ", but no error came"));
     auto leftover = [&](const Leftovers& left, const char* one, const char* many) {
         if (left.count == 0)
             return;

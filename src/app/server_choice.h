@@ -18,6 +18,9 @@
 namespace vantrel {
 
 class AutomationRegistry;
+namespace forecourt {
+struct SiteConfig;
+}
 
 // Told when a call has been out for a while (waiting) and when it returns.
 using WaitHook = std::function<void(bool waiting, std::string_view member)>;
@@ -30,8 +33,11 @@ struct ServerChoice {
     std::shared_ptr<WaitHook> onWait = std::make_shared<WaitHook>();
 };
 
-// Nothing, with the reason, for a server name that cannot be used.
+// Nothing, with the reason, for a server name that cannot be used. With a
+// site (--site), every embedded server created is made on that site; another
+// server is refused, since its site is its own.
 std::optional<ServerChoice> chooseServer(AutomationRegistry& registry, const std::string& spec,
-                                         std::chrono::milliseconds timeout, bool virtualTime, std::string& reason);
+                                         std::chrono::milliseconds timeout, bool virtualTime, std::string& reason,
+                                         const forecourt::SiteConfig* site = nullptr);
 
 } // namespace vantrel

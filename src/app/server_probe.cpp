@@ -11,7 +11,7 @@
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QTimer>
-#include <QXmlStreamReader>
+#include "dbus/introspection_reader.h"
 
 #include <algorithm>
 #include <atomic>
@@ -42,38 +42,12 @@ QString errorOf(const QDBusMessage& reply)
 // The interfaces of the introspected object, and how many members Vantrel.Application has.
 void readIntrospection(const QString& xml, ProbeFacts& facts)
 {
-    QXmlStreamReader reader(xml);
-    bool inApplication = false;
-    int depth = 0, interfaceDepth = -1;
-    while (!reader.atEnd()) {
-        const auto token = reader.readNext();
-        if (token == QXmlStreamReader::StartElement) {
-            ++depth;
-            if (reader.name() == u"node" && depth > 1) {
-                reader.skipCurrentElement(); // a child object: not this one
-                --depth;
-                continue;
-            }
-            if (reader.name() == u"interface") {
-                const QString name = reader.attributes().value("name").toString();
-                facts.interfaces << name;
-                inApplication = name == QLatin1String(dbus::kInterface);
-                interfaceDepth = depth;
-            } else if (inApplication && depth == interfaceDepth + 1 &&
-                       (reader.name() == u"method" || reader.name() == u"property")) {
-                ++facts.applicationMembers;
-            }
-        } else if (token == QXmlStreamReader::EndElement) {
-            if (depth == interfaceDepth) {
-                inApplication = false;
-                interfaceDepth = -1;
-            }
-            --depth;
-        }
-    }
-    if (reader.hasError()) {
+    const dbus::IntrospectionReading reading = dbus::readIntrospection(xml);
+    facts.interfaces << reading.interfaces;
+    facts.applicationMembers += static_cast<int>(reading.application.size());
+    if (!reading.error.isEmpty()) {
         facts.introspected = false;
-        facts.introspectError = "its introspection is no XML: " + reader.errorString();
+        facts.introspectError = reading.error;
     }
 }
 

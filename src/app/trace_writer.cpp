@@ -141,6 +141,8 @@ void TraceWriter::callMade(const CallEvent& event)
     o["duration_ms"] = static_cast<qint64>(event.durationMs);
     if (!event.client.empty())
         o["client"] = encodeBytes(event.client);
+    if (m_line > 0)
+        o["line"] = m_line;
     if (event.argument)
         noteSent(event.member, *event.argument);
     if (event.access == Access::Put) {
@@ -250,6 +252,13 @@ std::string TraceWriter::maskedAction(const std::string& action) const
     if (res.ec == std::errc() && res.ptr == text.data() + blank && digits && m_masker.pinEntryAt(position))
         text.erase(blank);
     return text;
+}
+
+void TraceWriter::scriptLine(const std::string& script, int line)
+{
+    m_line = line;
+    if (line == 0)
+        write({{"event", "script"}, {"script", encodeBytes(script)}});
 }
 
 void TraceWriter::actionEnded(const UserAction& a)

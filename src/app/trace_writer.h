@@ -80,6 +80,10 @@ public:
     // customer's actions and raw calls; a tick that does nothing writes no line.
     void actionStarted(const UserAction& action) override;
     void actionEnded(const UserAction& action) override;
+    // Where a script run stands (ScriptRunOptions::onLine): line 0 writes a
+    // "script" event naming the script that starts; any other line is given
+    // to every call event after it as "line", the script line that made it.
+    void scriptLine(const std::string& script, int line);
 
     // A value sent that no call event of this trace shows (a tapped call of
     // a client left out): the masking still learns what was asked of a reader.
@@ -98,6 +102,7 @@ private:
     std::optional<QJsonObject> m_pendingTick; // written once the tick does something
     bool m_failed = false;
     bool m_finished = false;
+    int m_line = 0; // the script line running, 0 outside a script
 };
 
 // Writes the calls of the journal as a trace (its first line, then each call

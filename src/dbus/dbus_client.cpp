@@ -180,6 +180,7 @@ void DBusClient::probeSimulator()
         if (e.number() != static_cast<int>(ErrorCode::UnknownMember))
             throw;
     }
+    m_introspection = xml;
     QXmlStreamReader reader(xml);
     bool inSimulator = false;
     while (!reader.atEnd()) {

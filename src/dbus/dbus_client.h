@@ -81,6 +81,10 @@ public:
 
     const Endpoint& endpoint() const { return m_channel.endpoint(); }
     std::chrono::milliseconds timeout() const { return m_channel.timeout(); }
+    // The introspection document read when the client was created (empty
+    // when the server could not be introspected): what it lists of its
+    // members, read without another call.
+    const QString& introspection() const { return m_introspection; }
 
 private:
     // Reads the server's introspection: which methods of Vantrel.Simulator it has.
@@ -98,6 +102,7 @@ private:
     WaitHook m_waitHook;
     bool m_waiting = false;
     std::vector<const SimulatorMember*> m_offered; // methods of Vantrel.Simulator the server has
+    QString m_introspection;
 };
 
 // Registers the server at `spec` ("dbus", "dbus:NAME@ADDRESS"...) under that

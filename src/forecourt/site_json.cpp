@@ -173,7 +173,7 @@ private:
             skipBlanks();
             expect(':', "after the key \"" + key + "\"");
             skipBlanks();
-            value.members.emplace_back(std::move(key), readValue(depth + 1));
+            value.members.push_back(JsonMember{std::move(key), readValue(depth + 1)});
         });
     }
 

@@ -18,6 +18,8 @@ namespace vantrel::forecourt {
 inline constexpr std::size_t kLargestSiteFile = 1024 * 1024;
 inline constexpr int kDeepestSiteNesting = 32;
 
+struct JsonMember;
+
 struct JsonValue {
     enum class Kind { Null, Bool, Number, String, Array, Object };
     Kind kind = Kind::Null;
@@ -26,10 +28,17 @@ struct JsonValue {
     double number = 0;
     std::string text; // a string's characters (UTF-8), or a number as written
     std::vector<JsonValue> items;
-    std::vector<std::pair<std::string, JsonValue>> members; // in the order written
+    std::vector<JsonMember> members; // in the order written
 
     // The member of that key, or nullptr.
     const JsonValue* member(std::string_view key) const;
+};
+
+// A key of an object and its value (a pair of its own, since std::pair
+// cannot hold the value before its type is complete).
+struct JsonMember {
+    std::string first;
+    JsonValue second;
 };
 
 // "a string", "a number", "a list", "an object", ...

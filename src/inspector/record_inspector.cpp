@@ -140,6 +140,9 @@ void RecordInspector::makeViews()
     // Ctrl+Shift+L, as in the journal: Ctrl+Shift+C is the C string's here.
     auto* asLine = makeCopyButton("copyScriptLine", QStringLiteral("Copy as script line"), "Ctrl+Shift+L");
     connect(asLine, &QPushButton::clicked, this, &RecordInspector::copyAsScriptLine);
+    m_editButton = makeCopyButton("editAndResend", QStringLiteral("Edit and resend"), "Ctrl+Shift+E");
+    m_editButton->setEnabled(static_cast<bool>(m_edit));
+    connect(m_editButton, &QPushButton::clicked, this, &RecordInspector::editAndResend);
     m_note = new QLabel(m_copyNote);
     m_note->setObjectName("copyNote");
     m_note->setTextFormat(Qt::PlainText);
@@ -150,6 +153,7 @@ void RecordInspector::makeViews()
     buttons->addWidget(asHex);
     buttons->addWidget(asC);
     buttons->addWidget(asLine);
+    buttons->addWidget(m_editButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_header);
@@ -318,17 +322,45 @@ bool RecordInspector::copyAsScriptLine()
 {
     std::string problem;
     const auto line = m_event ? journal::scriptLineOf(*m_event, m_argumentOmitted, m_argumentNote, problem) : std::nullopt;
-    m_copyNote = line ? QStringLiteral("Copied as a script line")
-                      : QStringLiteral("Not copied: ") +
-                            (m_event ? fromUtf8(problem) : QStringLiteral("no call to copy yet"));
-    if (m_note)
-        m_note->setText(m_copyNote);
+    tell(line ? QStringLiteral("Copied as a script line")
+              : QStringLiteral("Not copied: ") + (m_event ? fromUtf8(problem) : QStringLiteral("no call to copy yet")));
     if (line)
         copy(*line);
     return line.has_value();
 }
 
 QString RecordInspector::copyNote() const { return m_copyNote; }
+
+void RecordInspector::tell(const QString& note)
+{
+    m_copyNote = note;
+    if (m_note)
+        m_note->setText(m_copyNote);
+}
+
+void RecordInspector::setEditAndResend(std::function<void(const CallEvent&)> edit)
+{
+    m_edit = std::move(edit);
+    if (m_editButton)
+        m_editButton->setEnabled(static_cast<bool>(m_edit));
+}
+
+bool RecordInspector::editAndResend()
+{
+    if (!m_edit || !m_event) {
+        tell(QStringLiteral("Not opened: no call to edit yet"));
+        return false;
+    }
+    if (m_argumentOmitted > 0 || !m_argumentNote.empty()) {
+        std::string problem;
+        journal::scriptLineOf(*m_event, m_argumentOmitted, m_argumentNote, problem);
+        tell(QStringLiteral("Not opened: ") + fromUtf8(problem));
+        return false;
+    }
+    tell({});
+    m_edit(*m_event);
+    return true;
+}
 
 std::string RecordInspector::partialNote() const
 {

@@ -25,6 +25,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -72,6 +73,11 @@ public:
     // The call's script line, exact; false, with copyNote() saying why, when it has none.
     bool copyAsScriptLine();
     QString copyNote() const;
+    // Edit and resend (its button, Ctrl+Shift+E): hands the call shown to
+    // `edit`; false, with copyNote() saying why, when its value was kept only
+    // in part or no call is shown.
+    void setEditAndResend(std::function<void(const CallEvent&)> edit);
+    bool editAndResend();
 
     // The characters of one line of the hex view.
     static constexpr int kHexLineLength = 78;
@@ -99,6 +105,7 @@ private:
     void copy(const std::string& text);
     // A kept copy of a long value is said to be partial in every copy form.
     std::string partialNote() const;
+    void tell(const QString& note);
 
     Session& m_session;
     std::optional<CallEvent> m_event;
@@ -116,6 +123,8 @@ private:
     QTableView* m_table = nullptr;
     QLabel* m_findings = nullptr;
     QLabel* m_note = nullptr;
+    std::function<void(const CallEvent&)> m_edit;
+    QPushButton* m_editButton = nullptr;
     RecordTableModel* m_model = nullptr;
 };
 

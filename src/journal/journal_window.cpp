@@ -120,6 +120,15 @@ JournalWindow::JournalWindow(CallJournal& journal, std::function<void(const Jour
     connect(copyLine, &QAction::triggered, this, [this] { copyScriptLine(); });
     addAction(copyLine); // the shortcut, anywhere in the window
     m_view->addAction(copyLine);
+    // Edit and resend: the row's call, filled into the compose window.
+    m_editAction = new QAction(QStringLiteral("Edit and resend"), this);
+    m_editAction->setObjectName("actionEditAndResend");
+    m_editAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    m_editAction->setShortcutContext(Qt::WindowShortcut);
+    m_editAction->setEnabled(false); // until the window is given somewhere to send it
+    connect(m_editAction, &QAction::triggered, this, [this] { editAndResend(); });
+    addAction(m_editAction);
+    m_view->addAction(m_editAction);
     m_view->setContextMenuPolicy(Qt::ActionsContextMenu);
     // A double click or Enter shows the row again, in an inspector closed meanwhile too.
     connect(m_view, &QAbstractItemView::activated, this, [this](const QModelIndex& index) {
@@ -141,10 +150,16 @@ JournalWindow::JournalWindow(CallJournal& journal, std::function<void(const Jour
             m_userSized = true;
     });
 
+    m_editButton = new QPushButton(QStringLiteral("Edit and resend"));
+    m_editButton->setObjectName("editAndResend");
+    m_editButton->setToolTip(QStringLiteral("Open the chosen call in the compose window (Ctrl+E)"));
+    m_editButton->setEnabled(false);
+    connect(m_editButton, &QPushButton::clicked, this, [this] { editAndResend(); });
     auto* bar = new QHBoxLayout;
     bar->addWidget(m_members);
     bar->addWidget(m_clients);
     bar->addWidget(m_text, 1);
+    bar->addWidget(m_editButton);
     bar->addWidget(clear);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tapBar);
@@ -308,6 +323,33 @@ void JournalWindow::setFilter(const QString& member, const QString& text)
         connectSelection();
     }
     refreshCount();
+}
+
+void JournalWindow::setEditAndResend(std::function<void(const CallEvent&)> edit)
+{
+    m_edit = std::move(edit);
+    m_editAction->setEnabled(static_cast<bool>(m_edit));
+    m_editButton->setEnabled(static_cast<bool>(m_edit));
+}
+
+bool JournalWindow::editAndResend()
+{
+    const QModelIndex current = m_view->currentIndex();
+    if (!m_edit || !current.isValid()) {
+        m_note->setText(QStringLiteral("Not opened: choose a call first"));
+        return false;
+    }
+    const JournalEntry& entry = entryAt(current);
+    std::string problem;
+    if (entry.argumentOmitted > 0 || !entry.argumentNote.empty()) {
+        // The line's own reason: what was not kept, or what the client sent that no call sends.
+        scriptLineOf(entry, problem);
+        m_note->setText(QStringLiteral("Not opened: ") + QString::fromStdString(problem));
+        return false;
+    }
+    m_note->clear();
+    m_edit(entry.call);
+    return true;
 }
 
 int JournalWindow::shownRows() const { return m_view->model()->rowCount(); }

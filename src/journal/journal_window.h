@@ -16,7 +16,9 @@
 #include <string>
 #include <vector>
 
+class QAction;
 class QCheckBox;
+class QPushButton;
 class QTreeWidget;
 
 class QComboBox;
@@ -62,6 +64,11 @@ public:
 
     // Copies the current row's script line; false, with note() saying why, when it has none.
     bool copyScriptLine();
+    // Edit and resend (Ctrl+E, the row's context menu, and its button):
+    // hands the current row's call to `edit`; false, with note() saying why,
+    // for a row whose value was kept only in part or is no value of the contract.
+    void setEditAndResend(std::function<void(const CallEvent&)> edit);
+    bool editAndResend();
     // What the window said last of a copy.
     QString note() const;
     int shownRows() const;
@@ -99,6 +106,9 @@ private:
     QCheckBox* m_showOthers = nullptr;
     QTreeWidget* m_others = nullptr;
     OtherRows m_otherRows;
+    std::function<void(const CallEvent&)> m_edit;
+    QAction* m_editAction = nullptr;
+    QPushButton* m_editButton = nullptr;
     QLabel* m_note = nullptr;
     QString m_memberFilter, m_textFilter;
     QTimer m_textDelay;

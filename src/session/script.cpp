@@ -6,6 +6,9 @@
 #include "prompter.h"
 #include "raw_call.h"
 
+#include "server/automation_error.h"
+
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -116,18 +119,17 @@ void checkCustomerAction(std::string_view rest)
 
 } // namespace
 
-std::string unescapeText(std::string_view text)
+std::optional<EscapeProblem> unescapeInto(std::string_view text, std::string& out)
 {
-    std::string out;
-    out.reserve(text.size());
+    out.reserve(out.size() + text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '\\') {
             out += text[i];
             continue;
         }
         if (i + 1 >= text.size())
-            throw ScriptError{0, "a lone \\ ends the text (write \\\\ for a backslash)"};
-        const char e = text[++i];
+            return EscapeProblem{i, 1, "a lone \\ ends the text (write \\\\ for a backslash)"};
+        const char e = text[i + 1];
         switch (e) {
         case 'r': out += '\r'; break;
         case 'n': out += '\n'; break;
@@ -135,17 +137,27 @@ std::string unescapeText(std::string_view text)
         case '0': out += '\0'; break;
         case '\\': out += '\\'; break;
         case 'x': {
-            const int hi = i + 1 < text.size() ? hexDigit(text[i + 1]) : -1;
-            const int lo = i + 2 < text.size() ? hexDigit(text[i + 2]) : -1;
+            const int hi = i + 2 < text.size() ? hexDigit(text[i + 2]) : -1;
+            const int lo = i + 3 < text.size() ? hexDigit(text[i + 3]) : -1;
             if (hi < 0 || lo < 0)
-                throw ScriptError{0, "\\x needs two hexadecimal digits"};
+                return EscapeProblem{i, std::min<std::size_t>(hi < 0 ? 2 : 3, text.size() - i),
+                                     "\\x needs two hexadecimal digits"};
             out += static_cast<char>(hi * 16 + lo);
             i += 2;
             break;
         }
-        default: throw ScriptError{0, std::string("unknown escape \\") + e};
+        default: return EscapeProblem{i, 2, std::string("unknown escape \\") + e};
         }
+        ++i;
     }
+    return std::nullopt;
+}
+
+std::string unescapeText(std::string_view text)
+{
+    std::string out;
+    if (auto problem = unescapeInto(text, out))
+        throw ScriptError{0, std::move(problem->reason)};
     return out;
 }
 
@@ -173,6 +185,19 @@ std::string scriptText(std::string_view bytes)
         out += static_cast<char>(c);
     }
     return out;
+}
+
+bool isServerErrorNumber(long number)
+{
+    switch (static_cast<ErrorCode>(number)) {
+    case ErrorCode::Overflow:
+    case ErrorCode::TypeMismatch:
+    case ErrorCode::ServerError:
+    case ErrorCode::ServerUnavailable:
+    case ErrorCode::ReplyTooLarge:
+    case ErrorCode::InternalError: return false;
+    default: return number > 0;
+    }
 }
 
 std::vector<ScriptCommand> parseScript(std::string_view content)
@@ -253,16 +278,35 @@ std::vector<ScriptCommand> parseScript(std::string_view content)
                 const std::string_view what = nextWord(rest);
                 if (what == "result") {
                     const std::string_view how = nextWord(rest);
-                    if (how != "is" && how != "contains")
-                        throw ScriptError{0, "write expect result is TEXT or expect result contains TEXT"};
+                    if (how != "is" && how != "contains" && how != "type")
+                        throw ScriptError{0, "write expect result is TEXT or expect result contains TEXT "
+                                             "(or expect result type string|int16)"};
                     if (!getBefore)
                         throw ScriptError{0, "expect result checks the result of a get, and no get comes before it"};
-                    c.kind = how == "is" ? ScriptCommand::Kind::ExpectResultIs : ScriptCommand::Kind::ExpectResultHas;
-                    c.text = unescapeText(rest);
+                    if (how == "type") {
+                        c.kind = ScriptCommand::Kind::ExpectResultType;
+                        c.text = std::string(rest);
+                        if (c.text != "string" && c.text != "int16")
+                            throw ScriptError{0, "expect result type takes string or int16"};
+                    } else {
+                        c.kind = how == "is" ? ScriptCommand::Kind::ExpectResultIs : ScriptCommand::Kind::ExpectResultHas;
+                        c.text = unescapeText(rest);
+                    }
                 } else if (what == "error") {
                     c.kind = ScriptCommand::Kind::ExpectError;
-                    if (!readNumber(rest, c.number))
-                        throw ScriptError{0, "expect error takes an error number"};
+                    if (rest == "any")
+                        c.number = kAnyServerError;
+                    else if (!readNumber(rest, c.number) || c.number < 0)
+                        throw ScriptError{0, "expect error takes an error number or any"};
+                } else if (what == "member") {
+                    c.kind = ScriptCommand::Kind::ExpectMember;
+                    const std::string_view access = nextWord(rest);
+                    if (access != "put" && access != "get" && access != "call")
+                        throw ScriptError{0, "write expect member put|get|call NAME"};
+                    c.access = access == "put" ? Access::Put : access == "get" ? Access::Get : Access::Call;
+                    c.target = std::string(rest);
+                    if (!isMemberName(c.target))
+                        throw ScriptError{0, "expect member takes a member name (letters, digits and _)"};
                 } else {
                     c.target = std::string(what);
                     const std::string_view how = nextWord(rest);

@@ -37,6 +37,8 @@ struct ScriptCommand {
         ExpectResultIs,  // expect result is TEXT: the last get's result as text
         ExpectResultHas, // expect result contains TEXT
         Fault,       // fault FAULT: a fault set on the site, or cleared (text holds FAULT)
+        ExpectResultType, // expect result type string|int16: the last get's result as its callers take it
+        ExpectMember,     // expect member put|get|call NAME: the server offers NAME with that access
     };
     Kind kind;
     int line = 0;
@@ -50,6 +52,15 @@ struct ScriptCommand {
     std::optional<Value> value = {};
 };
 
+// "expect error any": the number an ExpectError holds for any error the
+// server numbered itself.
+inline constexpr long kAnyServerError = -1;
+// Whether an error number is one a server gave (any number but those that
+// say the call got no numbered answer: an untyped server error, a server
+// gone or not answering in time, an answer too large, a conversion or an
+// internal error of the utility).
+bool isServerErrorNumber(long number);
+
 struct ScriptError : std::runtime_error {
     ScriptError(int at, std::string why) : std::runtime_error(why), line(at), reason(std::move(why)) {}
     int line;
@@ -60,6 +71,18 @@ struct ScriptError : std::runtime_error {
 std::vector<ScriptCommand> parseScript(std::string_view content);
 // Resolves the escapes of TEXT; throws ScriptError (line 0) for a bad one.
 std::string unescapeText(std::string_view text);
+// A bad escape of TEXT: the offset of its backslash, how many characters it
+// takes (the backslash and what follows it that belongs to the escape), and
+// why it is refused.
+struct EscapeProblem {
+    std::size_t at = 0;
+    std::size_t length = 0;
+    std::string reason;
+};
+// Resolves the escapes of `text` onto the end of `out`, up to the first bad
+// one, which it returns; nothing when the whole text was read. For an editor
+// that marks where a text goes wrong.
+std::optional<EscapeProblem> unescapeInto(std::string_view text, std::string& out);
 // TEXT of a script line for the bytes, which unescapeText reads back as the
 // same bytes: escapes for control bytes, the backslash, bytes above 126 and
 // a blank at the end, so that no editor changes them (by its encoding or by

@@ -50,6 +50,8 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"NameOutsideScript", {"--script", "a.vts", "--trace", "t", "b.vts"}, "unknown option b.vts"},
         LineCase{"ScriptWithoutName", {"--script"}, "--script needs a file or a folder"},
         LineCase{"EmptyServer", {"--server="}, "--server needs a value"},
+        LineCase{"EmptySite", {"--site="}, "--site needs a value"},
+        LineCase{"SiteWithTap", {"--tap", "dbus", "--site", "station.json"}, "--tap runs on its own: it takes no --site"},
         LineCase{"QtOptionWithoutValue", {"-style"}, "Missing value after '-style'."},
         LineCase{"TimeoutZero", {"--timeout", "0"}, "--timeout takes a whole number of milliseconds of at least 1, not \"0\""},
         LineCase{"JunitWithoutScript", {"--junit", "r.xml"}, "--junit reports on scripts: give --script too"}),
@@ -60,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(CommandLineHelp, NamesQtsStandardOptionsAndEveryOwnOption)
 {
     const std::string help = helpText();
-    for (const char* option : {"--script", "--trace", "--trace-unmasked", "--server", "--timeout", "--junit",
+    for (const char* option : {"--script", "--trace", "--trace-unmasked", "--server", "--site", "--timeout", "--junit",
                                "--save-session", "--screenshot", "--quit-when-idle", "--help", "--version", "-style STYLE",
                                "-platform NAME", "-reverse"})
         EXPECT_NE(help.find(option), std::string::npos) << option;

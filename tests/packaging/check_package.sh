@@ -58,6 +58,8 @@ usr=$root$prefix
 expected=(
     bin/vantrel-test
     share/vantrel-test/FP_blk.hex
+    share/vantrel-test/conformance/01-fueling.vts
+    share/doc/vantrel-test/examples/sites/station.json
     share/applications/vantrel-test.desktop
     share/icons/hicolor/scalable/apps/vantrel-test.svg
     share/man/man1/vantrel-test.1.gz
