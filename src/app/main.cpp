@@ -228,6 +228,7 @@ int main(int argc, char** argv)
     app->mainWindow().setMasked(masked);
     // File → Connect to server… starts this program again with the server chosen, and this run ends.
     app->mainWindow().setConnection(QString::fromStdString(serverName), static_cast<int>(timeout.count()), &sites);
+    app->mainWindow().setSiteFile(QString::fromLocal8Bit(options->site.c_str()));
     app->mainWindow().setRelauncher([](const QStringList& args) {
         QProcess process;
         process.setProgram(QCoreApplication::applicationFilePath());

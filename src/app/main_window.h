@@ -125,6 +125,9 @@ public:
     void setConnection(const QString& server, int timeoutMs, SiteBook* sites);
     using Relauncher = std::function<QString(const QStringList& args)>;
     void setRelauncher(Relauncher relaunch) { m_relaunch = std::move(relaunch); }
+    // The site file the embedded simulator of this run was made on (--site):
+    // a new run with the embedded simulator is made on it again.
+    void setSiteFile(const QString& path) { m_siteFile = path; }
     void chooseAndConnect();
     // Connects as the dialog does once accepted: offers to save a session
     // that made calls, starts the utility again with `server`, and ends this
@@ -202,6 +205,7 @@ private:
     SiteBook* m_sites = nullptr;
     QAction* m_connectAction = nullptr;
     Relauncher m_relaunch;
+    QString m_siteFile;
     QString m_serverDescription;
     int m_selectorFocus = 0; // the selector button whose focus work ran last, 0 for none
 };

@@ -5,9 +5,11 @@
 #include "connect_dialog.h"
 #include "server_sites.h"
 
+#include "forecourt/forecourt_server.h"
 #include "journal/call_journal.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace vantrel {
@@ -44,7 +46,9 @@ bool MainWindow::connectTo(const QString& server, int timeoutMs, const QString& 
         if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !chooseAndSaveSession()))
             return false;
     }
-    const QStringList args{"--server", server, "--timeout", QString::number(timeoutMs)};
+    QStringList args{"--server", server, "--timeout", QString::number(timeoutMs)};
+    if (!m_siteFile.isEmpty() && server == QLatin1String(forecourt::kProgId))
+        args << "--site" << QFileInfo(m_siteFile).absoluteFilePath();
     const QString why = m_relaunch ? m_relaunch(args) : QStringLiteral("this run cannot start the utility again");
     if (!why.isEmpty()) {
         QMessageBox::warning(this, title,

@@ -9,6 +9,7 @@
 #include "bus_fixture.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -355,12 +356,17 @@ TEST(ConnectFromTheMainWindow, StartsANewRunWithTheServerAndEndsThisOne)
         started = args;
         return QString();
     });
+    w.setSiteFile("station.json"); // not for a server on a bus, whose site is its own
     ASSERT_TRUE(w.connectTo("dbus:Site.Forecourt@system", 1500, "Shop 12"));
     EXPECT_EQ(started, (QStringList{"--server", "dbus:Site.Forecourt@system", "--timeout", "1500"}));
     EXPECT_FALSE(w.isVisible());
     ASSERT_TRUE(book.last().has_value());
     EXPECT_EQ(book.last()->server, "dbus:Site.Forecourt@system");
     EXPECT_TRUE(book.sites().front().lastUsed.isValid());
+    // The site file of this run's embedded simulator goes with it to the next embedded one.
+    ASSERT_TRUE(w.connectTo("Vantrel.Application", 1500, {}));
+    EXPECT_EQ(started, (QStringList{"--server", "Vantrel.Application", "--timeout", "1500", "--site",
+                                    QFileInfo("station.json").absoluteFilePath()}));
 }
 
 TEST(ConnectFromTheMainWindow, AStartThatFailsSaysWhyAndKeepsThisRun)
