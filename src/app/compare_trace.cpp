@@ -1,7 +1,7 @@
 #include "compare_trace.h"
 
 #include "dbus/latin1.h"
-#include "session/file_reading.h"
+#include "server/file_reading.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

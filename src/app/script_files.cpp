@@ -1,6 +1,6 @@
 #include "script_files.h"
 
-#include "session/file_reading.h"
+#include "server/file_reading.h"
 
 #include <algorithm>
 #include <filesystem>

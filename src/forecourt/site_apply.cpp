@@ -3,10 +3,11 @@
 #include "forecourt_server.h"
 #include "site_json.h"
 
+#include "server/file_reading.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 
 // Reading a site file from disk, the one line that refuses it, and setting
@@ -16,25 +17,22 @@ namespace vantrel::forecourt {
 
 SiteFileParse readSiteFile(const std::string& path)
 {
+    // Only a regular file, read up to the bound: a FIFO or a device would
+    // hang the start or fill the memory.
     SiteFileParse result;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        result.error.reason = std::string("cannot be read: ") + std::strerror(errno);
-        return result;
-    }
-    // One byte more than a site file may have tells a file that is too large, without reading it all.
-    std::string text(kLargestSiteFile + 1, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (in.bad()) {
-        result.error.reason = std::string("cannot be read: ") + std::strerror(errno);
-        return result;
-    }
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    if (text.size() > kLargestSiteFile) {
+    std::string text;
+    int error = 0;
+    switch (readWholeFile(path, kLargestSiteFile, text, &error)) {
+    case FileProblem::None: return parseSiteFile(text);
+    case FileProblem::Missing:
+    case FileProblem::Unreadable: result.error.reason = std::string("cannot be read: ") + std::strerror(error); break;
+    case FileProblem::Folder: result.error.reason = "is a folder, not a site file"; break;
+    case FileProblem::NotRegular: result.error.reason = "is not a regular file"; break;
+    case FileProblem::TooLarge:
         result.error.reason = "is larger than a site file may be (" + std::to_string(kLargestSiteFile) + " bytes)";
-        return result;
+        break;
     }
-    return parseSiteFile(text);
+    return result;
 }
 
 std::string siteFileRefusal(const std::string& path, const SiteFileError& error)

@@ -8,7 +8,7 @@
 #include "server/display_escapes.h"
 #include "server/records.h"
 #include "server/terminal_vocabulary.h"
-#include "session/file_reading.h"
+#include "server/file_reading.h"
 #include "session/session.h"
 
 

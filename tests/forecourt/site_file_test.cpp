@@ -18,6 +18,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
+
 using namespace vantrel;
 using namespace vantrel::forecourt;
 using vantrel::test::errorOf;
@@ -111,6 +113,18 @@ TEST(SiteFile, AFileThatCannotBeReadSaysSo)
     ASSERT_FALSE(parsed.config);
     EXPECT_EQ(siteFileRefusal("no-such-site.json", parsed.error),
               "--site no-such-site.json: cannot be read: No such file or directory");
+    // Neither a FIFO nor a device is read: either would hang the start or fill the memory.
+    const std::string fifo = ::testing::TempDir() + "/site-file-fifo";
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const auto& [path, reason] : {std::pair<std::string, std::string>{fifo, "is not a regular file"},
+                                       {"/dev/zero", "is not a regular file"},
+                                       {kSites, "is a folder, not a site file"}}) {
+        const SiteFileParse refused = readSiteFile(path);
+        ASSERT_FALSE(refused.config) << path;
+        EXPECT_EQ(refused.error.reason, reason) << path;
+    }
+    std::filesystem::remove(fifo);
 }
 
 std::string text(ForecourtServer& server, const char* member, std::optional<Value> argument = std::nullopt)

@@ -1,6 +1,6 @@
 // Reading a file whole: to its end whatever size it gives, bounded, and only
 // a regular file (a FIFO is refused without waiting for a writer).
-#include "session/file_reading.h"
+#include "server/file_reading.h"
 
 #include <gtest/gtest.h>
 
