@@ -9,6 +9,7 @@
 #include "compose/lines_table.h"
 #include "compose/member_list.h"
 #include "compose/value_editor.h"
+#include "dbus/introspection.h"
 #include "inspector/record_inspector.h"
 #include "journal/call_journal.h"
 #include "journal/journal_window.h"
@@ -44,7 +45,7 @@ struct Composing : ::testing::Test {
 
     void SetUp() override
     {
-        main.setComposeMembers(compose::embeddedMembers);
+        // The utility lists the embedded forecourt's members by itself.
         main.findChild<QAction*>("actionNewCall")->trigger();
         window = main.composeWindow();
         ASSERT_NE(window, nullptr);
@@ -85,6 +86,16 @@ TEST_F(Composing, OpensBesideTheMainWindowWithTheServersMembers)
     EXPECT_EQ(child<QComboBox>("type")->currentText(), "int16");
     const QRect inBox(main.inBox()->mapToGlobal(QPoint(0, 0)), main.inBox()->size());
     EXPECT_FALSE(window->frameGeometry().intersects(inBox));
+}
+
+// A server on D-Bus lists the members it announces: the introspection the
+// service serves gives the same members, kinds and types as the embedded table.
+TEST(ComposeMembers, AServersIntrospectionListsWhatTheEmbeddedTableDoes)
+{
+    const auto members = forecourt::ForecourtServer::members();
+    EXPECT_EQ(compose::membersFromIntrospection(dbus::introspectDocument(members, {true, true})),
+              compose::embeddedMembers());
+    EXPECT_TRUE(compose::membersFromIntrospection(QStringLiteral("<node><interface")).empty());
 }
 
 TEST_F(Composing, EveryFieldHasANameAndTheWindowFitsBesideTheMainWindowOnALaptop)
