@@ -3,6 +3,8 @@
 #include "value_editor.h"
 
 #include "inspector/call_summary.h"
+#include "inspector/marked_text.h"
+#include "inspector/record_inspector.h"
 #include "server/ascii_text.h"
 #include "session/raw_call.h"
 #include "session/session.h"
@@ -21,6 +23,7 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include <stdexcept>
@@ -99,10 +102,14 @@ ComposeWindow::ComposeWindow(Session& session, QWidget* parent) : QWidget(parent
     m_count->setObjectName("byteCount");
     m_previewText = makeByteView("previewText", QStringLiteral("What goes out, as text"));
     m_previewHex = makeByteView("previewHex", QStringLiteral("What goes out, as hex"));
-    auto* preview = new QSplitter(Qt::Horizontal);
-    preview->addWidget(m_previewText);
-    preview->addWidget(m_previewHex);
-    preview->setStretchFactor(1, 2);
+    // Text and hex each take the whole width, as the result's views do, so
+    // that a hex line is shown whole.
+    auto* preview = new QTabWidget;
+    preview->setObjectName("previewViews");
+    preview->setAccessibleName(QStringLiteral("What goes out"));
+    preview->addTab(m_previewText, QStringLiteral("Text"));
+    preview->addTab(m_previewHex, QStringLiteral("Hex"));
+    m_previewHex->installEventFilter(this);
 
     m_send = new QPushButton(QStringLiteral("&Send"));
     m_send->setObjectName("send");
@@ -134,7 +141,8 @@ ComposeWindow::ComposeWindow(Session& session, QWidget* parent) : QWidget(parent
     auto* previewPage = new QWidget;
     auto* previewLayout = new QVBoxLayout(previewPage);
     previewLayout->setContentsMargins(0, 0, 0, 0);
-    previewLayout->addWidget(m_count);
+    // The byte count stands beside the view's tabs, so the preview takes no line more than the result.
+    preview->setCornerWidget(m_count, Qt::TopRightCorner);
     previewLayout->addWidget(preview, 1);
     auto* body = new QSplitter(Qt::Vertical);
     body->setChildrenCollapsible(false);
@@ -355,6 +363,18 @@ bool ComposeWindow::copyScriptLine()
 
 void ComposeWindow::setNote(const QString& note) { m_note->setText(note); }
 QString ComposeWindow::note() const { return m_note->text(); }
+
+bool ComposeWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_previewHex && event->type() == QEvent::Resize) {
+        const int room = m_previewHex->viewport()->width() -
+                         2 * static_cast<int>(m_previewHex->document()->documentMargin()) - 4;
+        const QFont face = faceForWholeLines(m_previewText->font(), RecordInspector::kHexLineLength, room);
+        if (face != m_previewHex->font())
+            m_previewHex->setFont(face);
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 void ComposeWindow::keyPressEvent(QKeyEvent* event)
 {

@@ -73,6 +73,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // The hex preview's face follows its width, so that it shows whole lines.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void memberChosen(int index);

@@ -3,6 +3,7 @@
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -133,6 +134,14 @@ void appendMarked(QPlainTextEdit* edit, std::string_view bytes)
     QTextCursor end(edit->document());
     end.movePosition(QTextCursor::End);
     insertMarked(end, bytes);
+}
+
+QFont faceForWholeLines(QFont face, int characters, int room)
+{
+    const QString line(characters, QLatin1Char('0'));
+    while (face.pointSizeF() > 6.5 && QFontMetrics(face).horizontalAdvance(line) > room)
+        face.setPointSizeF(face.pointSizeF() - 0.5);
+    return face;
 }
 
 } // namespace vantrel

@@ -11,6 +11,7 @@
 #include "control_marks.h"
 
 #include <QColor>
+#include <QFont>
 #include <QString>
 #include <QTextCharFormat>
 
@@ -34,6 +35,11 @@ MarkColours markColours(inspector::MarkRole role);
 
 // The format of a mark of this role (bold, coloured, light ground).
 QTextCharFormat markFormat(inspector::MarkRole role);
+
+// The largest face, from `face` down to 6.5 points, in which a line of
+// `characters` fits `room` pixels: a hex dump shows whole lines, its text
+// column included.
+QFont faceForWholeLines(QFont face, int characters, int room);
 
 // The byte a control picture stands for (U+2400..U+241F, U+2421 for DEL), or
 // -1 for any other character: text already in display form.

@@ -229,10 +229,7 @@ void RecordInspector::fitHexView()
     const int room = m_tabs->contentsRect().width() - 2 * m_hex->frameWidth() -
                      2 * static_cast<int>(m_hex->document()->documentMargin()) -
                      m_hex->verticalScrollBar()->sizeHint().width() - 8;
-    QFont font = m_text->font();
-    const QString line(kHexLineLength, QLatin1Char('0'));
-    while (font.pointSizeF() > 6.5 && QFontMetrics(font).horizontalAdvance(line) > room)
-        font.setPointSizeF(font.pointSizeF() - 0.5);
+    const QFont font = faceForWholeLines(m_text->font(), kHexLineLength, room);
     if (font != m_hex->font())
         m_hex->setFont(font);
 }

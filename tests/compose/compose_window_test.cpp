@@ -114,6 +114,12 @@ TEST_F(Composing, EveryFieldHasANameAndTheWindowFitsBesideTheMainWindowOnALaptop
     const QSize least = window->minimumSizeHint();
     EXPECT_LE(least.width(), 1366 - main.frameGeometry().width()) << least.width();
     EXPECT_LE(least.height(), 768 - 40) << least.height();
+    // The hex preview shows whole lines, its text column included, in a window as narrow as a laptop leaves.
+    window->resize(1366 - main.frameGeometry().width(), window->height());
+    QApplication::processEvents();
+    QPlainTextEdit* hex = child<QPlainTextEdit>("previewHex");
+    EXPECT_LE(hex->fontMetrics().horizontalAdvance(QString(RecordInspector::kHexLineLength, QLatin1Char('0'))),
+              hex->viewport()->width());
 }
 
 TEST_F(Composing, TheThreeViewsStayInStepAndThePreviewShowsEveryByte)
