@@ -210,7 +210,12 @@ JournalWindow::JournalWindow(CallJournal& journal, std::function<void(const Jour
     refreshCount();
 }
 
-JournalWindow::~JournalWindow() = default;
+JournalWindow::~JournalWindow()
+{
+    // The header resizes its sections while the widgets go, after this
+    // window has stopped being one: it tells nobody here any more.
+    m_view->header()->disconnect(this);
+}
 
 // The Result column stays in sight: where the window is too narrow for the
 // columns' widths, the text columns before it give up room, so that what
