@@ -30,16 +30,6 @@ QColor textColourOn(const QColor& background)
                                                                                           : QColor(Qt::white);
 }
 
-QString paintedStyle(const QColor& background)
-{
-    const QColor rgb = background.toRgb();
-    return QStringLiteral("background-color: rgb(%1, %2, %3); color: %4;")
-        .arg(rgb.red())
-        .arg(rgb.green())
-        .arg(rgb.blue())
-        .arg(textColourOn(background) == QColor(Qt::black) ? QStringLiteral("black") : QStringLiteral("white"));
-}
-
 QString nameFromCaption(const QString& caption) { return caption.simplified(); }
 
 QString nameForControl(const QString& objectName)

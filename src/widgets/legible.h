@@ -15,9 +15,6 @@ double relativeLuminance(const QColor& colour);
 double contrastRatio(const QColor& a, const QColor& b);
 // Black or white, whichever stands out more on `background`.
 QColor textColourOn(const QColor& background);
-// The style sheet of a control that paints its own background: the colour,
-// and the text colour that goes with it.
-QString paintedStyle(const QColor& background);
 
 // The accessible name of a control shown with `caption`: its words, runs
 // of blanks and line breaks collapsed to one blank.

@@ -1,5 +1,6 @@
 // Every window of the utility in real use: the names a screen reader says,
 // text that stays legible under a dark theme, the keyboard.
+#include "support/painted_colours.h"
 #include "support/running_utility.h"
 
 #include "app/main_window.h"
@@ -30,6 +31,9 @@
 
 namespace vantrel {
 namespace {
+
+using test::Painted;
+using test::paintedColours;
 
 using test::RunningUtility;
 
@@ -88,33 +92,6 @@ TEST(AccessibleNames, EveryFocusableControlOfEveryWindowHasOne)
               "DISABLE_CHIP READER");
 }
 
-// The colours a widget paints: its ground (the commonest colour of its
-// inside) and its text (the colour that stands out most from the ground).
-struct Painted {
-    QColor text, ground;
-};
-Painted paintedColours(QWidget* w)
-{
-    QWidget* window = w->window();
-    const QRect inside = QRect(w->mapTo(window, QPoint(0, 0)), w->size()).adjusted(3, 3, -3, -3);
-    const QImage image = window->grab(inside).toImage();
-    QHash<QRgb, int> counts;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            ++counts[image.pixel(x, y)];
-    QRgb ground = 0;
-    int most = -1;
-    for (auto it = counts.begin(); it != counts.end(); ++it)
-        if (it.value() > most) {
-            most = it.value();
-            ground = it.key();
-        }
-    QColor text = QColor(ground);
-    for (auto it = counts.begin(); it != counts.end(); ++it)
-        if (contrastRatio(QColor(it.key()), QColor(ground)) > contrastRatio(text, QColor(ground)))
-            text = QColor(it.key());
-    return {text, QColor(ground)};
-}
 
 QString shownText(QWidget* w)
 {
@@ -219,11 +196,12 @@ TEST(StartUp, MakesWhatTheMainWindowDoesNotShowWhenFirstAskedFor)
     EXPECT_EQ(main.inspector()->findChild<QLabel*>("header")->text(), main.inspector()->header());
 }
 
-// A label's ground and text come from its palette, which every style paints
-// as it is (a style sheet would give each label a style of its own, at a
-// price the start-up pays for every one); a button's face from a style
-// sheet, which colours it on every platform style.
-TEST(PaintedFaces, ALabelByItsPaletteAButtonByAStyleSheet)
+// Coloured faces without a style sheet (a style sheet gives each widget a
+// style of its own, at a price the start-up pays for every one): a label's
+// ground and text from its palette, a button's face painted by the button,
+// in its colour, a shade darker while held down, its caption in black or
+// white; a colour given again repaints it.
+TEST(PaintedFaces, InTheirColourWithTheirTextAndNoStyleSheet)
 {
     const QColor red(255, 0, 0);
     QLabel label(QStringLiteral("7"));
@@ -232,9 +210,33 @@ TEST(PaintedFaces, ALabelByItsPaletteAButtonByAStyleSheet)
     EXPECT_TRUE(label.autoFillBackground());
     EXPECT_EQ(label.palette().color(QPalette::Window), red);
     EXPECT_EQ(label.palette().color(QPalette::WindowText), textColourOn(red));
-    QPushButton button(QStringLiteral("ALL"));
-    paintButton(&button, colours::Red);
-    EXPECT_EQ(button.styleSheet(), paintedStyle(red));
+
+    RunningUtility u;
+    MainWindow& main = u.app->mainWindow();
+    main.show();
+    struct Face {
+        const char* button;
+        QColor face, text;
+    };
+    for (const Face& f : {Face{"Fillup", QColor(0, 255, 0), Qt::black}, Face{"NewPreset", QColor(0, 192, 192), Qt::black},
+                          Face{"STRESS_BUTTON", QColor(255, 0, 255), Qt::black}}) {
+        auto* button = main.findChild<QPushButton*>(f.button);
+        ASSERT_NE(button, nullptr) << f.button;
+        auto* caption = button->findChild<QLabel*>();
+        ASSERT_NE(caption, nullptr) << f.button;
+        EXPECT_TRUE(button->styleSheet().isEmpty() && caption->styleSheet().isEmpty()) << f.button;
+        // The text's colour as drawn, its edges smoothed: within a shade of black or white.
+        const auto shown = paintedColours(button);
+        EXPECT_EQ(shown.ground.name(), f.face.name()) << f.button;
+        EXPECT_LT(contrastRatio(shown.text, f.text), 1.1) << f.button << " " << shown.text.name().toStdString();
+        button->setDown(true);
+        EXPECT_EQ(paintedColours(button).ground.name(), f.face.darker(115).name()) << f.button;
+        button->setDown(false);
+    }
+    auto* stress = main.findChild<QPushButton*>("STRESS_BUTTON");
+    paintButton(stress, colours::DarkGreen);
+    EXPECT_EQ(paintedColours(stress).ground.name(), QColor(0, 128, 0).name());
+    EXPECT_LT(contrastRatio(paintedColours(stress).text, Qt::white), 1.1);
 }
 
 // The focus as Tab moves it from the first focus.
