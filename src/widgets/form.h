@@ -5,6 +5,7 @@
 // by name so that a script can fire them.
 #pragma once
 
+#include "form_button.h"
 #include "session/button_spec.h"
 #include "session/session_observer.h"
 
@@ -24,9 +25,6 @@ namespace vantrel {
 class Session;
 
 QRect toPixels(const Twips& twips);
-// Paints a control's face (a button, a label) in `colour`, its text in black
-// or white, whichever reads on it.
-void paintButton(QWidget* button, Bgr colour);
 // Enter and Return press the focused button of `window` as Space does; true
 // when the key pressed one.
 bool pressFocusedButtonOnEnter(QWidget* window, QKeyEvent* event);
