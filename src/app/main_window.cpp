@@ -70,7 +70,7 @@ MainWindow::MainWindow(Session& session, const QString& title)
     QWidget* area = client();
     auto* headline = makeLine(area, "Headline", {0, 0, 8535, 360});
     headline->setText("VantrelTest Utility Ver 1508.28");
-    headline->setFont(QFont("Tahoma"));
+    useFamilyWhereInstalled(headline, QStringLiteral("Tahoma"));
     m_textBox = makeLine(area, "TextBox", {1800, 480, 4935, 375});
     m_pumpNumber = makeLine(area, "TextBoxPumpNumber", {6720, 960, 1695, 285});
     fitText(m_pumpNumber, "Fueling Position -> 32", m_pumpNumber->width() - 8, false);
@@ -84,7 +84,7 @@ MainWindow::MainWindow(Session& session, const QString& title)
     m_inBox->viewport()->installEventFilter(this); // a double click opens the record inspector
     addLabel({"FPLabel", "Fueling Position Select", {6720, 600, 1695, 255}, {}});
     auto* authLabel = addLabel({"STATIC_AUTH", "Authorize Options", {4200, 4680, 1935, 255}, {}});
-    authLabel->setFont(QFont("MS Sans Serif"));
+    useFamilyWhereInstalled(authLabel, QStringLiteral("MS Sans Serif"));
 
     session.setTextBox("Function Box");
     m_bindings.push_back(std::make_unique<BoxBinding>(session, Box::TextBox, m_textBox, true));

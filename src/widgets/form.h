@@ -30,6 +30,9 @@ QRect toPixels(const Twips& twips);
 bool pressFocusedButtonOnEnter(QWidget* window, QKeyEvent* event);
 // Sets the widget's face smaller, down to 6 points, until `text` fits `width`.
 void fitText(QWidget* widget, const QString& text, int width, bool mayWrap);
+// Gives the widget's face the family where it is installed; elsewhere the
+// widget keeps the face it has.
+void useFamilyWhereInstalled(QWidget* widget, const QString& family);
 
 class Form : public QWidget {
     Q_OBJECT

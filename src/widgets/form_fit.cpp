@@ -1,6 +1,8 @@
-// fitText of form.h: a caption set smaller until it fits its control.
+// fitText of form.h: a caption set smaller until it fits its control; and
+// a face by its family where that family is installed.
 #include "form.h"
 
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QStringList>
 
@@ -49,6 +51,19 @@ void fitText(QWidget* widget, const QString& text, int width, bool mayWrap)
     }
     f.setPointSizeF(top - 0.5 * k);
     widget->setFont(f);
+}
+
+void useFamilyWhereInstalled(QWidget* widget, const QString& family)
+{
+    // A family that is not installed would have fontconfig sort every
+    // installed font for a stand-in (half a millisecond at start-up per
+    // family), to find the sans face the window shows anyway. A family
+    // fontconfig knows by another name is installed in this sense.
+    if (QFontDatabase::hasFamily(family)) {
+        QFont face = widget->font();
+        face.setFamilies({family});
+        widget->setFont(face);
+    }
 }
 
 } // namespace vantrel

@@ -3,6 +3,7 @@
 #include "widgets/form.h"
 #include "widgets/legible.h"
 
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QLabel>
 
@@ -124,6 +125,23 @@ INSTANTIATE_TEST_SUITE_P(
                       FitCase{"TwoWords", QStringLiteral("Dispenser Info"), 40, true},
                       FitCase{"NoRoom", QStringLiteral("Authorize Options"), 5, false}),
     [](const auto& info) { return info.param.name; });
+
+// A family that is installed is taken; one that is not leaves the face as
+// it was, its size too, rather than asking fontconfig for a stand-in.
+TEST(FaceFamily, TakenWhereInstalledAndLeftAloneElsewhere)
+{
+    QLabel label;
+    QFont own = label.font();
+    own.setPointSizeF(8.0);
+    label.setFont(own);
+    useFamilyWhereInstalled(&label, QStringLiteral("Vantrel No Such Face"));
+    EXPECT_EQ(label.font(), own);
+    const QString installed = QFontDatabase::families().value(0);
+    ASSERT_FALSE(installed.isEmpty());
+    useFamilyWhereInstalled(&label, installed);
+    EXPECT_EQ(label.font().families(), QStringList{installed});
+    EXPECT_EQ(label.font().pointSizeF(), 8.0);
+}
 
 } // namespace
 } // namespace vantrel
