@@ -133,6 +133,9 @@ void MainWindow::showHelp(const QString& relative)
     if (!m_help)
         m_help = std::make_unique<HelpWindow>();
     m_help->showDocument(relative);
+    // Beside the main window where there is room, off its boxes, as the
+    // other windows open; where the technician moved it, it stays.
+    placeBesideMain(*m_help, *this);
     m_help->show();
     m_help->raise();
     m_help->activateWindow();

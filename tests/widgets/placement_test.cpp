@@ -43,6 +43,7 @@ const WindowKind kWindows[] = {
     {"RecordInspector", {642, 605}, {482, 342}, false, false},
     {"CallJournal", {1002, 522}, {482, 342}, false, false},
     {"ScriptRun", {762, 605}, {482, 342}, false, false},
+    {"Help", {902, 584}, {482, 342}, false, false},
 };
 
 struct Screen {
