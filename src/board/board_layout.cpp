@@ -105,8 +105,14 @@ DeviceSpots deviceSpots(const Rect& area, int tanks)
     // Tanks, wash bay and price sign share the width.
     const int columns = std::max(3, tanks);
     const int signWidth = std::clamp(area.width * 17 / 100, 110, 160);
-    const int washWidth = std::clamp(area.width * 30 / 100, 170, 260);
-    const int tankWidth = std::clamp((area.width - 32 - signWidth - washWidth - 30) / columns - 16, 40, 110);
+    int washWidth = std::clamp(area.width * 30 / 100, 170, 260);
+    const auto tankWidthBeside = [&](int wash) { return (area.width - 32 - signWidth - wash - 30) / columns - 16; };
+    // With many tanks the wash bay gives up room, down to its least, so that
+    // the words under each gauge fit.
+    constexpr int kRoomyTank = 64;
+    if (const int shortBy = kRoomyTank - tankWidthBeside(washWidth); shortBy > 0)
+        washWidth = std::max(170, washWidth - shortBy * columns);
+    const int tankWidth = std::clamp(tankWidthBeside(washWidth), 40, 110);
     const int tankHeight = std::max(30, area.height - 80);
     DeviceSpots spots;
     for (int i = 0; i < tanks; ++i)

@@ -25,6 +25,9 @@ inline const QColor kInk = QColor(kDarkInk.r, kDarkInk.g, kDarkInk.b);
 inline const QColor kSelection(255, 214, 0);
 // The red of a fault's mark, and the ground its words are written on.
 inline const QColor kFault(205, 38, 38);
+// The devices' section and the wells of its gauges and wash bay.
+inline const QColor kDevicePanel(70, 76, 84);
+inline const QColor kDeviceWell(40, 44, 50);
 
 // The ink for text on a background the board painted itself.
 QColor inkFor(const QColor& background);

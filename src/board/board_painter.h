@@ -37,6 +37,9 @@ public:
                const PaintOptions& options);
     // One pump tile in `r` (design units); returns every text it wrote.
     std::vector<DrawnText> paintTile(QPainter& p, const QRect& r, const TileView& t, bool focused = false);
+    // The tanks' gauges in the devices' section `area` (design units), each
+    // with its words under it; returns every text they wrote.
+    std::vector<DrawnText> paintGauges(QPainter& p, const QRect& area, const std::vector<GaugeView>& gauges);
 
 private:
     void paintForecourt(QPainter& p, const CanvasLayout& layout, const BoardView& view, const PaintOptions& options);

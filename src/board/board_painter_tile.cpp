@@ -80,16 +80,40 @@ std::vector<DrawnText> BoardPainter::paintTile(QPainter& p, const QRect& r, cons
     const int amountHeight = lineHeightOf(p);
     p.setFont(volumeFont);
     const int volumeHeight = lineHeightOf(p);
-    const QRect face(inner.left(), y + 1, inner.width(), amountHeight + volumeHeight + 2);
-    const bool faceFits = face.bottom() < bar.top() - 1;
     // The lines under the face: the sale's payment (its limit first of all),
     // the fault's words on their red band, and the hose or the price of hose
-    // 1. Where the payment leaves no line for the fault, its band takes the
-    // state's place (the tile's colour still tells the state).
+    // 1. A fault needs a line of its own beside the payment: where the face
+    // leaves none, the face shows the amount without the volume, or, on a
+    // smaller tile still and without a sale to show, no face is drawn. Only
+    // where even that leaves no line does the band take the state's place
+    // (the tile's colour still tells the state).
     p.setFont(boardFont(6));
     const int lineHeight = lineHeightOf(p);
-    const int room = std::max(0, (bar.top() - 1 - (faceFits ? face.bottom() + 1 : y)) / lineHeight);
-    const bool faultOnState = !t.fault.empty() && room <= (t.payment.empty() ? 0 : 1);
+    enum class Face { Whole, AmountOnly, None };
+    const auto faceFor = [&](Face shown) {
+        const int height = shown == Face::Whole ? amountHeight + volumeHeight + 2 : amountHeight + 2;
+        return shown == Face::None ? QRect() : QRect(inner.left(), y + 1, inner.width(), height);
+    };
+    // The lines left under the face; -1 where the face does not fit.
+    const auto roomUnder = [&](Face shown) {
+        const QRect r = faceFor(shown);
+        if (!r.isNull() && r.bottom() >= bar.top() - 1)
+            return -1;
+        return std::max(0, (bar.top() - 1 - (r.isNull() ? y : r.bottom() + 1)) / lineHeight);
+    };
+    const int faultNeeds = t.payment.empty() ? 1 : 2;
+    Face shown = roomUnder(Face::Whole) >= 0 ? Face::Whole : Face::None;
+    if (!t.fault.empty() && roomUnder(shown) < faultNeeds) {
+        for (const Face smaller : {Face::AmountOnly, Face::None})
+            if ((smaller != Face::None || t.amount.empty()) && roomUnder(smaller) >= faultNeeds) {
+                shown = smaller;
+                break;
+            }
+    }
+    const QRect face = faceFor(shown);
+    const bool faceFits = shown != Face::None;
+    const int room = std::max(0, roomUnder(shown));
+    const bool faultOnState = !t.fault.empty() && room < faultNeeds;
     p.setFont(boardFont(6, true));
     p.setPen(ink);
     if (faultOnState)
@@ -104,9 +128,11 @@ std::vector<DrawnText> BoardPainter::paintTile(QPainter& p, const QRect& r, cons
         p.setFont(amountFont);
         line(p, QRect(face.left() + 3, face.top() + 1, face.width() - 6, amountHeight), Qt::AlignRight | Qt::AlignVCenter,
              t.amount.empty() ? "0.00" : q(t.amount), &drawn);
-        p.setFont(volumeFont);
-        line(p, QRect(face.left() + 3, face.top() + 1 + amountHeight, face.width() - 6, volumeHeight),
-             Qt::AlignRight | Qt::AlignVCenter, t.volume.empty() ? "0.000 l" : q(t.volume), &drawn);
+        if (shown == Face::Whole) {
+            p.setFont(volumeFont);
+            line(p, QRect(face.left() + 3, face.top() + 1 + amountHeight, face.width() - 6, volumeHeight),
+                 Qt::AlignRight | Qt::AlignVCenter, t.volume.empty() ? "0.000 l" : q(t.volume), &drawn);
+        }
         y = face.bottom() + 1;
     }
     // As many of the lines as there is room for above the bar.

@@ -134,6 +134,11 @@ struct GaugeView {
     double fraction = 0;  // volume over capacity
     std::string volume;   // "20999.5 of 30000 l"
     std::string detail;   // "water 8.0 mm  15.2 °C"
+    // A gauge too narrow for those words: its number alone in the well, and
+    // under it the product and the short lines, one a line.
+    std::string number;                // "1"
+    std::string product;               // "Unleaded"
+    std::vector<std::string> narrow;   // "20999.5 l", "water 8.0 mm", "15.2 °C"
     Rgb colour;           // blue, amber below a quarter, red below a tenth
     std::string fault;    // "low, water": the tank's faults, under a red mark
 };

@@ -15,7 +15,11 @@ std::vector<GaugeView> gaugeViews(const std::vector<forecourt::TankSnapshot>& ta
         g.caption = std::to_string(t.number) + " " + t.product;
         g.fraction = t.capacity > 0 ? std::clamp(t.volume / t.capacity, 0.0, 1.0) : 0;
         g.volume = fixed(t.volume, 1) + " of " + fixed(t.capacity, 0) + " l";
-        g.detail = "water " + fixed(t.water, 1) + " mm  " + fixed(t.temperature, 1) + " \xc2\xb0" "C";
+        const std::string water = "water " + fixed(t.water, 1) + " mm", temperature = fixed(t.temperature, 1) + " \xc2\xb0" "C";
+        g.detail = water + "  " + temperature;
+        g.number = std::to_string(t.number);
+        g.product = t.product;
+        g.narrow = {fixed(t.volume, 1) + " l", water, temperature};
         g.colour = g.fraction < 0.1 ? Rgb{214, 69, 65} : g.fraction < 0.25 ? Rgb{245, 166, 35} : Rgb{46, 140, 200};
         out.push_back(std::move(g));
     }

@@ -6,6 +6,7 @@
 #include "session/session.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -204,6 +205,15 @@ void BoardWindow::hideEvent(QHideEvent* event)
     m_coalesce.stop();
     m_retry.stop();
     QWidget::hideEvent(event);
+}
+
+void BoardWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (m_session && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void BoardWindow::boxChanged(Box box, std::string_view)

@@ -111,6 +111,9 @@ protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Esc closes the board when it is a window of the utility, as it closes
+    // the utility's other windows; vantrel-board's own window stays.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // The customer bar and the line under it, added to the window's `layout`.

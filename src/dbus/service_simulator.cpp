@@ -156,7 +156,8 @@ QDBusMessage ServiceObject::serveSimulator(const QDBusMessage& message, std::str
     if (method == &kTraffic) {
         const double rate = message.arguments().front().toDouble();
         const std::string problem = forecourt::trafficRateProblem(rate);
-        append(line, {" ", problem.empty() ? plainNumber(rate) : std::to_string(rate)});
+        // A refused rate as it came ("nan", "600.0000001", "1e+308"), not rounded to look like one taken.
+        append(line, {" ", problem.empty() ? plainNumber(rate) : QString::number(rate, 'g', 17).toStdString()});
         if (!problem.empty()) {
             append(line, {" -> ", kTrafficRefused, ": ", problem});
             return message.createErrorReply(QLatin1String(kTrafficRefused), QString::fromStdString(problem));

@@ -37,7 +37,8 @@ SiteFileParse readSiteFile(const std::string& path)
 
 std::string siteFileRefusal(const std::string& path, const SiteFileError& error)
 {
-    return "--site " + path + ": " + error.message();
+    // The path as given, its control characters escaped: the refusal stays one line.
+    return "--site " + escapedForReason(path, path.size()) + ": " + error.message();
 }
 
 void applySite(ForecourtServer& server, const SiteConfig& config)

@@ -28,12 +28,15 @@ struct Refusal {
 
 [[noreturn]] void refuse(const JsonValue& at, std::string reason) { throw Refusal{at.line, std::move(reason)}; }
 
-// A number as the file wrote it, for a reason.
+// A number as the file wrote it, cut for a reason.
+std::string asWritten(const JsonValue& number) { return escapedForReason(number.text, kQuotedForReason); }
+
+// A value as the file wrote it, for a reason.
 std::string written(const JsonValue& v)
 {
     switch (v.kind) {
-    case Kind::Number: return "the number " + v.text;
-    case Kind::String: return "the string \"" + v.text + "\"";
+    case Kind::Number: return "the number " + asWritten(v);
+    case Kind::String: return "the string " + quotedForReason(v.text);
     default: return jsonKindName(v.kind);
     }
 }
@@ -56,7 +59,7 @@ void onlyKeys(const JsonValue& object, std::initializer_list<const char*> keys, 
             std::string known;
             for (const char* k : keys)
                 known += std::string(known.empty() ? "" : ", ") + k;
-            refuse(value, "\"" + key + "\" is no key of " + what + " (it takes " + known + ")");
+            refuse(value, quotedForReason(key) + " is no key of " + what + " (it takes " + known + ")");
         }
     }
 }
@@ -73,7 +76,7 @@ int wholeNumber(const JsonValue& v, const std::string& what, int lowest, int hig
 {
     ofKind(v, Kind::Number, what);
     if (v.number != std::floor(v.number) || v.number < lowest || v.number > highest)
-        refuse(v, what + " is " + std::to_string(lowest) + " to " + std::to_string(highest) + ", not " + v.text);
+        refuse(v, what + " is " + std::to_string(lowest) + " to " + std::to_string(highest) + ", not " + asWritten(v));
     return static_cast<int>(v.number);
 }
 
@@ -88,7 +91,7 @@ double decimalNumber(const JsonValue& v, const std::string& what, double lowest,
                              : std::abs(scaled - std::round(scaled)) > 1e-6;
     if (v.number < lowest || v.number > highest || tooFine)
         refuse(v, what + " is " + plainNumber(lowest) + " to " + plainNumber(highest) + " with at most " +
-                      std::to_string(decimals) + " decimals, not " + v.text);
+                      std::to_string(decimals) + " decimals, not " + asWritten(v));
     return v.number;
 }
 
@@ -103,7 +106,7 @@ std::string name(const JsonValue& v, const std::string& what, std::size_t longes
     const std::string& text = ofKind(v, Kind::String, what).text;
     if (text.empty() || text.size() > longest ||
         !std::all_of(text.begin(), text.end(), [](char c) { return c >= 32 && c <= 126; }))
-        refuse(v, what + " is 1 to " + std::to_string(longest) + " printable ASCII characters, not \"" + text + "\"");
+        refuse(v, what + " is 1 to " + std::to_string(longest) + " printable ASCII characters, not " + quotedForReason(text));
     return text;
 }
 
@@ -176,7 +179,7 @@ std::string readerMake(const JsonValue& v)
     std::string makes;
     for (const char* make : kReaderMakes)
         makes += std::string(makes.empty() ? "" : ", ") + make;
-    refuse(v, "a reader's make is one of " + makes + ", not \"" + text + "\"");
+    refuse(v, "a reader's make is one of " + makes + ", not " + quotedForReason(text));
 }
 
 std::vector<PositionConfig> readPositions(const SiteConfig& site, const JsonValue& v)
@@ -215,7 +218,7 @@ std::vector<TankSetup> readTanks(const SiteConfig& site, const JsonValue& v)
         if (const JsonValue* volume = item.member("volume")) {
             t.volume = decimalNumber(*volume, "a tank's volume in litres", 0, 1000000, 1);
             if (t.volume > t.capacity)
-                refuse(*volume, "the volume " + volume->text + " is above the tank's capacity " + plainNumber(t.capacity));
+                refuse(*volume, "the volume " + asWritten(*volume) + " is above the tank's capacity " + plainNumber(t.capacity));
         }
         if (const JsonValue* water = item.member("water"))
             t.water = decimalNumber(*water, "a tank's water in millimetres", 0, 1000, 1);
@@ -266,7 +269,7 @@ void readSign(SiteConfig& site, const JsonValue& v)
     if (const JsonValue* intensity = v.member("intensity")) {
         const std::string& text = ofKind(*intensity, Kind::String, "the sign's intensity").text;
         if (text.size() != 3 || !((text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z')) || !allDigits(text.substr(1)))
-            refuse(*intensity, "the sign's intensity is a letter and two digits such as \"M05\", not \"" + text + "\"");
+            refuse(*intensity, "the sign's intensity is a letter and two digits such as \"M05\", not " + quotedForReason(text));
         site.signIntensity = text;
     }
     if (const JsonValue* lines = v.member("lines")) {
@@ -275,7 +278,7 @@ void readSign(SiteConfig& site, const JsonValue& v)
         for (const auto& line : list(*lines, "the sign's lines", 0, texts.size())) {
             const std::string& text = ofKind(line, Kind::String, "a sign line").text;
             if (text.size() != 6 || !allDigits(text))
-                refuse(line, "a sign line is six digits such as \"001799\", not \"" + text + "\"");
+                refuse(line, "a sign line is six digits such as \"001799\", not " + quotedForReason(text));
             texts[i++] = text;
         }
         site.signLines = texts;

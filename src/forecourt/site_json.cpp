@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 namespace vantrel::forecourt {
 
@@ -169,9 +170,9 @@ private:
             const int keyLine = m_line, keyColumn = column();
             std::string key = readString();
             if (value.member(key))
-                stop("the key \"" + key + "\" is given twice in this object", keyLine, keyColumn);
+                stop("the key " + quotedForReason(key) + " is given twice in this object", keyLine, keyColumn);
             skipBlanks();
-            expect(':', "after the key \"" + key + "\"");
+            expect(':', "after the key " + quotedForReason(key));
             skipBlanks();
             value.members.push_back(JsonMember{std::move(key), readValue(depth + 1)});
         });
@@ -216,7 +217,7 @@ private:
         value.text = std::string(m_text.substr(start, m_at - start));
         const auto res = std::from_chars(value.text.data(), value.text.data() + value.text.size(), value.number);
         if (res.ec != std::errc() || !std::isfinite(value.number))
-            stop("the number " + value.text + " is too large");
+            stop("the number " + escapedForReason(value.text, kQuotedForReason) + " is too large");
     }
 
     unsigned readHex4()
@@ -281,16 +282,25 @@ private:
                 if (code >= 0xD800 && code < 0xDC00 && readWord("\\u")) {
                     const unsigned low = readHex4();
                     if (low < 0xDC00 || low >= 0xE000)
-                        stop("\\u" + std::to_string(code) + " is half a character without its other half");
+                        stop(hex4(code) + " is half a character without its other half");
                     code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
                 } else if (code >= 0xD800 && code < 0xE000) {
                     stop("a \\u escape is half a character without its other half");
                 }
                 appendUtf8(out, code);
             } else {
-                stop("\\" + std::string(atEnd() ? "" : std::string(1, e)) + " is no escape a JSON string has");
+                stop("\\" + (atEnd() ? std::string() : escapedForReason(std::string_view(&e, 1), 1)) +
+                     " is no escape a JSON string has");
             }
         }
+    }
+
+    // "\ud800": a code as a JSON escape writes it.
+    static std::string hex4(unsigned code)
+    {
+        char text[8];
+        std::snprintf(text, sizeof text, "\\u%04x", code & 0xFFFFu);
+        return text;
     }
 
     std::string_view m_text;
@@ -299,7 +309,67 @@ private:
     int m_line = 1;
 };
 
+// The code point of the UTF-8 sequence at `text[at]` and its length; length 0 for no UTF-8.
+std::pair<unsigned, std::size_t> utf8At(std::string_view text, std::size_t at)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned lead = byte(at);
+    if (lead < 0x80)
+        return {lead, 1};
+    const std::size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    if (length == 0 || at + length > text.size())
+        return {0, 0};
+    unsigned code = lead & (0x7Fu >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80)
+            return {0, 0};
+        code = (code << 6) | (byte(at + i) & 0x3F);
+    }
+    // Overlong forms, surrogates and codes past U+10FFFF are no UTF-8.
+    static constexpr unsigned kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kLeast[length] || (code >= 0xD800 && code < 0xE000) || code > 0x10FFFF)
+        return {0, 0};
+    return {code, length};
+}
+
+bool controlCode(unsigned code)
+{
+    return code < 0x20 || (code >= 0x7F && code < 0xA0) || code == 0x061C || (code >= 0x200E && code <= 0x200F) ||
+           (code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069);
+}
+
 } // namespace
+
+std::string escapedForReason(std::string_view text, std::size_t longest)
+{
+    std::string out;
+    std::size_t shown = 0;
+    for (std::size_t at = 0; at < text.size(); ++shown) {
+        if (shown == longest)
+            return out + "\u2026";
+        const auto [code, length] = utf8At(text, at);
+        char escape[16];
+        if (length == 0) {
+            std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned char>(text[at]));
+            out += escape;
+            ++at;
+            continue;
+        }
+        if (code == '"' || code == '\\') {
+            out += '\\';
+            out += static_cast<char>(code);
+        } else if (controlCode(code)) {
+            std::snprintf(escape, sizeof escape, "\\u%04x", code);
+            out += escape;
+        } else {
+            out.append(text.substr(at, length));
+        }
+        at += length;
+    }
+    return out;
+}
+
+std::string quotedForReason(std::string_view text) { return "\"" + escapedForReason(text, kQuotedForReason) + "\""; }
 
 JsonParse parseJson(std::string_view text)
 {

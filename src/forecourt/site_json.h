@@ -52,4 +52,14 @@ struct JsonParse {
 
 JsonParse parseJson(std::string_view text);
 
+// A text of the file as a refusal shows it: every control character (C0,
+// DEL, C1, and the marks that turn the direction of a line) and `"` and `\`
+// written as a JSON escape, a byte that is no UTF-8 as \xFF, cut after
+// `longest` characters with "…". So a refusal stays one short line that
+// a terminal shows as it is, whatever the file holds.
+std::string escapedForReason(std::string_view text, std::size_t longest);
+// The same in double quotes, cut after kQuotedForReason characters.
+inline constexpr std::size_t kQuotedForReason = 40;
+std::string quotedForReason(std::string_view text);
+
 } // namespace vantrel::forecourt

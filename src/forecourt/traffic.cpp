@@ -63,9 +63,14 @@ void Traffic::drawNextArrival()
         return;
     }
     // An exponential gap with the rate's mean, from the top 53 bits of one draw.
+    // The gap is worked out in double and kept within kFarthestArrival, so
+    // that a tiny rate (5e-324 a minute) gives a customer in a thousand
+    // years, not one a millisecond through a gap that no integer holds.
     const double uniform = static_cast<double>(m_engine() >> 11) * 0x1.0p-53;
     const double meanMs = 60000.0 / m_rate;
-    const auto gap = std::max<long long>(1, std::llround(-std::log1p(-uniform) * meanMs));
+    const double gapMs = -std::log1p(-uniform) * meanMs;
+    const auto farthest = static_cast<double>(kFarthestArrival.count());
+    const auto gap = gapMs < farthest ? std::max<long long>(1, std::llround(gapMs)) : kFarthestArrival.count();
     m_nextArrival = m_clock.now() + Millis(gap);
 }
 

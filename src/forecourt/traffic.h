@@ -65,6 +65,9 @@ public:
     static constexpr Millis kPatience{120000};
     // How often a customer looks at the pump while the sale runs.
     static constexpr Millis kWatchEvery{5000};
+    // The longest wait for the next customer, however low the rate: a
+    // thousand years (366 days each).
+    static constexpr Millis kFarthestArrival{1000LL * 366 * 24 * 3600 * 1000};
 
     Traffic(ForecourtServer& server, const Clock& clock);
 

@@ -2,6 +2,8 @@
 // over another, nor past its edge: the painter reports where each text went.
 #include "board/board_layout.h"
 #include "board/board_painter.h"
+#include "board/board_view.h"
+#include "forecourt/forecourt_server.h"
 
 #include <QImage>
 #include <QPainter>
@@ -54,6 +56,7 @@ const std::vector<TileCase>& tiles()
         {"stoppedSelected", tile("6", forecourt::PositionState::Stopped, "Stopped", true, true)},
         {"faulted", faulted(tile("29", forecourt::PositionState::Stopped, "Stopped", false, true))},
         {"faultedSelected", faulted(tile("30", forecourt::PositionState::Authorised, "Authorised", true, true))},
+        {"faultedIdle", faulted(tile("12", forecourt::PositionState::Idle, "Idle", false, false))},
     };
     return cases;
 }
@@ -112,6 +115,8 @@ TEST_P(TileText, NoTextOverAnotherOrPastTheEdge)
         return std::any_of(drawn.begin(), drawn.end(), [&](const DrawnText& d) { return d.text.toStdString() == text; });
     };
     EXPECT_TRUE(has(GetParam().view.caption)) << "the pump number is cut";
+    // The state's word whole, a fault's band beside it or not.
+    EXPECT_TRUE(has(GetParam().view.state)) << "the state is hidden or cut";
     // A sale's limit, whole, however narrow the tile.
     if (!GetParam().view.payment.empty()) {
         EXPECT_TRUE(std::any_of(drawn.begin(), drawn.end(), [](const DrawnText& d) { return d.text.endsWith("1500.00"); }))
@@ -122,12 +127,98 @@ TEST_P(TileText, NoTextOverAnotherOrPastTheEdge)
         EXPECT_TRUE(std::any_of(drawn.begin(), drawn.end(), [](const DrawnText& d) { return d.text.startsWith(QChar(0x26A0)); }))
             << "the fault is not shown";
     }
-    // Without a sale, hose 1's first-tier price.
-    if (GetParam().view.hose.empty()) {
+    // Without a sale, hose 1's first-tier price (a fault's words come before it).
+    if (GetParam().view.hose.empty() && GetParam().view.fault.empty()) {
         EXPECT_TRUE(has("Hose 1  1.459")) << "the price is not shown";
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, TileText, ::testing::ValuesIn(cases()), [](const auto& info) { return info.param.name; });
+
+// The words of every tank of the example sites (the station's three, the
+// motorway's six) read whole however small the window: its number, its
+// product, the volume, the water and the temperature, none cut, none over
+// another or past the section.
+struct GaugeCase {
+    std::string name;
+    int tanks;
+    Size window;
+};
+
+class GaugeWords : public ::testing::TestWithParam<GaugeCase> {};
+
+TEST_P(GaugeWords, ReadWholeUnderEveryGauge)
+{
+    const char* const products[] = {"Unleaded 95", "Super 98", "Diesel", "Premium Diesel", "HGV Diesel", "AdBlue"};
+    std::vector<forecourt::TankSnapshot> tanks;
+    for (int i = 0; i < GetParam().tanks; ++i)
+        tanks.push_back({i + 1, products[i], 80000, 65999.5, 14.5, -12.5});
+    const QRect area = qRect(windowLayoutFor(GetParam().window, BarNeeds{}).sections.devices);
+    QImage image(area.right() + 8, area.bottom() + 8, QImage::Format_ARGB32_Premultiplied);
+    image.setDotsPerMeterX(3780);
+    image.setDotsPerMeterY(3780);
+    QPainter p(&image);
+    const std::vector<DrawnText> drawn = BoardPainter().paintGauges(p, area, gaugeViews(tanks));
+    p.end();
+    const auto has = [&](const QString& text) {
+        return std::any_of(drawn.begin(), drawn.end(), [&](const DrawnText& d) { return d.text == text || d.text.endsWith(" " + text); });
+    };
+    for (const auto& t : tanks) {
+        EXPECT_TRUE(has(QString::fromStdString(t.product))) << t.product << " is not shown whole";
+        EXPECT_TRUE(has(QString::number(t.number)) || has(QString::number(t.number) + " " + QString::fromStdString(t.product)));
+    }
+    EXPECT_TRUE(std::any_of(drawn.begin(), drawn.end(), [](const DrawnText& d) { return d.text.startsWith("65999.5"); }));
+    EXPECT_TRUE(std::any_of(drawn.begin(), drawn.end(), [](const DrawnText& d) { return d.text.contains("water 14.5 mm"); }));
+    EXPECT_TRUE(std::any_of(drawn.begin(), drawn.end(), [](const DrawnText& d) { return d.text.contains("-12.5 \u00B0C"); }));
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        EXPECT_FALSE(drawn[i].text.contains(QChar(0x2026))) << drawn[i].text.toStdString() << " is cut";
+        EXPECT_TRUE(area.contains(drawn[i].rect)) << drawn[i].text.toStdString() << " leaves the section";
+        for (std::size_t j = i + 1; j < drawn.size(); ++j)
+            EXPECT_FALSE(drawn[i].rect.intersects(drawn[j].rect))
+                << drawn[i].text.toStdString() << " overlaps " << drawn[j].text.toStdString();
+    }
+}
+
+std::vector<GaugeCase> gaugeCases()
+{
+    const std::vector<SizeCase> sizes = {{"Hd", {1272, 648}}, {"Laptop", {1358, 692}}, {"Preferred", preferredWindowSize()},
+                                         {"Scaled", {900, 600}}};
+    std::vector<GaugeCase> all;
+    for (const SizeCase& s : sizes)
+        for (const int n : {3, 6})
+            all.push_back({std::string(s.name) + "_" + std::to_string(n) + "Tanks", n, s.window});
+    return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(Sites, GaugeWords, ::testing::ValuesIn(gaugeCases()), [](const auto& info) { return info.param.name; });
+
+// The price sign's fault band stands under its heading, not over it.
+TEST(SignFault, LeavesTheHeadingToBeRead)
+{
+    forecourt::ForecourtServer site;
+    site.setFault("member PriceSignDataSend slow 2000");
+    const BoardView view = boardView(site.siteState(1), 1);
+    ASSERT_FALSE(view.sign.fault.empty());
+    const Size size = preferredWindowSize();
+    const CanvasLayout layout = canvasLayout(size);
+    QImage image(size.width, size.height, QImage::Format_ARGB32_Premultiplied);
+    image.setDotsPerMeterX(3780);
+    image.setDotsPerMeterY(3780);
+    {
+        QPainter p(&image);
+        BoardPainter().paint(p, image.size(), layout, view, {});
+    }
+    const Rect sign = deviceSpots(layout.devices, static_cast<int>(view.gauges.size())).sign;
+    int white = 0, red = 0;
+    // The heading's strip, inside the sign's red edge.
+    for (int y = sign.y + 6; y <= sign.y + 18; ++y)
+        for (int x = sign.x + 8; x < sign.x + sign.width - 8; ++x) {
+            const QColor c = image.pixelColor(static_cast<int>(x * layout.scale), static_cast<int>(y * layout.scale));
+            white += c.red() > 200 && c.green() > 200 && c.blue() > 200;
+            red += c.red() > 150 && c.green() < 90 && c.blue() < 90;
+        }
+    EXPECT_GT(white, 0) << "no heading";
+    EXPECT_EQ(red, 0) << "the fault's band lies over the heading";
+}
 
 } // namespace

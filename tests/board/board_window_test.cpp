@@ -69,6 +69,23 @@ TEST(BoardWindow, OpensFromTheViewMenuAndListensOnlyWhileShown)
     EXPECT_EQ(b->view().tiles[0].state, "Authorised"); // closed: it read nothing
 }
 
+// Esc closes the utility's board, from the pumps or from the customer bar, as it closes its other windows.
+TEST(BoardWindow, EscClosesIt)
+{
+    RunningUtility u;
+    MainWindow& main = u.app->mainWindow();
+    for (const char* from : {"siteCanvas", "keys"}) {
+        board::BoardWindow* b = shownBoard(main);
+        ASSERT_TRUE(b);
+        ASSERT_TRUE(b->isVisible());
+        QWidget* focus = b->findChild<QWidget*>(from);
+        ASSERT_TRUE(focus) << from;
+        QTest::keyClick(focus, Qt::Key_Escape);
+        EXPECT_FALSE(b->isVisible()) << "Esc in " << from;
+        EXPECT_FALSE(b->listening());
+    }
+}
+
 TEST(BoardWindow, CustomerButtonsActAtTheSelectedPosition)
 {
     RunningUtility u;

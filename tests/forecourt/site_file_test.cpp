@@ -31,7 +31,7 @@ const std::string kSites = VANTREL_SITE_EXAMPLES;
 struct Refusal {
     const char* name;
     std::string text;
-    const char* message;
+    std::string message;
 };
 
 class SiteFileRefused : public ::testing::TestWithParam<Refusal> {};
@@ -90,6 +90,30 @@ INSTANTIATE_TEST_SUITE_P(
                 "line 2: a sign line is six digits such as \"001799\", not \"1.799\""},
         Refusal{"TooDeep", "{\"comment\": " + std::string(40, '[') + std::string(40, ']') + "}",
                 "line 1: the values nest deeper than 32 levels (column 44)"},
+        // What the file holds is shown escaped and cut: a refusal is one
+        // short line that writes no control byte to the terminal.
+        Refusal{"NulInAName", "{\"grades\": [{\"grade\": 1, \"name\": \"Un\\u0000leaded\"}]}",
+                "line 1: a grade's name is 1 to 24 printable ASCII characters, not \"Un\\u0000leaded\""},
+        Refusal{"EscapeSequenceInAName", "{\"grades\": [{\"grade\": 1, \"name\": \"\\u001b[2J\\u009b\\u202e\"}]}",
+                "line 1: a grade's name is 1 to 24 printable ASCII characters, not \"\\u001b[2J\\u009b\\u202e\""},
+        Refusal{"LineEndInAMake", "{\"positions\": [{\"position\": 1,\n \"reader\": \"Way\\nne\"}]}",
+                "line 2: a reader's make is one of Gilbarco, Wayne, Wayne iX CAT, Bennett, ORPAK, not \"Way\\u000ane\""},
+        Refusal{"QuoteInASignLine", "{\"sign\": {\"lines\": [\"00\\\"1799\"]}}",
+                "line 1: a sign line is six digits such as \"001799\", not \"00\\\"1799\""},
+        Refusal{"UnicodeNameShownAsWritten", "{\"grades\": [{\"grade\": 1, \"name\": \"D\xc3\xaf" "esel\"}]}",
+                "line 1: a grade's name is 1 to 24 printable ASCII characters, not \"D\xc3\xaf" "esel\""},
+        Refusal{"BytesThatAreNoUtf8", "{\"grades\": [{\"grade\": 1, \"name\": \"\xff\xc3\"}]}",
+                "line 1: a grade's name is 1 to 24 printable ASCII characters, not \"\\xFF\\xC3\""},
+        Refusal{"NulInAKey", "{\"grades\": [{\"grade\": 1, \"na\\u0000me\": \"x\"}]}",
+                "line 1: \"na\\u0000me\" is no key of a grade (it takes grade, name, tier1, tier2)"},
+        Refusal{"LongNameCut", "{\"grades\": [{\"grade\": 1, \"name\": \"" + std::string(900000, 'A') + "\"}]}",
+                "line 1: a grade's name is 1 to 24 printable ASCII characters, not \"" + std::string(40, 'A') + "\u2026\""},
+        Refusal{"LongKeyTwiceCut", "{\"" + std::string(5000, 'k') + "\": 1,\n \"" + std::string(5000, 'k') + "\": 1}",
+                "line 2: the key \"" + std::string(40, 'k') + "\u2026\" is given twice in this object (column 2)"},
+        Refusal{"LongNumberCut", "{\"grades\": [{\"grade\": 1, \"name\": \"D\", \"tier1\": 1.799" + std::string(900000, '0') + "}]}",
+                "line 1: a price is 0.001 to 9999.999 with at most 3 decimals, not 1.799" + std::string(35, '0') + "\u2026"},
+        Refusal{"HalfACharacterInHex", "{\"comment\": \"\\ud800\\u0041\"}",
+                "line 1: \\ud800 is half a character without its other half (column 26)"},
         Refusal{"TooLarge", std::string(kLargestSiteFile + 1, ' '),
                 "line 1: the file has 1048577 bytes; a site file has at most 1048576 (column 1)"}),
     test_names::ByName{});
@@ -113,6 +137,9 @@ TEST(SiteFile, AFileThatCannotBeReadSaysSo)
     ASSERT_FALSE(parsed.config);
     EXPECT_EQ(siteFileRefusal("no-such-site.json", parsed.error),
               "--site no-such-site.json: cannot be read: No such file or directory");
+    // A path with a line end in it still gives one line.
+    EXPECT_EQ(siteFileRefusal("no-such\nsite.json", parsed.error),
+              "--site no-such\\u000asite.json: cannot be read: No such file or directory");
     // Neither a FIFO nor a device is read: either would hang the start or fill the memory.
     const std::string fifo = ::testing::TempDir() + "/site-file-fifo";
     std::filesystem::remove(fifo);

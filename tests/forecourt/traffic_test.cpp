@@ -153,6 +153,32 @@ INSTANTIATE_TEST_SUITE_P(Rates, TrafficRate, ::testing::Values(
     RateCase{"infinite", std::numeric_limits<double>::infinity(), false}
 ), test_names::ByName());
 
+// A rate far below one a minute means a long wait, never a flood: the gap
+// that no integer holds is kept at the farthest arrival.
+class TrafficTinyRate : public ::testing::TestWithParam<RateCase> {};
+
+TEST_P(TrafficTinyRate, SendsNobodyForYears)
+{
+    Site site;
+    for (int seed = 1; seed <= 20; ++seed) {
+        site.traffic().setSeed(static_cast<std::uint64_t>(seed));
+        site.traffic().setRate(GetParam().rate);
+        const auto next = site.traffic().nextStepAt();
+        ASSERT_TRUE(next);
+        EXPECT_GT(*next - site.clock->now(), Millis(std::chrono::hours(24 * 366)));
+        EXPECT_LE(*next - site.clock->now(), Traffic::kFarthestArrival);
+    }
+    site.traffic().advance(*site.clock, std::chrono::minutes(10));
+    const TrafficSnapshot seen = site.traffic().snapshot();
+    EXPECT_EQ(seen.served + seen.leftUnserved + static_cast<std::uint64_t>(seen.atSite), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, TrafficTinyRate, ::testing::Values(
+    RateCase{"smallestDouble", std::numeric_limits<double>::denorm_min(), true},
+    RateCase{"oneInTenToThe300", 1e-300, true},
+    RateCase{"beyondAnIntegerGap", 1e-15, true}
+), test_names::ByName());
+
 TEST(Traffic, ASeedBeyondTheLargestIsRefused)
 {
     Site site;
