@@ -20,30 +20,35 @@ constexpr std::size_t kBefore = 24;        // bytes shown before the first that 
 constexpr std::size_t kAfter = 40;         // ... and from it on
 
 // What came back, as compared: nothing (a put taken), an error, or a value
-// (a string with the ignored lines left out).
+// (a string with the ignored lines left out; `whole` where it is kept in part).
 struct Answer {
     enum class Kind { Nothing, Error, Value } kind = Kind::Nothing;
     int error = 0;
     std::string description;
     Value value;
+    std::optional<Whole> whole;
 };
 
 Answer answerOf(const SeenCall& call, const std::vector<std::string>& ignore)
 {
     if (call.error)
-        return {Answer::Kind::Error, *call.error, call.description, {}};
+        return {Answer::Kind::Error, *call.error, call.description, {}, {}};
     if (!call.result)
         return {};
-    if (call.result->type() == Value::Type::String)
-        return {Answer::Kind::Value, 0, {}, Value::string(withoutKeys(call.result->asString(), ignore))};
-    return {Answer::Kind::Value, 0, {}, *call.result};
+    // A value kept in part had its lines left out before it was cut.
+    if (call.result->type() == Value::Type::String && !call.resultWhole)
+        return {Answer::Kind::Value, 0, {}, Value::string(withoutKeys(call.result->asString(), ignore)), {}};
+    return {Answer::Kind::Value, 0, {}, *call.result, call.resultWhole};
 }
 
-// Values are the same when their types are and their text or bytes are.
-bool sameValue(const Value& a, const Value& b)
+// Values are the same when their types are and their text or bytes are; a
+// value kept in part is the same as another of the same length and digest.
+bool sameValue(const Value& a, const std::optional<Whole>& wa, const Value& b, const std::optional<Whole>& wb)
 {
     if (a.type() != b.type())
         return false;
+    if (wa || wb)
+        return wa == wb;
     return a.type() == Value::Type::String ? a.asString() == b.asString() : toText(a) == toText(b);
 }
 
@@ -53,12 +58,13 @@ bool sameAnswer(const Answer& a, const Answer& b)
         return false;
     if (a.kind == Answer::Kind::Error)
         return a.error == b.error;
-    return a.kind == Answer::Kind::Nothing || sameValue(a.value, b.value);
+    return a.kind == Answer::Kind::Nothing || sameValue(a.value, a.whole, b.value, b.whole);
 }
 
-bool sameArgument(const std::optional<Value>& a, const std::optional<Value>& b)
+bool sameArgument(const SeenCall& a, const SeenCall& b)
 {
-    return a.has_value() == b.has_value() && (!a || sameValue(*a, *b));
+    return a.argument.has_value() == b.argument.has_value() &&
+           (!a.argument || sameValue(*a.argument, a.argumentWhole, *b.argument, b.argumentWhole));
 }
 
 std::size_t columns(std::string_view utf8)
@@ -118,15 +124,15 @@ public:
             return Told{m_settings.nameA + " called " + callName(*a) + ", " + m_settings.nameB + " called " +
                             callName(*b),
                         {label(m_settings.nameA) + shownAnswer(*a), label(m_settings.nameB) + shownAnswer(*b)}};
-        if (!sameArgument(a->argument, b->argument))
-            return values(callName(*a) + ": the values sent differ", a->argument.value_or(Value()),
-                          b->argument.value_or(Value()));
+        if (!sameArgument(*a, *b))
+            return values(callName(*a) + ": the values sent differ", a->argument.value_or(Value()), a->argumentWhole,
+                          b->argument.value_or(Value()), b->argumentWhole);
         const Answer x = answerOf(*a, m_settings.ignore), y = answerOf(*b, m_settings.ignore);
         if (sameAnswer(x, y))
             return std::nullopt;
         const std::string name = callName(*a);
         if (x.kind == Answer::Kind::Value && y.kind == Answer::Kind::Value)
-            return values(name + ": the answers differ", x.value, y.value);
+            return values(name + ": the answers differ", x.value, x.whole, y.value, y.whole);
         return Told{name + ": " + contrast(x, y), {label(m_settings.nameA) + shownAnswer(x),
                                                    label(m_settings.nameB) + shownAnswer(y)}};
     }
@@ -149,7 +155,8 @@ private:
     }
 
     // Two values sent or returned: strings with the first byte that differs marked.
-    Told values(const std::string& heading, const Value& a, const Value& b) const
+    Told values(const std::string& heading, const Value& a, const std::optional<Whole>& wa, const Value& b,
+                const std::optional<Whole>& wb) const
     {
         if (a.type() != Value::Type::String || b.type() != Value::Type::String)
             return {heading + (a.type() == b.type() ? ": " + toText(a) + " vs " + toText(b)
@@ -157,7 +164,13 @@ private:
                                                           typeName(b.type())),
                     {label(m_settings.nameA) + shownValue(a), label(m_settings.nameB) + shownValue(b)}};
         const std::string_view x = a.asString(), y = b.asString();
-        const std::size_t at = firstDifference(x, y).value_or(0);
+        const auto differs = firstDifference(x, y);
+        if (!differs) // the bytes kept of both are the same: they differ further on
+            return {heading + " after their first " + std::to_string(x.size()) + " bytes, which are alike (" +
+                        std::to_string(wa ? wa->size : x.size()) + " vs " + std::to_string(wb ? wb->size : y.size()) +
+                        " bytes)",
+                    {label(m_settings.nameA) + shownValue(a), label(m_settings.nameB) + shownValue(b)}};
+        const std::size_t at = *differs;
         auto byteAt = [at](std::string_view s, const std::string& side) {
             return at < s.size() ? hexByte(static_cast<unsigned char>(s[at])) : "the end of " + side + "'s";
         };
@@ -230,50 +243,6 @@ const SeenCall* at(const std::vector<SeenCall>& calls, std::size_t i) { return i
 
 } // namespace
 
-void maskCalls(std::vector<ScriptCalls>& scripts)
-{
-    journal::CardMasker masker;
-    auto masked = [&masker](std::optional<Value>& v) {
-        if (v && v->type() == Value::Type::String)
-            v = Value::string(masker.mask(v->asString()));
-    };
-    for (auto& script : scripts) {
-        script.masked = script.calls;
-        for (auto& call : script.masked) {
-            // What was sent is noted before anything is masked, as the trace does.
-            if (call.argument)
-                masker.noteSent(call.member, call.argument->type() == Value::Type::String ? call.argument->asString()
-                                                                                        : toText(*call.argument));
-            masked(call.argument);
-            masked(call.result);
-            call.description = masker.mask(call.description);
-        }
-    }
-}
-
-std::string withoutKeys(std::string_view answer, const std::vector<std::string>& keys)
-{
-    if (keys.empty())
-        return std::string(answer);
-    std::string kept;
-    kept.reserve(answer.size());
-    std::size_t start = 0;
-    while (start < answer.size()) {
-        const std::size_t lf = answer.find('\n', start);
-        std::size_t end = lf == std::string_view::npos ? answer.size() : lf + 1;
-        // A last line without an end stops before the record's closing NUL.
-        if (lf == std::string_view::npos && end - start > 1 && answer.back() == '\0')
-            --end;
-        const std::string_view line = answer.substr(start, end - start);
-        const bool ignored = std::any_of(keys.begin(), keys.end(), [&](const std::string& key) {
-            return line.size() > key.size() && line.substr(0, key.size()) == key && line[key.size()] == '=';
-        });
-        if (!ignored)
-            kept += line;
-        start = end;
-    }
-    return kept;
-}
 
 std::optional<std::size_t> firstDifference(std::string_view a, std::string_view b)
 {

@@ -25,7 +25,22 @@
 #include <utility>
 #include <vector>
 
+namespace vantrel::journal {
+class CardMasker;
+}
+
 namespace vantrel::compare {
+
+// The most of a string a comparison keeps of each value sent and each
+// answer. A longer one keeps its first kKeptBytes, its whole length and a
+// digest of all its bytes, so that a run against a server that answers
+// 50 MB to every read stays small, and two values are still compared whole.
+inline constexpr std::size_t kKeptBytes = std::size_t(256) << 10;
+struct Whole {
+    std::size_t size = 0;
+    std::string digest; // SHA-256 of every byte
+    bool operator==(const Whole&) const = default;
+};
 
 // One call as a comparison sees it: what was asked and what came back.
 struct SeenCall {
@@ -36,7 +51,14 @@ struct SeenCall {
     std::optional<Value> result;   // get and call, when the call returned
     std::optional<int> error;      // the call failed with this number ...
     std::string description;       // ... and this description
+    // Set where the string kept above is only the start of the value (keptBounded).
+    std::optional<Whole> argumentWhole, resultWhole;
 };
+
+// The call as a comparison keeps it: its answer with the lines of the keys
+// in `ignore` left out (withoutKeys), and each string longer than kKeptBytes
+// cut, with its Whole. An answer cut here has its lines left out already.
+SeenCall keptBounded(SeenCall call, const std::vector<std::string>& ignore);
 
 // The calls one script made on one side.
 struct ScriptCalls {
@@ -50,6 +72,9 @@ struct ScriptCalls {
     bool stopped = false; // the run stopped before the script's end (a control that is not there ...)
 };
 
+// The call with cardholder data masked as a trace masks it, the masker told
+// first of the value sent.
+SeenCall maskedCall(SeenCall call, journal::CardMasker& masker);
 // Fills each script's `masked` with its calls, cardholder data masked as a
 // trace masks them: one masker over the scripts in turn, told every value sent.
 void maskCalls(std::vector<ScriptCalls>& scripts);

@@ -6,6 +6,8 @@
 #include "script_verdict.h"
 #include "trace_writer.h"
 
+#include "journal/card_mask.h"
+#include "server/conversions.h"
 #include "session/fanout_observer.h"
 #include "session/script.h"
 
@@ -17,16 +19,21 @@
 #include <filesystem>
 #include <iostream>
 #include <ostream>
-#include <sstream>
 
 namespace vantrel::compare {
 
 namespace {
 
 // Every call of one script's run, with the script line that made it, and
-// what start-up said when the server could not be created.
+// what start-up said when the server could not be created. Each call is
+// kept bounded (keptBounded) as it comes, with its copy for a report masked
+// from the whole values first, so that large answers never pile up.
 class CallCollector : public SessionObserver {
 public:
+    CallCollector(const std::vector<std::string>& ignore, journal::CardMasker* masker)
+        : m_ignore(ignore), m_masker(masker)
+    {
+    }
     void setLine(int line)
     {
         m_line = line;
@@ -34,13 +41,20 @@ public:
     }
     void callMade(const CallEvent& e) override
     {
-        calls.push_back({m_line, e.access, e.member, e.argument, e.result, std::nullopt, {}});
+        SeenCall call{m_line, e.access, e.member, e.argument, e.result, std::nullopt, {}, {}, {}};
+        if (m_masker)
+            masked.push_back(keptBounded(maskedCall(call, *m_masker), m_ignore));
+        calls.push_back(keptBounded(std::move(call), m_ignore));
     }
     void callFailed(std::string_view, int number, std::string_view description) override
     {
         if (!calls.empty()) {
             calls.back().error = number;
             calls.back().description = description;
+        }
+        if (!masked.empty()) {
+            masked.back().error = number;
+            masked.back().description = m_masker->mask(description);
         }
     }
     void messageShown(std::string_view, std::string_view text) override
@@ -50,10 +64,13 @@ public:
     }
 
     std::vector<SeenCall> calls;
+    std::vector<SeenCall> masked; // the same, cardholder data masked (with a masker)
     std::string message; // the first message shown before the script's first line
     bool started = false; // the script's first line ran
 
 private:
+    const std::vector<std::string>& m_ignore;
+    journal::CardMasker* m_masker;
     int m_line = 0;
 };
 
@@ -83,10 +100,13 @@ bool readScripts(const std::vector<std::string>& paths, std::vector<Script>& scr
     return true;
 }
 
-// One script against one side, on a server created for it; what it printed is not shown.
-ScriptCalls runOn(const Side& side, const Script& script, TraceWriter* trace, bool masked)
+// One script against one side, on a server created for it; what it printed
+// is not shown. With a masker (one for each side, over its scripts in turn),
+// the calls' masked copy too.
+ScriptCalls runOn(const Side& side, const Script& script, TraceWriter* trace, bool masked,
+                  const std::vector<std::string>& ignore, journal::CardMasker* masker)
 {
-    CallCollector collector;
+    CallCollector collector(ignore, masker);
     FanoutObserver observers;
     observers.add(&collector);
     observers.add(trace);
@@ -105,9 +125,12 @@ ScriptCalls runOn(const Side& side, const Script& script, TraceWriter* trace, bo
         if (trace)
             trace->scriptLine(name, line);
     };
-    std::ostringstream printed;
-    const ScriptResult result = runScriptText(script.path, script.content, side.registry, run, printed);
-    ScriptCalls calls{script.path, std::move(collector.calls), {}, script_run::verdictLine(result.status), {}};
+    // A stream without a buffer drops what it is given: the lines are not
+    // kept, so answers of many megabytes do not pile up in them.
+    std::ostream nowhere(nullptr);
+    const ScriptResult result = runScriptText(script.path, script.content, side.registry, run, nowhere);
+    ScriptCalls calls{script.path, std::move(collector.calls), std::move(collector.masked),
+                      script_run::verdictLine(result.status), {}};
     // Where a run stopped, its calls end there: the reason goes with the verdict.
     calls.stopped = result.status == 2 && collector.started;
     if (calls.stopped && !result.failures.empty())
@@ -212,13 +235,11 @@ int compareServers(const Side& a, const Side& b, const CompareOptions& options, 
     out << "A: " << a.server.description << "\nB: " << b.server.description << "\n";
     printIgnored(options.ignore, out);
     std::vector<ScriptCalls> onA, onB;
+    journal::CardMasker maskerA, maskerB;
     for (const auto& script : scripts) {
-        onA.push_back(runOn(a, script, options.trace, options.masked));
-        onB.push_back(runOn(b, script, nullptr, options.masked));
-    }
-    if (options.masked) {
-        maskCalls(onA);
-        maskCalls(onB);
+        onA.push_back(runOn(a, script, options.trace, options.masked, options.ignore,
+                            options.masked ? &maskerA : nullptr));
+        onB.push_back(runOn(b, script, nullptr, options.masked, options.ignore, options.masked ? &maskerB : nullptr));
     }
     return report(onA, onB, {options.ignore}, options, out);
 }
@@ -240,19 +261,25 @@ int compareWithTrace(const Side& a, const SavedTrace& trace, const std::string& 
         out << "the trace is masked: the calls of A are masked the same way before they are compared\n";
     printIgnored(options.ignore, out);
     std::vector<ScriptCalls> onA;
+    journal::CardMasker masker;
+    const bool maskA = options.masked || trace.masked;
     for (const auto& script : scripts)
-        onA.push_back(runOn(a, script, options.trace, options.masked));
+        onA.push_back(runOn(a, script, options.trace, options.masked, options.ignore, maskA ? &masker : nullptr));
     std::vector<ScriptCalls> onB = pairedRuns(trace, onA, out);
     // Masked against masked: what the trace left out cannot be compared.
-    if (trace.masked) {
-        maskCalls(onA);
+    if (trace.masked)
         for (auto& script : onA)
-            script.calls = std::move(script.masked);
-    }
-    if (options.masked) {
-        maskCalls(onA);
+            script.calls = script.masked;
+    if (!options.masked)
+        for (auto& script : onA)
+            script.masked.clear();
+    // The trace's calls masked whole, then kept as this run's are.
+    if (options.masked)
         maskCalls(onB);
-    }
+    for (auto& script : onB)
+        for (auto* calls : {&script.calls, &script.masked})
+            for (auto& call : *calls)
+                call = keptBounded(std::move(call), options.ignore);
     return report(onA, onB, {options.ignore}, options, out);
 }
 

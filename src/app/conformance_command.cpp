@@ -42,6 +42,10 @@ int runConformanceCommand(const CommandLine& options, int argc, char** argv)
     const std::vector<std::string> scripts = expandScriptPaths({suite}, reason);
     if (scripts.empty())
         return cannotStart("the conformance suite " + suite + ": " + reason);
+    // The page or the JUnit file written over a script of the suite would lose it for every later run.
+    if (const std::string clash = clashingPaths(scripts, {{"--report", options.report}, {"--junit", options.junit}});
+        !clash.empty())
+        return cannotStart(clash);
 
     QCoreApplication app(argc, argv);
     AutomationRegistry registry;

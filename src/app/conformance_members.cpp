@@ -1,42 +1,24 @@
 #include "conformance_members.h"
 
-#include "dbus/bus_channel.h"
 #include "dbus/dbus_client.h"
-#include "dbus/wire_contract.h"
+#include "dbus/introspection_reader.h"
 #include "forecourt/forecourt_server.h"
 #include "server/automation_error.h"
 #include "server/conversions.h"
-
-#include <QEventLoop>
-#include "dbus/introspection_reader.h"
 
 namespace vantrel::conformance {
 
 namespace {
 
-// The introspection of a server on D-Bus, asked on a channel of its own with
-// the call timeout: a server that does not answer is an error, never a wait.
+// What a server on D-Bus lists in the introspection its client read when it
+// was created, within the call timeout: nothing is asked again.
 std::optional<MemberList> introspectedMembers(const dbus::DBusClient& client, std::string& reason)
 {
-    dbus::BusChannel channel(client.endpoint(), client.timeout(), "vantrel-conformance");
-    if (!channel.isConnected()) {
-        reason = channel.connectError();
+    if (!client.introspectionProblem().empty()) {
+        reason = client.introspectionProblem();
         return std::nullopt;
     }
-    std::optional<QDBusMessage> reply;
-    QEventLoop loop;
-    channel.send(channel.methodCall(dbus::kIntrospectableInterface, QStringLiteral("Introspect")),
-                 [&](const QDBusMessage& answer) {
-                     reply = answer;
-                     loop.quit();
-                 });
-    if (!reply)
-        loop.exec();
-    if (reply->type() == QDBusMessage::ErrorMessage) {
-        reason = dbus::toAutomationError(reply->errorName(), reply->errorMessage(), dbus::Phase::Call).what();
-        return std::nullopt;
-    }
-    const dbus::IntrospectionReading reading = dbus::readIntrospection(reply->arguments().value(0).toString());
+    const dbus::IntrospectionReading reading = dbus::readIntrospection(client.introspection());
     if (!reading.error.isEmpty()) {
         reason = reading.error.toStdString();
         return std::nullopt;

@@ -13,9 +13,10 @@
 namespace vantrel::conformance {
 
 // The members a server offers, with the kinds of access each takes: the
-// embedded forecourt by its member table, a server on D-Bus by its
-// introspection (asked with the client's call timeout, never waiting
-// longer). Nothing, with the reason, when the server cannot tell.
+// embedded forecourt by its member table, a server on D-Bus by the
+// introspection its client read when it was created (asked with the call
+// timeout, never waiting longer). Nothing, with the reason, when the server
+// cannot tell.
 struct Offered {
     bool put = false;
     bool read = false; // get and call

@@ -2,18 +2,34 @@
 
 #include "junit_report.h"
 #include "output_file.h"
+#include "script_printer.h"
 
 #include "journal/card_mask.h"
 #include "widgets/display_form.h"
 
 #include <QString>
 
+#include <algorithm>
+
 namespace vantrel::conformance {
 
-namespace {
+std::string shownAnswer(const Check& check, bool masked)
+{
+    std::string bytes = masked ? journal::maskCardData(check.answer) : check.answer;
+    if (bytes.size() > kShownAnswer)
+        bytes.resize(kShownAnswer);
+    return bytes;
+}
 
-// An answer longer than this is cut in the page, saying how long it was.
-constexpr std::size_t kShownAnswer = 4096;
+std::string answerCutNote(const Check& check)
+{
+    const std::size_t size = std::max(check.answerSize, check.answer.size());
+    if (size <= kShownAnswer)
+        return {};
+    return " \u2026 (" + std::to_string(size) + " bytes, the first " + std::to_string(kShownAnswer) + " shown)";
+}
+
+namespace {
 
 const char* kStyle = R"(body { font-family: sans-serif; margin: 1.5em; }
 table { border-collapse: collapse; margin-bottom: 1.5em; width: 100%; }
@@ -51,13 +67,9 @@ QString html(const QString& text)
 QString html(const std::string& utf8) { return html(QString::fromStdString(utf8)); }
 
 // An answer's bytes as the page shows them: masked, cut, in display form.
-QString answerCell(const std::string& answer, bool masked)
+QString answerCell(const Check& check, bool masked)
 {
-    const std::string bytes = masked ? journal::maskCardData(answer) : answer;
-    QString shown = html(toDisplayForm(std::string_view(bytes).substr(0, kShownAnswer), false));
-    if (bytes.size() > kShownAnswer)
-        shown += QStringLiteral(" … (%1 bytes, the first %2 shown)").arg(bytes.size()).arg(kShownAnswer);
-    return shown;
+    return html(toDisplayForm(shownAnswer(check, masked), false)) + html(answerCutNote(check));
 }
 
 } // namespace
@@ -83,7 +95,7 @@ std::string htmlReport(const Result& result, const ReportHeading& heading, bool 
                     QString::number(c.line) + QStringLiteral("</td><td>") + html(c.label) +
                     QStringLiteral("</td><td>") + html(c.member) + QStringLiteral("</td><td>") + html(c.checked) +
                     QStringLiteral("</td><td class=\"verdict\">") + QLatin1String(c.passed ? "pass" : "FAIL") +
-                    QStringLiteral("</td><td class=\"answer\">") + answerCell(c.answer, masked) +
+                    QStringLiteral("</td><td class=\"answer\">") + answerCell(c, masked) +
                     QStringLiteral("</td><td>") + QString::number(c.ms) + QStringLiteral("</td></tr>\n");
         page += QStringLiteral("</table>\n");
     }
@@ -105,9 +117,11 @@ bool writeConformanceJunit(const std::string& path, const Result& result, bool m
             ScriptResult r;
             r.status = c.passed ? 0 : 1;
             r.seconds = static_cast<double>(c.ms) / 1000.0;
+            // The answer in its display form, as the printed line has it: each
+            // byte one character, so no bytes of an answer make the XML ill-formed.
             if (!c.passed)
-                r.failures.push_back({c.checked + ": " + c.answer,
-                                      c.checked + ": " + journal::maskCardData(c.answer)});
+                r.failures.push_back({c.checked + ": " + script_run::shown(shownAnswer(c, false)) + answerCutNote(c),
+                                      c.checked + ": " + script_run::shown(shownAnswer(c, true)) + answerCutNote(c)});
             cases.emplace_back(part.name + ":" + std::to_string(c.line) + " " + c.label, std::move(r));
         }
     return writeJunitReport(path, cases, masked, reason);

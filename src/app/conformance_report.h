@@ -10,6 +10,13 @@
 
 namespace vantrel::conformance {
 
+// The answer's bytes as an output shows them: masked (unless `masked` is
+// false), then cut to kShownAnswer.
+std::string shownAnswer(const Check& check, bool masked);
+// What the cut left out, to follow the shown bytes: " … (50000000 bytes,
+// the first 4096 shown)"; empty when the whole answer is shown.
+std::string answerCutNote(const Check& check);
+
 struct ReportHeading {
     std::string server;  // as --server named it, described
     std::string date;    // when the run started

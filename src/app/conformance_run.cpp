@@ -1,9 +1,10 @@
 #include "conformance_run.h"
 
+#include "conformance_report.h"
+
 #include "script_files.h"
 #include "script_printer.h"
 
-#include "journal/card_mask.h"
 #include "server/automation_error.h"
 #include "server/automation_registry.h"
 #include "server/conversions.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <ostream>
 
 namespace vantrel::conformance {
@@ -168,7 +170,7 @@ private:
             if (!m_outcome.failure.empty())
                 fail(m_outcome.failure);
             else if (m_outcome.result)
-                k.answer = toText(*m_outcome.result);
+                keep(k, toText(*m_outcome.result));
             return;
         }
         if (m_outcome.failure.empty()) {
@@ -176,7 +178,7 @@ private:
                  (m_outcome.result ? ": " + toText(*m_outcome.result) : std::string()));
             return;
         }
-        k.answer = m_outcome.failure;
+        keep(k, m_outcome.failure);
         const bool held = m_outcome.number && (*expected == kAnyServerError ? isServerErrorNumber(*m_outcome.number)
                                                                             : *m_outcome.number == *expected);
         if (!held)
@@ -227,10 +229,21 @@ private:
             m_open->answer = "offered";
     }
 
-    void fail(const std::string& why)
+    void fail(std::string why)
     {
         m_open->passed = false;
-        m_open->answer = why;
+        keep(*m_open, std::move(why));
+    }
+
+    // The answer kept within kKeptAnswer bytes, with the whole one's length.
+    static void keep(Check& check, std::string answer)
+    {
+        check.answerSize = answer.size();
+        if (answer.size() > kKeptAnswer) {
+            answer.resize(kKeptAnswer);
+            answer.shrink_to_fit();
+        }
+        check.answer = std::move(answer);
     }
 
     void finish()
@@ -350,7 +363,7 @@ Result runSuite(const std::vector<std::string>& scripts, const AutomationRegistr
     printing.onCheck = [&](const Part& part, const Check& check) {
         out << (check.passed ? "ok     " : "FAILED ") << part.name << ":" << check.line << " " << check.label;
         if (!check.passed)
-            out << ": " << script_run::shown(journal::maskCardData(check.answer));
+            out << ": " << script_run::shown(shownAnswer(check, true)) << answerCutNote(check);
         out << "\n";
         if (options.onCheck)
             options.onCheck(part, check);

@@ -19,6 +19,7 @@
 #include "conformance_members.h"
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <iosfwd>
 #include <optional>
@@ -32,15 +33,26 @@ struct ScriptCommand;
 
 namespace conformance {
 
+// The most of an answer any output of the suite shows (the printed line,
+// the page, the JUnit file), and the most a check keeps: a little more, so
+// that a card number or track that runs over the shown part is still masked
+// whole. A server that answers 50 MB to every read costs a suite a few
+// kilobytes a check.
+inline constexpr std::size_t kShownAnswer = 4096;
+inline constexpr std::size_t kKeptAnswer = kShownAnswer + 1024;
+
 struct Check {
     int line = 0;         // the script line the check begins on
     std::string label;    // the comment line before it
     std::string member;   // the member called or looked for
     std::string checked;  // what was checked, in words
     bool passed = false;
-    std::string answer;   // what came back, or why it failed: bytes as they came (reports mask them)
+    std::string answer;   // what came back, or why it failed: bytes as they came (reports mask them),
+                          // at most kKeptAnswer of them
     long long ms = 0;     // how long its call took
+    std::size_t answerSize = 0; // the whole answer's length, where `answer` keeps only its start
 };
+
 
 // One script of the suite: one part of the contract.
 struct Part {

@@ -18,15 +18,31 @@ std::string shown(const Value& v)
     }
 }
 
+namespace {
+
+// A value as a call's line quotes it: a string of more than kPrintedBytes by
+// its start and its length, so that a server that answers 50 MB to every
+// read does not print 50 MB a line.
+std::string printed(const Value& v)
+{
+    if (v.type() != Value::Type::String || v.asString().size() <= kPrintedBytes)
+        return shown(v);
+    const std::string& bytes = v.asString();
+    return "\"" + shown(std::string_view(bytes).substr(0, kPrintedBytes)) + "\"\u2026 (" +
+           std::to_string(bytes.size()) + " bytes, the first " + std::to_string(kPrintedBytes) + " shown)";
+}
+
+} // namespace
+
 void ScriptPrinter::callMade(const CallEvent& e)
 {
     m_out << accessName(e.access) << " " << e.member;
     if (e.access == Access::Put) {
-        m_out << " = " << shown(e.argument.value_or(Value()));
+        m_out << " = " << printed(e.argument.value_or(Value()));
     } else {
-        m_out << "(" << (e.argument ? shown(*e.argument) : "") << ")";
+        m_out << "(" << (e.argument ? printed(*e.argument) : "") << ")";
         if (e.result)
-            m_out << " -> " << shown(*e.result);
+            m_out << " -> " << printed(*e.result);
     }
     m_out << "\n";
 }

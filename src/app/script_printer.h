@@ -3,6 +3,7 @@
 
 #include "session/session_observer.h"
 
+#include <cstddef>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -17,6 +18,9 @@ namespace script_run {
 std::string shown(std::string_view bytes);
 // A value as a line quotes it: a string in quotes, else its text and type.
 std::string shown(const Value& v);
+
+// The most of a string value a call's line prints; the rest is said by its length.
+inline constexpr std::size_t kPrintedBytes = std::size_t(64) << 10;
 
 // Prints one readable line per event.
 class ScriptPrinter : public SessionObserver {

@@ -1,5 +1,6 @@
 #include "dbus_client.h"
 
+#include "introspection_reader.h"
 #include "wire_contract.h"
 
 #include "server/ascii_text.h"
@@ -8,7 +9,6 @@
 
 #include <QEventLoop>
 #include <QTimer>
-#include <QXmlStreamReader>
 
 #include <algorithm>
 
@@ -171,28 +171,18 @@ bool DBusClient::offers(const SimulatorMember& member) const
 void DBusClient::probeSimulator()
 {
     QDBusMessage message = methodCall(kIntrospectableInterface, "Introspect");
-    QString xml;
     try {
         const QDBusMessage reply = send(message, "Introspect", Phase::Create);
-        xml = reply.arguments().value(0).toString();
+        m_introspection = reply.arguments().value(0).toString();
     } catch (const AutomationError& e) {
         // A server that cannot be introspected offers no simulator.
         if (e.number() != static_cast<int>(ErrorCode::UnknownMember))
             throw;
+        m_introspectionProblem = e.description();
     }
-    m_introspection = xml;
-    QXmlStreamReader reader(xml);
-    bool inSimulator = false;
-    while (!reader.atEnd()) {
-        const auto token = reader.readNext();
-        if (token == QXmlStreamReader::StartElement && reader.name() == u"interface")
-            inSimulator = reader.attributes().value(QStringLiteral("name")) == QLatin1String(kSimulatorInterface);
-        else if (token == QXmlStreamReader::EndElement && reader.name() == u"interface")
-            inSimulator = false;
-        else if (token == QXmlStreamReader::StartElement && inSimulator && reader.name() == u"method")
-            if (const SimulatorMember* m = findSimulatorMethod(reader.attributes().value(QStringLiteral("name"))); m && !offers(*m))
-                m_offered.push_back(m);
-    }
+    for (const QString& name : readIntrospection(m_introspection).simulatorMethods)
+        if (const SimulatorMember* m = findSimulatorMethod(name); m && !offers(*m))
+            m_offered.push_back(m);
 }
 
 void DBusClient::advance(std::chrono::milliseconds by)

@@ -85,9 +85,13 @@ public:
     // when the server could not be introspected): what it lists of its
     // members, read without another call.
     const QString& introspection() const { return m_introspection; }
+    // Why the server could not be introspected ("" when it was): the
+    // server's error, in its own words.
+    const std::string& introspectionProblem() const { return m_introspectionProblem; }
 
 private:
-    // Reads the server's introspection: which methods of Vantrel.Simulator it has.
+    // Reads the server's introspection and keeps it: which methods of
+    // Vantrel.Simulator it has, read by introspection_reader.h.
     void probeSimulator();
     void checkServerPresent();
     QDBusMessage methodCall(const char* interface, std::string_view member) const;
@@ -103,6 +107,7 @@ private:
     bool m_waiting = false;
     std::vector<const SimulatorMember*> m_offered; // methods of Vantrel.Simulator the server has
     QString m_introspection;
+    std::string m_introspectionProblem;
 };
 
 // Registers the server at `spec` ("dbus", "dbus:NAME@ADDRESS"...) under that

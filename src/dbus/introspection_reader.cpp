@@ -10,7 +10,7 @@ IntrospectionReading readIntrospection(const QString& xml)
 {
     IntrospectionReading reading;
     QXmlStreamReader reader(xml);
-    bool inApplication = false;
+    bool inApplication = false, inSimulator = false;
     int depth = 0, interfaceDepth = -1;
     IntrospectedMember* method = nullptr; // the method whose arguments are read
     while (!reader.atEnd()) {
@@ -25,6 +25,7 @@ IntrospectionReading readIntrospection(const QString& xml)
             } else if (reader.name() == u"interface") {
                 reading.interfaces << name;
                 inApplication = name == QLatin1String(kInterface);
+                inSimulator = name == QLatin1String(kSimulatorInterface);
                 interfaceDepth = depth;
             } else if (inApplication && depth == interfaceDepth + 1 && reader.name() == u"property") {
                 reading.application.push_back({name.toStdString(), false,
@@ -33,6 +34,8 @@ IntrospectionReading readIntrospection(const QString& xml)
             } else if (inApplication && depth == interfaceDepth + 1 && reader.name() == u"method") {
                 reading.application.push_back({name.toStdString(), true, false, QString()});
                 method = &reading.application.back();
+            } else if (inSimulator && depth == interfaceDepth + 1 && reader.name() == u"method") {
+                reading.simulatorMethods << name;
             } else if (method && reader.name() == u"arg" &&
                        attributes.value(QStringLiteral("direction")) != u"out") {
                 method->signature += attributes.value(QStringLiteral("type"));
@@ -41,7 +44,7 @@ IntrospectionReading readIntrospection(const QString& xml)
             if (reader.name() == u"method")
                 method = nullptr;
             if (depth == interfaceDepth) {
-                inApplication = false;
+                inApplication = inSimulator = false;
                 interfaceDepth = -1;
             }
             --depth;
@@ -50,6 +53,7 @@ IntrospectionReading readIntrospection(const QString& xml)
     if (reader.hasError()) {
         reading.error = "its introspection is no XML: " + reader.errorString();
         reading.application.clear();
+        reading.simulatorMethods.clear();
     }
     return reading;
 }

@@ -1,8 +1,8 @@
 // What a server's introspection document says of it, read once for every
-// caller: the interfaces it lists, and the members of Vantrel.Application
-// (a property, written by a put, or a method, called by a get or call, with
-// the signature of its argument). Child nodes are other objects and are
-// passed over. Nothing here calls a server.
+// caller: the interfaces it lists, the members of Vantrel.Application (a
+// property, written by a put, or a method, called by a get or call, with the
+// signature of its argument), and the methods of Vantrel.Simulator. Child
+// nodes are other objects and are passed over. Nothing here calls a server.
 #pragma once
 
 #include <QString>
@@ -23,6 +23,7 @@ struct IntrospectedMember {
 struct IntrospectionReading {
     QStringList interfaces;                       // every interface of the object, in order
     std::vector<IntrospectedMember> application;  // the members of Vantrel.Application
+    QStringList simulatorMethods;                 // the methods of Vantrel.Simulator, in order
     QString error;                                // empty, or why the document is no XML
 };
 

@@ -25,15 +25,15 @@ const std::string kInfo7 = "FuelingPosition=7\r\nState=Idle\r\n";
 
 SeenCall get(int line, std::string answer)
 {
-    return {line, Access::Get, "FuelingPositionInformation", Value::int16(7), Value::string(std::move(answer)), {}, {}};
+    return {line, Access::Get, "FuelingPositionInformation", Value::int16(7), Value::string(std::move(answer)), {}, {}, {}, {}};
 }
 SeenCall failed(int line, int number)
 {
-    return {line, Access::Get, "FuelingPositionInformation", Value::int16(7), std::nullopt, number, "No such position"};
+    return {line, Access::Get, "FuelingPositionInformation", Value::int16(7), std::nullopt, number, "No such position", {}, {}};
 }
 SeenCall put(int line, std::string value)
 {
-    return {line, Access::Put, "Authorize", Value::string(std::move(value)), std::nullopt, {}, {}};
+    return {line, Access::Put, "Authorize", Value::string(std::move(value)), std::nullopt, {}, {}, {}, {}};
 }
 
 struct PairCase {
@@ -78,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
         PairCase{"OtherErrorNumber", {failed(9, 1003)}, {failed(9, 1101)},
                  "s.vts:9: get FuelingPositionInformation(7): the errors differ: 1003 vs 1101\n"
                  "  A: error 1003: No such position\n  B: error 1101: No such position\n"},
-        PairCase{"PutTakenAgainstRefused", {put(5, "X=1")}, {{5, Access::Put, "Authorize", Value::string("X=1"), {}, 1007, "Too long"}},
+        PairCase{"PutTakenAgainstRefused", {put(5, "X=1")}, {{5, Access::Put, "Authorize", Value::string("X=1"), {}, 1007, "Too long", {}, {}}},
                  "s.vts:5: put Authorize: A answered nothing, B error 1007\n"
                  "  A: nothing came back\n  B: error 1007: Too long\n"},
         PairCase{"OtherValueSent", {put(5, "X=1")}, {put(5, "X=2")},
@@ -92,11 +92,11 @@ INSTANTIATE_TEST_SUITE_P(
                  "  A: error 1003: No such position\n"},
         PairCase{"OnlyBWasAsked", {}, {get(0, "A=1")},
                  "s.vts (start-up): only B was asked: get FuelingPositionInformation(7)\n  B: \"A=1\"\n"},
-        PairCase{"OtherType", {{2, Access::Get, "QueCountQuery", {}, Value::int16(3), {}, {}}},
-                 {{2, Access::Get, "QueCountQuery", {}, Value::int32(3), {}, {}}},
+        PairCase{"OtherType", {{2, Access::Get, "QueCountQuery", {}, Value::int16(3), {}, {}, {}, {}}},
+                 {{2, Access::Get, "QueCountQuery", {}, Value::int32(3), {}, {}, {}, {}}},
                  "s.vts:2: get QueCountQuery(): the answers differ in type: int16 vs int32\n"
                  "  A: 3 (int16)\n  B: 3 (int32)\n"},
-        PairCase{"OtherNumberSent", {get(4, "A=1")}, {{4, Access::Get, "FuelingPositionInformation", Value::int16(8), Value::string("A=1"), {}, {}}},
+        PairCase{"OtherNumberSent", {get(4, "A=1")}, {{4, Access::Get, "FuelingPositionInformation", Value::int16(8), Value::string("A=1"), {}, {}, {}, {}}},
                  "s.vts:4: get FuelingPositionInformation(7): the values sent differ: 7 vs 8\n"
                  "  A: 7 (int16)\n  B: 8 (int16)\n"}),
     test_names::ByName());
@@ -144,6 +144,33 @@ TEST(ComparedCalls, ReportCardDataMasked)
     EXPECT_NE(outcome.differences.front().text.find("4761739001010010"), std::string::npos);
     EXPECT_EQ(outcome.differences.front().report.find("4761739001010010"), std::string::npos);
     EXPECT_NE(outcome.differences.front().report.find("cardholder data"), std::string::npos);
+}
+
+// Answers longer than a comparison keeps are kept by their start, and still
+// compared whole: by their length and digest, their ignored lines left out first.
+TEST(ComparedCalls, LongAnswersAreKeptInPartAndComparedWhole)
+{
+    const std::string answer(std::size_t(1) << 20, 'x');
+    std::string later = answer;
+    later[900000] = 'y';
+    auto kept = [](const std::string& text) { return keptBounded(get(3, text), {"JobNumber"}); };
+    CompareSettings settings;
+    settings.ignore = {"JobNumber"};
+    auto differences = [&settings](const SeenCall& a, const SeenCall& b) {
+        return compareScript({"s.vts", {a}, {}, {}, {}}, {"s.vts", {b}, {}, {}, {}}, settings).printed;
+    };
+    const SeenCall a = kept(answer);
+    EXPECT_EQ(a.result->asString().size(), kKeptBytes);
+    EXPECT_TRUE(differences(a, kept(answer)).empty());
+    EXPECT_TRUE(differences(kept("JobNumber=1\r\n" + answer), kept("JobNumber=2\r\n" + answer)).empty());
+    const auto printed = differences(a, kept(later));
+    ASSERT_EQ(printed.size(), 1u);
+    EXPECT_EQ(printed[0].substr(0, printed[0].find('\n')),
+              "s.vts:3: get FuelingPositionInformation(7): the answers differ after their first 262144 bytes, which "
+              "are alike (1048576 vs 1048576 bytes)");
+    const auto shorter = differences(a, kept(answer.substr(1)));
+    ASSERT_EQ(shorter.size(), 1u);
+    EXPECT_NE(shorter[0].find("(1048576 vs 1048575 bytes)"), std::string::npos) << shorter[0];
 }
 
 struct TraceCase {
@@ -262,6 +289,21 @@ public:
     }
 };
 
+// The embedded forecourt, but its card queue answers 2 MiB whose last byte is `last`.
+class LongCardQueue : public forecourt::ForecourtServer {
+public:
+    explicit LongCardQueue(char last) : m_last(last) {}
+    Value get(std::string_view member, const std::optional<Value>& argument) override
+    {
+        if (member != "CardQue")
+            return ForecourtServer::get(member, argument);
+        return Value::string(std::string((std::size_t(2) << 20) - 1, 'c') + m_last);
+    }
+
+private:
+    char m_last;
+};
+
 constexpr const char* kScript = "select 3\nselect 7\nput TankMonitorStartReport int16 1\n";
 
 struct Compared {
@@ -363,6 +405,27 @@ TEST_F(WholeRuns, AServerThatCannotBeCreatedIsADifferenceAndAStopAlikeNoSuccess)
         << missing.str();
     EXPECT_EQ(compareServers(side(a, false), side(b, false), {{script}, {}, {}, true, nullptr}, alike), 2);
     EXPECT_NE(alike.str().find(script + ": the script stopped alike on both sides"), std::string::npos) << alike.str();
+}
+
+TEST_F(WholeRuns, LongAnswersAreComparedWholeFromTheStartKept)
+{
+    QFile file(QString::fromStdString(script));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("get CardQue\nget CardQue\n");
+    file.close();
+    for (const char last : {'A', 'B'}) {
+        AutomationRegistry a, b;
+        a.add("Test.LongA", [] { return std::make_unique<LongCardQueue>('A'); });
+        b.add("Test.LongB", [last] { return std::make_unique<LongCardQueue>(last); });
+        std::ostringstream out;
+        const int status = compareServers({a, ServerChoice{"Test.LongA", "A", {}}}, {b, ServerChoice{"Test.LongB", "B", {}}},
+                                          {{script}, {}, {}, true, nullptr}, out);
+        EXPECT_EQ(status, last == 'A' ? 0 : 1) << out.str();
+        EXPECT_EQ(out.str().find(script + ":2: get CardQue(): the answers differ after their first 262144 bytes") !=
+                      std::string::npos,
+                  last == 'B')
+            << out.str();
+    }
 }
 
 TEST_F(WholeRuns, AScriptThatCannotBeReadStopsTheComparison)

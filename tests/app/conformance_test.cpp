@@ -19,13 +19,16 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSemaphore>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <set>
 #include <sstream>
@@ -120,6 +123,25 @@ private:
     Rule m_rule;
 };
 
+// The served object, counting the times it is asked for its introspection.
+class CountingObject : public dbus::ServiceObject {
+public:
+    CountingObject(std::atomic<int>& count, dbus::InstanceFactory factory,
+                   std::span<const forecourt::MemberInfo> members)
+        : ServiceObject(std::move(factory), members), m_count(count)
+    {
+    }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    {
+        if (message.interface() == QLatin1String(dbus::kIntrospectableInterface))
+            ++m_count;
+        return ServiceObject::handleMessage(message, connection);
+    }
+
+private:
+    std::atomic<int>& m_count;
+};
+
 // The broken server on a thread of its own, under Vantrel.Application on the private bus.
 class BrokenService : public QThread {
 public:
@@ -136,6 +158,7 @@ public:
         quit();
         wait();
     }
+    int introspections() const { return m_introspections; }
 
 protected:
     void run() override
@@ -143,8 +166,10 @@ protected:
         const QString name = "broken@" + m_address;
         {
             QDBusConnection connection = QDBusConnection::connectToBus(m_address, name);
-            dbus::ServiceObject object([rule = m_rule] { return dbus::ServedInstance{std::make_unique<BrokenForecourt>(rule), nullptr}; },
-                                       m_members);
+            CountingObject object(
+                m_introspections,
+                [rule = m_rule] { return dbus::ServedInstance{std::make_unique<BrokenForecourt>(rule), nullptr}; },
+                m_members);
             connection.registerVirtualObject(dbus::kObjectPath, &object);
             connection.interface()->registerService(dbus::kDefaultBusName);
             m_ready.release();
@@ -159,6 +184,7 @@ private:
     Rule m_rule;
     std::vector<forecourt::MemberInfo> m_members;
     QSemaphore m_ready;
+    std::atomic<int> m_introspections{0};
 };
 
 struct BrokenRow {
@@ -197,6 +223,26 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenRow{"answer_slower_than_timeout", Rule::Slow, "SystemVersions answers text the SystemVersions button shows",
                   "no answer within 1500 ms: it took "}),
     test_names::ByName{});
+
+// The members offered are read from the introspection the client took when
+// the server was created: the server is not asked a second time.
+TEST(ConformanceSuite, MembersComeFromTheIntrospectionReadWhenTheServerWasCreated)
+{
+    PrivateBus bus;
+    BrokenService service(bus.address(), Rule::MemberMissing);
+    AutomationRegistry registry;
+    std::string reason;
+    const auto server =
+        chooseServer(registry, "dbus:Vantrel.Application@" + bus.address().toStdString(), 5000ms, true, reason);
+    ASSERT_TRUE(server) << reason;
+    const conformance::Part part = conformance::runPart(
+        "members", "expect member put Authorize\nexpect member get PriceSignDataRead\nexpect member get CardQue\n",
+        registry, server->progId, {});
+    ASSERT_EQ(part.checks.size(), 3u);
+    EXPECT_TRUE(part.checks[0].passed && part.checks[2].passed);
+    EXPECT_EQ(part.checks[1].answer, "the server does not offer PriceSignDataRead");
+    EXPECT_EQ(service.introspections(), 1);
+}
 
 TEST(ConformanceSuite, ServerThatVanishesMidSuiteIsFailuresNotACrash)
 {
@@ -265,6 +311,31 @@ INSTANTIATE_TEST_SUITE_P(
                                "--report /tmp"}),
     test_names::ByName{});
 
+// A script of the suite named as the page or the JUnit file is refused, and stays as it was.
+TEST(ConformanceCommand, AnOutputOverAScriptOfTheSuiteIsRefusedAndTheScriptKept)
+{
+    const std::string path = shippedScripts().front();
+    QFile script(QString::fromStdString(path));
+    ASSERT_TRUE(script.open(QIODevice::ReadOnly));
+    const QByteArray before = script.readAll();
+    script.close();
+    for (const char* option : {"--report", "--junit"}) {
+        QProcess run;
+        run.start(VANTREL_EXE, {"--conformance", "Vantrel.Application", option, QString::fromStdString(path)});
+        ASSERT_TRUE(run.waitForFinished(120000));
+        EXPECT_EQ(run.exitCode(), 2) << option;
+        EXPECT_TRUE(run.readAllStandardError().contains(" is the script ")) << option;
+        ASSERT_TRUE(script.open(QIODevice::ReadOnly));
+        const QByteArray after = script.readAll();
+        script.close();
+        if (after != before && script.open(QIODevice::WriteOnly)) { // put the suite back for the tests after this one
+            script.write(before);
+            script.close();
+        }
+        EXPECT_EQ(after, before) << option;
+    }
+}
+
 TEST(ConformanceReport, AnswersAreMaskedEscapedAndTheirControlBytesMarked)
 {
     Result result;
@@ -280,6 +351,78 @@ TEST(ConformanceReport, AnswersAreMaskedEscapedAndTheirControlBytesMarked)
               std::string::npos);
     EXPECT_NE(page.find("<td class=\"verdict\">FAIL</td>"), std::string::npos);
     EXPECT_NE(page.find("1 checks, 1 failed (01-fueling: 1 of 1)"), std::string::npos);
+}
+
+// The embedded forecourt, but SystemVersions answers 1 MiB with a card
+// number across the 4096th byte, where every output cuts what it shows.
+class LongAnswerForecourt : public forecourt::ForecourtServer {
+public:
+    static std::string answer()
+    {
+        return std::string(4080, 'v') + "\r\nPAN=4111111111111111\r\n" + std::string(std::size_t(1) << 20, 'w');
+    }
+    Value get(std::string_view member, const std::optional<Value>& argument) override
+    {
+        return member == "SystemVersions" ? Value::string(answer()) : ForecourtServer::get(member, argument);
+    }
+};
+
+TEST(ConformanceReport, AnAnswerFarLongerThanShownIsKeptByItsStartMaskedWholeAndItsLengthSaid)
+{
+    QTemporaryDir dir;
+    const QString script = dir.filePath("07-long.vts");
+    QFile file(script);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("# SystemVersions answers\nget SystemVersions\n"
+               "# SystemVersions answers a number\nget SystemVersions\nexpect result type int16\n");
+    file.close();
+    AutomationRegistry registry;
+    registry.add("Test.Long", [] { return std::make_unique<LongAnswerForecourt>(); });
+    std::ostringstream printed;
+    const Result result = conformance::runSuite({script.toStdString()}, registry, "Test.Long", {}, printed);
+    ASSERT_EQ(result.parts.size(), 1u);
+    ASSERT_EQ(result.parts[0].checks.size(), 2u);
+    const std::string whole = std::to_string(LongAnswerForecourt::answer().size());
+    for (const conformance::Check& check : result.parts[0].checks)
+        EXPECT_LE(check.answer.size(), conformance::kKeptAnswer) << check.label;
+    EXPECT_EQ(result.parts[0].checks[0].answerSize, LongAnswerForecourt::answer().size());
+
+    const std::string page = conformance::htmlReport(result, {"Test.Long", "2026-01-01", 5000});
+    EXPECT_EQ(page.find("4111111111"), std::string::npos) << "the card number is masked before the page cuts it";
+    EXPECT_NE(page.find("411111"), std::string::npos);
+    EXPECT_NE(page.find(" (" + whole + " bytes, the first 4096 shown)"), std::string::npos);
+
+    EXPECT_LT(printed.str().size(), 3 * conformance::kShownAnswer);
+    EXPECT_NE(printed.str().find("FAILED 07-long:4 SystemVersions answers a number: the answer does not hold"),
+              std::string::npos);
+    std::string reason;
+    const QString junit = dir.filePath("j.xml");
+    ASSERT_TRUE(conformance::writeConformanceJunit(junit.toStdString(), result, true, reason)) << reason;
+    EXPECT_LT(QFileInfo(junit).size(), 3 * static_cast<qint64>(conformance::kShownAnswer));
+}
+
+// An answer is bytes, not text: whatever it holds (here what UTF-8 would read
+// as the non-characters U+FFFE and U+FFFF), the JUnit file stays XML.
+TEST(ConformanceReport, TheJUnitFileIsWellFormedWhateverBytesAnAnswerHolds)
+{
+    Result result;
+    result.parts.push_back({"03-reader-queues",
+                            {{5, "CardQue answers", "CardQue", "get, answered", false,
+                              std::string("A\xEF\xBF\xBE B\xEF\xBF\xBF C\xE9\x07\x1B"), 3}},
+                            0});
+    QTemporaryDir dir;
+    const QString path = dir.filePath("j.xml");
+    std::string reason;
+    ASSERT_TRUE(conformance::writeConformanceJunit(path.toStdString(), result, true, reason)) << reason;
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    QString message;
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"failure")
+            message = xml.attributes().value(QStringLiteral("message")).toString();
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(message, QString::fromUtf8("get, answered: A\u00EF\u00BF\u00BE B\u00EF\u00BF\u00BF C\u00E9\u2407\u241B"));
 }
 
 struct FormRow {

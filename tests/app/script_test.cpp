@@ -4,6 +4,7 @@
 #include "support/session_rig.h"
 
 #include "session/script.h"
+#include "app/script_printer.h"
 #include "app/script_runner.h"
 #include "app/output_file.h"
 #include "app/trace_writer.h"
@@ -346,6 +347,18 @@ TEST(Script, TimerTicksMoveVirtualTime)
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(total, std::chrono::milliseconds(4000));
     EXPECT_EQ(runText("tick NoTimer\n").status, 2);
+}
+
+// A call's line quotes a long value by its start and says how long it was.
+TEST(Script, ACallsLinePrintsALongAnswerByItsStartAndLength)
+{
+    std::ostringstream out;
+    script_run::ScriptPrinter printer(out);
+    const std::size_t length = script_run::kPrintedBytes + 10;
+    printer.callMade({Access::Get, "CardQue", std::nullopt, Value::string(std::string(length, 'x'))});
+    EXPECT_EQ(out.str(), "get CardQue() -> \"" + std::string(script_run::kPrintedBytes, 'x') + "\"\u2026 (" +
+                             std::to_string(length) + " bytes, the first " +
+                             std::to_string(script_run::kPrintedBytes) + " shown)\n");
 }
 
 TEST(ScriptText, Escapes)

@@ -5,6 +5,7 @@
 
 #include "dbus/dbus_client.h"
 #include "dbus/introspection.h"
+#include "dbus/introspection_reader.h"
 #include "dbus/wire_contract.h"
 
 #include <QFile>
@@ -245,6 +246,23 @@ TEST_P(SimulatorTable, IsWhatTheIntrospectionAnnounces)
         EXPECT_EQ(findSimulatorMethod(a.name), m.signal ? nullptr : &m) << m.name;
     }
     EXPECT_EQ(next, announced.size()) << "the introspection announces more than the table holds";
+    // The one reader of an introspection (the client's probe) finds the same methods.
+    QStringList methods;
+    for (const SimulatorMember& m : kSimulatorMembers)
+        if (parts.offers(m.part) && !m.signal)
+            methods << QString::fromLatin1(m.name);
+    EXPECT_EQ(readIntrospection(introspectDocument(forecourt::ForecourtServer::members(), parts)).simulatorMethods,
+              methods);
+}
+
+// A child node is another object: its Vantrel.Simulator is not this server's.
+TEST(SimulatorTable, TheReaderTakesTheMethodsOfThisObjectOnly)
+{
+    const IntrospectionReading reading = readIntrospection(QStringLiteral(
+        "<node><node name=\"child\"><interface name=\"Vantrel.Simulator\"><method name=\"Reset\"/></interface></node>"
+        "<interface name=\"Vantrel.Simulator\"><method name=\"Advance\"><arg type=\"t\" direction=\"in\"/>"
+        "</method><signal name=\"Changed\"/></interface></node>"));
+    EXPECT_EQ(reading.simulatorMethods, QStringList{QStringLiteral("Advance")});
 }
 
 INSTANTIATE_TEST_SUITE_P(Parts, SimulatorTable,
