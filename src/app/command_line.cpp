@@ -73,7 +73,9 @@ std::string helpText()
            "                           Qt's standard options, taken as by every Qt program\n"
            "\n"
            "Output files are written whole or not at all (a temporary file beside each, renamed into place);\n"
-           "only a regular file or a link to one is written: a device, a FIFO or a folder is refused.\n"
+           "only a regular file or a link to one is written: a device, a FIFO or a folder is refused, and so is\n"
+           "a file whose folder is not there or cannot be written into, before anything runs. A file that cannot\n"
+           "be written whole is said on standard error.\n"
            "\n"
            "Exit status:\n"
            "  0  the run ended normally; every script passed; a tap ended by SIGINT, SIGTERM or --duration;\n"
@@ -82,9 +84,9 @@ std::string helpText()
            "     not be created, or an output file (trace, report, saved session, screenshot) could not be\n"
            "     written whole; the bus of a tap cannot be reached, refuses to let it monitor, or went away;\n"
            "     a comparison found a difference; a conformance check failed\n"
-           "  2  the command line or a script cannot be used (bad option, an output that is no regular file,\n"
-           "     bad line, a script that cannot be read or holds no command, no script to run; an unknown\n"
-           "     --conformance server or no conformance suite)\n";
+           "  2  the command line or a script cannot be used (bad option, an output that is no regular file\n"
+           "     or whose folder cannot take it, bad line, a script that cannot be read or holds no command,\n"
+           "     no script to run; an unknown --conformance server or no conformance suite)\n";
 }
 
 namespace {

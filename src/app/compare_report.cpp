@@ -326,7 +326,7 @@ bool writeCompareJunit(const std::string& path, const std::vector<std::pair<std:
 {
     std::vector<std::pair<std::string, ScriptResult>> results;
     for (const auto& [name, outcome] : scripts)
-        results.emplace_back(name, ScriptResult{outcome.differences.empty() ? 0 : 1, outcome.differences, 0});
+        results.emplace_back(name, ScriptResult{outcome.differences.empty() ? 0 : 1, outcome.differences, outcome.seconds});
     return writeJunitReport(path, results, masked, reason);
 }
 

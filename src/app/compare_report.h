@@ -98,6 +98,7 @@ struct ScriptComparison {
     std::vector<std::string> printed; // each difference as printed, over several lines
     // Each difference on one line, for a report: as it came, and masked.
     std::vector<ScriptFailure> differences;
+    double seconds = 0; // how long the script ran against A (a report's time of it)
 };
 
 struct CompareSettings {

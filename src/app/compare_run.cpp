@@ -102,9 +102,9 @@ bool readScripts(const std::vector<std::string>& paths, std::vector<Script>& scr
 
 // One script against one side, on a server created for it; what it printed
 // is not shown. With a masker (one for each side, over its scripts in turn),
-// the calls' masked copy too.
+// the calls' masked copy too. `seconds` is told how long the run took.
 ScriptCalls runOn(const Side& side, const Script& script, TraceWriter* trace, bool masked,
-                  const std::vector<std::string>& ignore, journal::CardMasker* masker)
+                  const std::vector<std::string>& ignore, journal::CardMasker* masker, double* seconds = nullptr)
 {
     CallCollector collector(ignore, masker);
     FanoutObserver observers;
@@ -129,6 +129,8 @@ ScriptCalls runOn(const Side& side, const Script& script, TraceWriter* trace, bo
     // kept, so answers of many megabytes do not pile up in them.
     std::ostream nowhere(nullptr);
     const ScriptResult result = runScriptText(script.path, script.content, side.registry, run, nowhere);
+    if (seconds)
+        *seconds = result.seconds;
     ScriptCalls calls{script.path, std::move(collector.calls), std::move(collector.masked),
                       script_run::verdictLine(result.status), {}};
     // Where a run stopped, its calls end there: the reason goes with the verdict.
@@ -143,9 +145,11 @@ ScriptCalls runOn(const Side& side, const Script& script, TraceWriter* trace, bo
     return calls;
 }
 
-// Prints each script's comparison and the summary, writes the report; the run's status.
-int report(const std::vector<ScriptCalls>& a, const std::vector<ScriptCalls>& b, const CompareSettings& settings,
-           const CompareOptions& options, std::ostream& out)
+// Prints each script's comparison and the summary, writes the report; the
+// run's status. `secondsA`: how long each script ran against A, its time in
+// the report (as a script run's report gives each script's).
+int report(const std::vector<ScriptCalls>& a, const std::vector<ScriptCalls>& b, const std::vector<double>& secondsA,
+           const CompareSettings& settings, const CompareOptions& options, std::ostream& out)
 {
     std::vector<std::pair<std::string, ScriptComparison>> outcomes;
     std::size_t compared = 0, differ = 0;
@@ -156,6 +160,7 @@ int report(const std::vector<ScriptCalls>& a, const std::vector<ScriptCalls>& b,
         const ScriptCalls& x = i < a.size() ? a[i] : none;
         const ScriptCalls& y = i < b.size() ? b[i] : none;
         ScriptComparison outcome = compareScript(x, y, settings);
+        outcome.seconds = i < secondsA.size() ? secondsA[i] : 0;
         printScript(out, x, y, outcome, settings);
         // Alike up to where both stopped: what the script had still to do was compared on neither side.
         const bool bothStopped = x.stopped && (y.stopped || y.verdict.empty());
@@ -171,7 +176,7 @@ int report(const std::vector<ScriptCalls>& a, const std::vector<ScriptCalls>& b,
     int status = stopped ? 2 : differ ? 1 : 0;
     std::string reason;
     if (!options.junit.empty() && !writeCompareJunit(options.junit, outcomes, options.masked, reason)) {
-        out << "cannot write the JUnit report " << options.junit << ": " << reason << "\n";
+        std::cerr << "vantrel-test: cannot write the JUnit report " << options.junit << ": " << reason << "\n";
         status = std::max(status, 1);
     }
     return status;
@@ -235,13 +240,15 @@ int compareServers(const Side& a, const Side& b, const CompareOptions& options, 
     out << "A: " << a.server.description << "\nB: " << b.server.description << "\n";
     printIgnored(options.ignore, out);
     std::vector<ScriptCalls> onA, onB;
+    std::vector<double> secondsA(scripts.size());
     journal::CardMasker maskerA, maskerB;
-    for (const auto& script : scripts) {
+    for (std::size_t i = 0; i < scripts.size(); ++i) {
+        const Script& script = scripts[i];
         onA.push_back(runOn(a, script, options.trace, options.masked, options.ignore,
-                            options.masked ? &maskerA : nullptr));
+                            options.masked ? &maskerA : nullptr, &secondsA[i]));
         onB.push_back(runOn(b, script, nullptr, options.masked, options.ignore, options.masked ? &maskerB : nullptr));
     }
-    return report(onA, onB, {options.ignore}, options, out);
+    return report(onA, onB, secondsA, {options.ignore}, options, out);
 }
 
 int compareWithTrace(const Side& a, const SavedTrace& trace, const std::string& tracePath,
@@ -261,10 +268,12 @@ int compareWithTrace(const Side& a, const SavedTrace& trace, const std::string& 
         out << "the trace is masked: the calls of A are masked the same way before they are compared\n";
     printIgnored(options.ignore, out);
     std::vector<ScriptCalls> onA;
+    std::vector<double> secondsA(scripts.size());
     journal::CardMasker masker;
     const bool maskA = options.masked || trace.masked;
-    for (const auto& script : scripts)
-        onA.push_back(runOn(a, script, options.trace, options.masked, options.ignore, maskA ? &masker : nullptr));
+    for (std::size_t i = 0; i < scripts.size(); ++i)
+        onA.push_back(runOn(a, scripts[i], options.trace, options.masked, options.ignore, maskA ? &masker : nullptr,
+                            &secondsA[i]));
     std::vector<ScriptCalls> onB = pairedRuns(trace, onA, out);
     // Masked against masked: what the trace left out cannot be compared.
     if (trace.masked)
@@ -280,7 +289,7 @@ int compareWithTrace(const Side& a, const SavedTrace& trace, const std::string& 
         for (auto* calls : {&script.calls, &script.masked})
             for (auto& call : *calls)
                 call = keptBounded(std::move(call), options.ignore);
-    return report(onA, onB, {options.ignore}, options, out);
+    return report(onA, onB, secondsA, {options.ignore}, options, out);
 }
 
 } // namespace vantrel::compare

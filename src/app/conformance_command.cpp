@@ -64,15 +64,16 @@ int runConformanceCommand(const CommandLine& options, int argc, char** argv)
     const conformance::Result result = conformance::runSuite(scripts, registry, server->progId, run, std::cout);
 
     const bool masked = !options.traceUnmasked;
+    // A file that cannot be written is said on standard error, apart from the checks' lines.
     int status = result.failed() == 0 ? 0 : 1;
     if (!options.report.empty() &&
         !conformance::writeHtmlReport(options.report, result, {server->description, date, options.timeout.count()},
                                       masked, reason)) {
-        std::cout << "cannot write the report " << options.report << ": " << reason << "\n";
+        std::cerr << "vantrel-test: cannot write the report " << options.report << ": " << reason << "\n";
         status = 1;
     }
     if (!options.junit.empty() && !conformance::writeConformanceJunit(options.junit, result, masked, reason)) {
-        std::cout << "cannot write the JUnit report " << options.junit << ": " << reason << "\n";
+        std::cerr << "vantrel-test: cannot write the JUnit report " << options.junit << ": " << reason << "\n";
         status = 1;
     }
     return status;

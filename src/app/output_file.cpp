@@ -90,8 +90,21 @@ void setOutputFault(OutputFault hook) { fault() = std::move(hook); }
 std::string outputRefusal(const std::string& path)
 {
     std::string reason;
-    resolveTarget(path, reason);
-    return reason;
+    const std::string target = resolveTarget(path, reason);
+    if (!reason.empty())
+        return reason;
+    // The temporary file is made in the target's folder: one that is not
+    // there, is no folder or cannot be written into is said now, in the
+    // words the writer would fail with at the end of a run.
+    const std::string folder = folderOf(target);
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0)
+        return systemReason(errno);
+    if (!S_ISDIR(st.st_mode))
+        return systemReason(ENOTDIR);
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+        return systemReason(errno);
+    return {};
 }
 
 OutputFile::OutputFile(std::string path, bool ownerOnly) : m_path(std::move(path)), m_ownerOnly(ownerOnly) {}

@@ -15,8 +15,10 @@
 namespace vantrel {
 
 // Why `path` cannot be written as an output file ("a character device, not a
-// regular file"); empty when it can (a regular file, a link to one, or a name
-// not taken yet in an existing folder).
+// regular file", or the system's reason for a folder that is not there or
+// cannot be written into: "No such file or directory"); empty when it can (a
+// regular file, a link to one, or a name not taken yet, in a folder that can
+// be written into).
 std::string outputRefusal(const std::string& path);
 
 class OutputFile {

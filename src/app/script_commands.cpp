@@ -261,13 +261,17 @@ void ScriptCommandRunner::expectResult(const ScriptCommand& c)
             m_out << "ok: " << what << "\n";
             return;
         }
-        const std::string failure = "line " + std::to_string(c.line) + ": expected " + what + ", but it is " + shown(*m_result);
+        const std::string failure = "line " + std::to_string(c.line) + ": expected " + what + ", but it is " + quoted(*m_result);
         m_out << "FAILED " << failure << "\n";
         failures.push_back({failure, "line " + std::to_string(c.line) + ": expected " + what + ", but it is not"});
         return;
     }
     if (m_result) {
-        judge(c, "result", toText(*m_result));
+        // A string result is judged where it lies: an answer of 50 MB is not copied for it.
+        if (m_result->type() == Value::Type::String)
+            judge(c, "result", m_result->asString());
+        else
+            judge(c, "result", toText(*m_result));
         return;
     }
     // The reader saw a get before this line; its call failed, so there is nothing to check.
@@ -275,24 +279,31 @@ void ScriptCommandRunner::expectResult(const ScriptCommand& c)
     const bool type = c.kind == ScriptCommand::Kind::ExpectResultType;
     const std::string head = "line " + std::to_string(c.line) + ": expected result" +
                              (type ? " of type \"" : is ? " to be \"" : " to contain \"");
-    const std::string tail = "\", but the get on line " + std::to_string(m_resultLine) + " failed and returned no result";
-    m_out << "FAILED " << head << shown(c.text) << tail << "\n";
-    failures.push_back({head + shown(c.text) + tail, head + m_masker.shown(c.text) + tail});
+    const std::string tail = "\"" + quoteCutNote(c.text.size()) + ", but the get on line " +
+                             std::to_string(m_resultLine) + " failed and returned no result";
+    m_out << "FAILED " << head << quoted(c.text) << tail << "\n";
+    failures.push_back({head + quoted(c.text) + tail, head + m_masker.quoted(c.text) + tail});
 }
 
-void ScriptCommandRunner::judge(const ScriptCommand& c, const std::string& what, const std::string& actual)
+void ScriptCommandRunner::judge(const ScriptCommand& c, const std::string& what, std::string_view actual)
 {
     const bool is = c.kind == ScriptCommand::Kind::ExpectIs || c.kind == ScriptCommand::Kind::ExpectResultIs;
-    const bool held = is ? actual == c.text : actual.find(c.text) != std::string::npos;
+    const bool held = is ? actual == c.text : actual.find(c.text) != std::string_view::npos;
+    // Both sides are quoted by their start and said by their length: a box
+    // or an answer of many megabytes makes a line of a few kilobytes, in the
+    // output and in the report alike.
+    const std::string wantedCut = quoteCutNote(c.text.size());
     if (held) {
-        m_out << "ok: " << what << (is ? " is " : " contains ") << "\"" << shown(c.text) << "\"\n";
+        m_out << "ok: " << what << (is ? " is " : " contains ") << "\"" << quoted(c.text) << "\"" << wantedCut << "\n";
         return;
     }
     const std::string head = "line " + std::to_string(c.line) + ": expected " + what + (is ? " to be \"" : " to contain \"");
-    const std::string failure = head + shown(c.text) + "\", but it holds \"" + shown(actual) + "\"";
+    const std::string heldCut = quoteCutNote(actual.size());
+    const std::string failure =
+        head + quoted(c.text) + "\"" + wantedCut + ", but it holds \"" + quoted(actual) + "\"" + heldCut;
     m_out << "FAILED " << failure << "\n";
-    failures.push_back(
-        {failure, head + m_masker.shown(c.text) + "\", but it holds \"" + m_masker.shown(actual) + "\""});
+    failures.push_back({failure, head + m_masker.quoted(c.text) + "\"" + wantedCut + ", but it holds \"" +
+                                     m_masker.quoted(actual) + "\"" + heldCut});
 }
 
 } // namespace vantrel::script_run

@@ -13,6 +13,7 @@
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantrel {
@@ -98,7 +99,7 @@ private:
     void expect(const ScriptCommand& c);
     void expectResult(const ScriptCommand& c);
     // Prints "ok: ..." when `actual` holds up to the line, else the failure.
-    void judge(const ScriptCommand& c, const std::string& what, const std::string& actual);
+    void judge(const ScriptCommand& c, const std::string& what, std::string_view actual);
 
     Application& m_app;
     QueuedPrompter& m_prompter;

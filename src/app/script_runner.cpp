@@ -114,9 +114,11 @@ ScriptResult runScriptText(const std::string& name, const std::string& content, 
         result.failures.insert(result.failures.end(), watch.problems.begin(), watch.problems.end());
     }
     session.removeObserver(&observers);
-    // A file the run was asked for and could not write fails the run (status 1), with the system's reason.
+    // A file the run was asked for and could not write fails the run (status
+    // 1), said with the system's reason on standard error, where it is seen
+    // whatever becomes of the printed lines.
     auto cannotWrite = [&](const std::string& what) {
-        out << what << "\n";
+        std::cerr << "vantrel-test: " << what << "\n";
         result.failures.push_back(masker.plain(what));
         status = std::max(status, 1);
     };
@@ -169,7 +171,7 @@ int runScripts(const std::vector<std::string>& paths, const AutomationRegistry& 
     out << passed << " passed, " << results.size() - static_cast<std::size_t>(passed) << " failed\n";
     std::string reason;
     if (!options.junit.empty() && !writeJunitReport(options.junit, results, options.masked, reason)) {
-        out << "cannot write the JUnit report " << options.junit << ": " << reason << "\n";
+        std::cerr << "vantrel-test: cannot write the JUnit report " << options.junit << ": " << reason << "\n";
         worst = std::max(worst, 1);
     }
     return worst;

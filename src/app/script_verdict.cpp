@@ -16,6 +16,22 @@ std::string expectedError(long number)
 
 } // namespace
 
+std::string quoteCutNote(std::size_t size)
+{
+    if (size <= kQuotedBytes)
+        return {};
+    return " \u2026 (" + std::to_string(size) + " bytes, the first " + std::to_string(kQuotedBytes) + " shown)";
+}
+
+std::string quoted(std::string_view bytes) { return shown(bytes.substr(0, kQuotedBytes)); }
+
+std::string quoted(const Value& v)
+{
+    if (v.type() != Value::Type::String)
+        return shown(v);
+    return "\"" + quoted(v.asString()) + "\"" + quoteCutNote(v.asString().size());
+}
+
 void FailureWatch::failed(const std::string& source, int number, std::string_view description)
 {
     std::string head;
@@ -29,7 +45,9 @@ void FailureWatch::failed(const std::string& source, int number, std::string_vie
     } else {
         head = "unexpected error " + std::to_string(number) + " (" + source + "): ";
     }
-    problems.push_back({head + shown(description), head + m_masker.shown(description)});
+    // A server's words can be as long as an answer: quoted as one is.
+    const std::string cut = quoteCutNote(description.size());
+    problems.push_back({head + quoted(description) + cut, head + m_masker.quoted(description) + cut});
 }
 
 void FailureWatch::scriptEnded(const Leftovers& answers, const Leftovers& replies)

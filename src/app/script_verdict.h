@@ -27,6 +27,22 @@ struct Leftovers {
     std::vector<int> lines;
 };
 
+// The most of a box, a result or an error's words a failure quotes, as the
+// conformance suite quotes an answer: a server that answers 50 MB makes no
+// 50 MB failure line. Masking sees kQuoteMargin bytes past the cut, so that
+// a card number or a track that runs over it is still masked whole.
+inline constexpr std::size_t kQuotedBytes = 4096;
+inline constexpr std::size_t kQuoteMargin = 1024;
+
+// " … (N bytes, the first 4096 shown)" after a quote of `size` bytes that
+// was cut; empty for one that was not.
+std::string quoteCutNote(std::size_t size);
+// The display form of the bytes' first kQuotedBytes.
+std::string quoted(std::string_view bytes);
+// A value as a failure quotes it: a string in quotes, cut as above and said
+// by its length, else its text and type.
+std::string quoted(const Value& v);
+
 // Masks what a report of the script quotes: one masker for the script's
 // run, told every value sent, so that it knows what the bytes it masks answer.
 class ReportMasker : public SessionObserver {
@@ -42,6 +58,17 @@ public:
     std::string shown(std::string_view bytes) const
     {
         return script_run::shown(m_masked ? m_masker.mask(bytes) : std::string(bytes));
+    }
+    // The display form of the bytes' first kQuotedBytes, masked first (with
+    // the margin past the cut): never more than that is masked or copied.
+    std::string quoted(std::string_view bytes) const
+    {
+        if (!m_masked)
+            return script_run::quoted(bytes);
+        std::string masked = m_masker.mask(bytes.substr(0, kQuotedBytes + kQuoteMargin));
+        if (masked.size() > kQuotedBytes)
+            masked.resize(kQuotedBytes);
+        return script_run::shown(masked);
     }
     // A failure made of the utility's own words: as printed, and masked for a report.
     ScriptFailure plain(const std::string& text) const { return {text, m_masked ? m_masker.mask(text) : text}; }

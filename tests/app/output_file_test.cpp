@@ -118,7 +118,21 @@ INSTANTIATE_TEST_SUITE_P(
                     fs::create_symlink("a", d + "/b");
                     return d + "/a";
                 },
-                std::strerror(ELOOP)}),
+                std::strerror(ELOOP)},
+        // Said before a run starts, in the words the writer fails with at its end.
+        Refused{"InAFolderThatIsNotThere", [](const std::string& d) { return d + "/gone/out"; }, std::strerror(ENOENT)},
+        Refused{"LinkIntoAFolderThatIsNotThere",
+                [](const std::string& d) {
+                    fs::create_symlink("gone/out", d + "/l");
+                    return d + "/l";
+                },
+                std::strerror(ENOENT)},
+        Refused{"InAFileTakenForAFolder",
+                [](const std::string& d) {
+                    writeFile(d + "/f", "a file");
+                    return d + "/f/out";
+                },
+                std::strerror(ENOTDIR)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct Written {

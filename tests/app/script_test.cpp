@@ -18,6 +18,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QTemporaryDir>
 
@@ -26,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <functional>
 
@@ -329,6 +331,73 @@ TEST(Script, FailedExpectationExitsOne)
     EXPECT_NE(run.output.find("line 2: expected TextBoxPumpNumber to be"), std::string::npos) << run.output;
 }
 
+namespace {
+// The embedded server, except that the position information is an answer of
+// 128 KiB with a card number across byte 4096, and the help file fails with
+// as many words.
+class HugeAnswerServer : public forecourt::ForecourtServer {
+public:
+    static std::string answer()
+    {
+        return std::string(4085, 'x') + " 4111111111111111 " + std::string(std::size_t(1) << 17, 'y');
+    }
+    Value get(std::string_view member, const std::optional<Value>& argument) override
+    {
+        if (member == "FuelingPositionInformation")
+            return Value::string(answer());
+        if (member == "InvokeHelpFile")
+            throw AutomationError(1006, answer()); // words of the server's own, as they came
+        return ForecourtServer::get(member, argument);
+    }
+};
+
+struct HugeFailureCase {
+    const char* name;
+    const char* script;
+    const char* closing;  // what ends the quote: a quote mark, or nothing (an error's words)
+    bool quotesTheAnswer; // the report's words quote the answer, masked
+};
+} // namespace
+
+class ScriptHugeAnswer : public ::testing::TestWithParam<HugeFailureCase> {};
+
+// A failure quotes the start of a huge answer and says its length; what a
+// report keeps is masked before the cut, so the card number across the cut
+// is not half shown.
+TEST_P(ScriptHugeAnswer, FailureQuotesItsStartAndLengthMaskedBeforeTheCut)
+{
+    AutomationRegistry registry;
+    registry.add("Test.Huge", [] { return std::make_unique<HugeAnswerServer>(); });
+    ScriptRunOptions options;
+    options.progId = "Test.Huge";
+    std::ostringstream out;
+    const ScriptResult result = runScriptText("huge.vts", GetParam().script, registry, options, out);
+    EXPECT_EQ(result.status, 1);
+    ASSERT_EQ(result.failures.size(), 1u) << out.str().substr(0, 2000);
+    const ScriptFailure& failure = result.failures.front();
+    const std::string cut = " \u2026 (" + std::to_string(HugeAnswerServer::answer().size()) + " bytes, the first 4096 shown)";
+    EXPECT_LT(failure.text.size(), 4096u + 300u);
+    EXPECT_NE(failure.text.find("4111111111" + std::string(GetParam().closing) + cut), std::string::npos)
+        << failure.text.substr(4000);
+    EXPECT_LT(failure.report.size(), 4096u + 300u);
+    EXPECT_EQ(failure.report.find("4111111111"), std::string::npos) << failure.report.substr(4000);
+    if (GetParam().quotesTheAnswer) {
+        EXPECT_NE(failure.report.find("411111****" + std::string(GetParam().closing) + cut), std::string::npos)
+            << failure.report.substr(4000);
+    }
+    EXPECT_NE(out.str().find("FAILED " + failure.text + "\n"), std::string::npos);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Expectations, ScriptHugeAnswer,
+    ::testing::Values(
+        HugeFailureCase{"ResultIs", "get FuelingPositionInformation int16 7\nexpect result is nothing\n", "\"", true},
+        HugeFailureCase{"ResultContains", "get FuelingPositionInformation int16 7\nexpect result contains nothing\n", "\"",
+                        true},
+        HugeFailureCase{"ResultType", "get FuelingPositionInformation int16 7\nexpect result type int16\n", "\"", false},
+        HugeFailureCase{"BoxIs", "select 7\nexpect InBox is nothing\n", "\"", true},
+        HugeFailureCase{"ErrorWords", "call InvokeHelpFile\n", "", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(Script, SelectRaisesFocusEventsInPlatformOrder)
 {
     const auto run = runText("select 4\nselect 9\ndoubleclick 9\nfocus 2\n");
@@ -447,6 +516,18 @@ TEST(Script, ASuiteWithALinkToNothingNamesThatFile)
 }
 
 namespace {
+// What the code under test writes to std::cerr while it lives.
+class StandardErrorCapture {
+public:
+    StandardErrorCapture() : m_old(std::cerr.rdbuf(m_text.rdbuf())) {}
+    ~StandardErrorCapture() { std::cerr.rdbuf(m_old); }
+    std::string text() const { return m_text.str(); }
+
+private:
+    std::ostringstream m_text;
+    std::streambuf* m_old;
+};
+
 // A run of script files against the embedded forecourt on virtual time, as --script has it.
 int runFiles(const std::vector<std::string>& paths, ScriptRunOptions options, std::string& output)
 {
@@ -496,13 +577,19 @@ TEST(Script, ASessionThatCannotBeSavedFailsTheScriptAndKeepsTheEarlierFile)
     std::ofstream(script) << "select 2\n";
     ScriptRunOptions options;
     options.saveSession = saved.toStdString();
-    std::string output;
-    const int status = runFiles({script}, options, output);
+    std::string output, errors;
+    int status = 0;
+    {
+        const StandardErrorCapture captured;
+        status = runFiles({script}, options, output);
+        errors = captured.text();
+    }
     test_hooks::setOutputFault({});
     EXPECT_EQ(status, 1);
-    EXPECT_NE(output.find("cannot save the session " + saved.toStdString() + ": No space left on device\nscript failed\n"),
-              std::string::npos)
-        << output;
+    const std::string said = "cannot save the session " + saved.toStdString() + ": No space left on device";
+    EXPECT_NE(errors.find("vantrel-test: " + said + "\n"), std::string::npos) << errors;
+    EXPECT_EQ(output.find(said), std::string::npos) << output; // said on standard error only
+    EXPECT_NE(output.find("script failed\n"), std::string::npos) << output;
     QFile f(saved);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), "earlier\n");
@@ -685,13 +772,78 @@ INSTANTIATE_TEST_SUITE_P(Options, ExecutableFullDisk,
                                            FullDiskCase{"Junit", "--junit"}, FullDiskCase{"Screenshot", "--screenshot"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Executable, AScreenshotThatCannotBeWrittenFailsTheRunWithOne)
+// An output whose folder is not there, or is a file, is refused before
+// anything runs, in the words the writer would have failed with at the end
+// of the run, by every kind of run that writes it.
+TEST(Executable, AnOutputWhoseFolderCannotTakeItIsRefusedBeforeTheRun)
 {
     QTemporaryDir dir;
-    const auto run = runUtility({"--script", writeFile(dir, "s.vts", "select 2\n"), "--screenshot", "/nonexistent-dir/s.png"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.out.contains("cannot save the screenshot /nonexistent-dir/s.png: No such file or directory"))
-        << run.out.toStdString();
+    const QString script = writeFile(dir, "s.vts", "select 2\n");
+    const QString file = writeFile(dir, "file", "a file\n");
+    struct Case {
+        QStringList run;
+        const char* option;
+    };
+    const std::vector<Case> cases = {
+        {{"--script", script}, "--trace"},
+        {{"--script", script}, "--junit"},
+        {{"--script", script}, "--save-session"},
+        {{"--script", script}, "--screenshot"},
+        {{"--script", script, "--compare", "Vantrel.Application"}, "--junit"},
+        {{"--conformance", "Vantrel.Application"}, "--junit"},
+        {{"--conformance", "Vantrel.Application"}, "--report"},
+    };
+    for (const auto& [path, reason] : {std::pair{dir.filePath("gone/out"), "No such file or directory"},
+                                       std::pair{file + "/out", "Not a directory"}})
+        for (const auto& c : cases) {
+            const auto run = runUtility(c.run + QStringList{c.option, path});
+            const std::string what = c.run.join(' ').toStdString() + " " + c.option + " " + path.toStdString();
+            EXPECT_EQ(run.status, 2) << what;
+            EXPECT_EQ(run.err, QByteArray("vantrel-test: ") + c.option + " " + path.toUtf8() + ": " + reason + "\n")
+                << what;
+            EXPECT_TRUE(run.out.isEmpty()) << what << ": " << run.out.toStdString(); // nothing ran
+        }
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("gone")));
+}
+
+// A file the run cannot write at its end (here: no byte may be written, a
+// file size limit of 0) is said on standard error with the system's reason,
+// never among the printed lines, and the run ends with 1.
+TEST(Executable, AFileTheRunCannotWriteIsSaidOnStandardErrorAndFailsIt)
+{
+    QTemporaryDir dir;
+    const QString script = writeFile(dir, "s.vts", "select 2\n");
+    const QString out = dir.filePath("out");
+    struct Case {
+        QStringList args;
+        const char* said;
+    };
+    const std::vector<Case> cases = {
+        {{"--script", script, "--junit", out}, "cannot write the JUnit report "},
+        {{"--script", script, "--save-session", out}, "cannot save the session "},
+        {{"--script", script, "--screenshot", out}, "cannot save the screenshot "},
+        {{"--script", script, "--trace", out}, "the trace "},
+        {{"--script", script, "--compare", "Vantrel.Application", "--junit", out}, "cannot write the JUnit report "},
+        {{"--conformance", "Vantrel.Application", "--junit", out}, "cannot write the JUnit report "},
+        {{"--conformance", "Vantrel.Application", "--report", out}, "cannot write the report "},
+    };
+    for (const auto& c : cases) {
+        QProcess p;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        p.setProcessEnvironment(env);
+        // SIGXFSZ ignored, so that a write past the limit fails with EFBIG rather than ending the run.
+        p.start("sh", QStringList{"-c", "trap '' XFSZ; ulimit -f 0 && exec \"$@\"", "sh", VANTREL_EXE} + c.args);
+        ASSERT_TRUE(p.waitForFinished(120000));
+        const QByteArray printed = p.readAllStandardOutput(), errors = p.readAllStandardError();
+        const std::string what = c.args.join(' ').toStdString();
+        EXPECT_EQ(p.exitCode(), 1) << what << "\n" << printed.toStdString() << errors.toStdString();
+        EXPECT_TRUE(errors.contains(QByteArray("vantrel-test: ") + c.said + out.toUtf8()))
+            << what << ": " << errors.toStdString();
+        EXPECT_TRUE(errors.contains(std::strerror(EFBIG))) << what << ": " << errors.toStdString();
+        EXPECT_FALSE(printed.contains(c.said + out.toUtf8())) << what;
+        EXPECT_FALSE(QFileInfo::exists(out)) << what;
+    }
 }
 
 TEST(Executable, SavingAScriptedSessionWarnsOfATypedCardNumber)
@@ -738,4 +890,23 @@ TEST(Executable, SeveralScriptsRunInNameOrderWithAJUnitReport)
     const QByteArray xml = report.readAll();
     EXPECT_TRUE(xml.contains("tests=\"2\" failures=\"1\"")) << xml.toStdString();
     EXPECT_TRUE(xml.contains("<failure message=\"line 2: expected TextBoxPumpNumber")) << xml.toStdString();
+}
+
+// A comparison's report gives each script the time of its run against A, as
+// a script run's report gives each script's.
+TEST(Executable, AComparisonsJUnitReportTimesEachScript)
+{
+    QTemporaryDir dir;
+    const QString junit = dir.filePath("compare.xml");
+    const auto run = runUtility({"--script", VANTREL_EXAMPLES "/tour.vts", VANTREL_EXAMPLES "/preset_sale.vts",
+                                 "--compare", "Vantrel.Application", "--junit", junit});
+    ASSERT_EQ(run.status, 0) << run.out.toStdString() << run.err.toStdString();
+    QFile report(junit);
+    ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+    const QString xml = QString::fromUtf8(report.readAll());
+    const QRegularExpression testcase(R"re(<testcase classname="scripts" name="[^"]*" time="([0-9.]+)")re");
+    int cases = 0;
+    for (auto it = testcase.globalMatch(xml); it.hasNext(); ++cases)
+        EXPECT_GT(it.next().captured(1).toDouble(), 0.0) << xml.toStdString();
+    EXPECT_EQ(cases, 2) << xml.toStdString();
 }
