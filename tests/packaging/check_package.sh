@@ -48,7 +48,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || fail "Version is '$(field Version)', the project's is $version"
 [ "$(field Section)" = utils ] || fail "Section is '$(field Section)'"
 # Worked out from the shared libraries: the Qt widgets library must be there.
-field Depends | grep -q 'libqt6widgets6' || fail "Depends lacks libqt6widgets6: $(field Depends)"
+grep -q 'libqt6widgets6' <<<"$(field Depends)" || fail "Depends lacks libqt6widgets6: $(field Depends)"
 [ "$(field Description | wc -l)" -ge 2 ] || fail "Description has no extended text"
 
 root=$work/root
@@ -164,7 +164,11 @@ if [ -f "$unit" ]; then
     else
         fail "not in the package: $prefix/lib/sysusers.d/vantrel-test.conf"
     fi
-    dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -q '^\./postinst$' || fail "the package has no postinst to create $user"
+    # The listing is read whole before it is searched: grep -q would stop at
+    # the first match, and tar, writing on into the closed pipe, would fail
+    # the pipeline (pipefail) although the postinst is there.
+    controls=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t)
+    grep -qx '\./postinst' <<<"$controls" || fail "the package has no postinst to create $user"
     systemd-analyze security --offline=true --threshold=20 "$unit" >"$work/security.log" 2>&1 ||
         fail "systemd-analyze security rates the unit above 2.0: $(tail -n1 "$work/security.log")"
 fi
