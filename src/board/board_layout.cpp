@@ -102,8 +102,26 @@ int tileAt(const CanvasLayout& layout, double x, double y)
 
 DeviceSpots deviceSpots(const Rect& area, int tanks)
 {
-    // Tanks, wash bay and price sign share the width.
     const int columns = std::max(3, tanks);
+    constexpr int kLeastTank = 40, kLeastWash = 170, kLeastSign = 100;
+    if (16 + columns * (kLeastTank + 16) + 10 + kLeastWash + 20 + kLeastSign + 16 > area.width &&
+        area.height >= 2 * kDevicesMinHeight) {
+        // Too narrow for them all in a row, and tall enough: the tanks across
+        // the top, the wash bay and the price sign side by side under them.
+        DeviceSpots spots;
+        const int rowHeight = area.height / 2;
+        spots.tankRow = {area.x, area.y, area.width, rowHeight};
+        const int tankWidth = std::clamp((area.width - 32) / columns - 16, kLeastTank, 110);
+        for (int i = 0; i < tanks; ++i)
+            spots.tanks.push_back({area.x + 16 + i * (tankWidth + 16), area.y + 30, tankWidth, std::max(30, rowHeight - 80)});
+        const int under = area.y + rowHeight;
+        const int washWidth = std::max(kLeastWash, (area.width - 32 - 20) * 62 / 100);
+        spots.wash = {area.x + 16, under + 16, washWidth, area.bottom() - under - 32};
+        const int signLeft = spots.wash.right() - 1 + 20;
+        spots.sign = {signLeft, under + 16, std::max(kLeastSign, area.right() - 1 - 16 - signLeft), area.bottom() - under - 32};
+        return spots;
+    }
+    // Tanks, wash bay and price sign share the width.
     const int signWidth = std::clamp(area.width * 17 / 100, 110, 160);
     int washWidth = std::clamp(area.width * 30 / 100, 170, 260);
     const auto tankWidthBeside = [&](int wash) { return (area.width - 32 - signWidth - wash - 30) / columns - 16; };
@@ -115,6 +133,7 @@ DeviceSpots deviceSpots(const Rect& area, int tanks)
     const int tankWidth = std::clamp(tankWidthBeside(washWidth), 40, 110);
     const int tankHeight = std::max(30, area.height - 80);
     DeviceSpots spots;
+    spots.tankRow = area;
     for (int i = 0; i < tanks; ++i)
         spots.tanks.push_back({area.x + 16 + i * (tankWidth + 16), area.y + 30, tankWidth, tankHeight});
     spots.wash = {area.x + 16 + columns * (tankWidth + 16) + 10, area.y + 30, washWidth, tankHeight};

@@ -56,6 +56,11 @@ int tileAt(const CanvasLayout& layout, double x, double y);
 struct DeviceSpots {
     std::vector<Rect> tanks;
     Rect wash, sign;
+    // The band the tanks and the words under them take: the whole section
+    // where the wash and the sign stand beside the tanks, its upper part
+    // where a section too narrow for them all in a row (a tall window with
+    // many tanks) puts the wash and the sign under the tanks.
+    Rect tankRow;
 };
 DeviceSpots deviceSpots(const Rect& devices, int tanks);
 

@@ -41,7 +41,7 @@ int main(int argc, char** argv)
     const QString where = QString::fromStdString(site->describe());
     board::BoardWindow window(std::move(site), nullptr);
     window.setWindowTitle("Forecourt \u2013 " + where);
-    window.selectPosition(options.position);
+    window.startAt(options.position);
     window.show();
     return app.exec();
 }

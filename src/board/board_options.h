@@ -16,7 +16,7 @@ namespace vantrel::board {
 
 struct BoardOptions {
     dbus::Endpoint server{"Vantrel.Application", dbus::Endpoint::Bus::Session, {}};
-    int position = 1;
+    int position = 0; // 0: none asked for, the site's first installed pump
     std::chrono::milliseconds timeout{5000};
     bool help = false;
     bool version = false;

@@ -25,6 +25,9 @@ inline const QColor kInk = QColor(kDarkInk.r, kDarkInk.g, kDarkInk.b);
 inline const QColor kSelection(255, 214, 0);
 // The red of a fault's mark, and the ground its words are written on.
 inline const QColor kFault(205, 38, 38);
+// The edges of a fault's band, so that it stands out on a red tile too.
+inline const QColor kFaultInnerEdge(255, 255, 255);
+inline const QColor kFaultOuterEdge(20, 20, 24);
 // The devices' section and the wells of its gauges and wash bay.
 inline const QColor kDevicePanel(70, 76, 84);
 inline const QColor kDeviceWell(40, 44, 50);
@@ -41,7 +44,8 @@ void line(QPainter& p, const QRect& r, int align, const QString& text, std::vect
 int lineHeightOf(QPainter& p);
 
 // A fault's mark: its words, after a warning sign, on a red band filling `r`
-// (in the painter's font, cut where they are wider).
+// with a white edge, and a dark one just outside it (in the painter's font,
+// cut where they are wider).
 void faultBand(QPainter& p, const QRect& r, const std::string& words, std::vector<DrawnText>* drawn = nullptr);
 
 } // namespace vantrel::board::painting

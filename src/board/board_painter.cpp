@@ -51,9 +51,16 @@ int lineHeightOf(QPainter& p)
 void faultBand(QPainter& p, const QRect& r, const std::string& words, std::vector<DrawnText>* drawn)
 {
     p.save();
-    p.setPen(Qt::NoPen);
+    // Red on a white edge inside a dark one: the pair stands out from any
+    // ground (a red Stopped tile, a pale one, the dark wells), the white on
+    // the dark ones and the dark on the light ones.
+    const QRectF band = QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5);
+    p.setPen(QPen(kFaultOuterEdge, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(band.adjusted(-1, -1, 1, 1), 4, 4);
+    p.setPen(QPen(kFaultInnerEdge, 1));
     p.setBrush(kFault);
-    p.drawRoundedRect(r, 3, 3);
+    p.drawRoundedRect(band, 3, 3);
     p.setPen(inkFor(kFault));
     line(p, r.adjusted(3, 0, -3, 0), Qt::AlignLeft | Qt::AlignVCenter, "\u26A0 " + q(words), drawn);
     p.restore();

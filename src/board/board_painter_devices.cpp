@@ -3,7 +3,9 @@
 #include "board_painter.h"
 #include "board_paint_kit.h"
 
+#include <QFontMetrics>
 #include <QPainter>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -14,9 +16,80 @@ using namespace painting;
 namespace {
 QRect captionIn(const QRect& well) { return QRect(well.left() + 4, well.top() + 6, well.width() - 8, 14); }
 
-// One tank's gauge in the well `t`, its words under it down to `bottom`.
+// The least a well gives up to its words: its caption, a fault's band and
+// the percentage, one under the other.
+constexpr int kLeastWell = 54;
+// How far a gauge's words reach past its well either side: a gap of a few
+// pixels is left between them and the words of the next (the wells stand 16 apart).
+constexpr int kColumnOver = 5;
+
+// `text` broken at its plain spaces into lines no wider than `width` (a
+// no-break space holds a number to its unit); a word wider than that alone
+// is cut with an ellipsis.
+QStringList wrapped(const QFontMetrics& metrics, const QString& text, int width)
+{
+    QStringList lines;
+    QString current;
+    for (const QString& word : text.split(QChar(' '), Qt::SkipEmptyParts)) {
+        const QString joined = current.isEmpty() ? word : current + ' ' + word;
+        if (current.isEmpty() || metrics.elidedText(joined, Qt::ElideRight, width) == joined) {
+            current = joined;
+        } else {
+            lines << current;
+            current = word;
+        }
+    }
+    if (!current.isEmpty())
+        lines << current;
+    for (QString& l : lines)
+        l = metrics.elidedText(l, Qt::ElideRight, width);
+    return lines;
+}
+
+// The lines under a gauge's well: the volume and the water and temperature
+// where they fit its column; else the short lines, each wrapped, with the
+// product first when the well has no room for it.
+struct GaugeLines {
+    QStringList lines;
+    int productLines = 0; // the first lines, the product's
+};
+
+GaugeLines gaugeLines(const QFontMetrics& metrics, const GaugeView& g, int width, bool captionInWell)
+{
+    const auto fits = [&](const std::string& words) { return metrics.elidedText(q(words), Qt::ElideRight, width) == q(words); };
+    if (g.narrow.empty() || (captionInWell && fits(g.volume) && fits(g.detail)))
+        return {{q(g.volume), q(g.detail)}, 0};
+    GaugeLines out;
+    if (!captionInWell) {
+        out.lines = wrapped(metrics, q(g.product), width);
+        out.productLines = static_cast<int>(out.lines.size());
+    }
+    for (const std::string& n : g.narrow)
+        out.lines << wrapped(metrics, q(n), width);
+    return out;
+}
+
+// At most `most` lines: the product gives up its last lines first (the
+// line it keeps last ends with an ellipsis; the tooltip has the whole
+// name), then the lines at the foot go.
+void keepLines(GaugeLines& g, int most, const QFontMetrics& metrics, int width)
+{
+    const int over = static_cast<int>(g.lines.size()) - most;
+    if (over > 0 && g.productLines > 1) {
+        const int keep = std::max(1, g.productLines - over);
+        const QString rest = QStringList(g.lines.mid(keep - 1, g.productLines - keep + 1)).join(' ');
+        g.lines[keep - 1] = metrics.elidedText(rest + QChar(0x2026), Qt::ElideRight, width);
+        g.lines.remove(keep, g.productLines - keep);
+        g.productLines = keep;
+    }
+    if (static_cast<int>(g.lines.size()) > most)
+        g.lines = g.lines.mid(0, std::max(0, most));
+}
+
+// One tank's gauge in the well `t`, its lines under it (`lineHeight` apart).
 // `numberAlone`: the well shows the tank's number without the product.
-void paintGauge(QPainter& p, const QRect& t, int bottom, const GaugeView& g, bool numberAlone, std::vector<DrawnText>& drawn)
+void paintGauge(QPainter& p, const QRect& t, const GaugeView& g, bool numberAlone, const QFont& face, const QStringList& lines,
+                int lineHeight, std::vector<DrawnText>& drawn)
 {
     const QColor panel = kDevicePanel, well = kDeviceWell;
     p.setPen(g.fault.empty() ? QPen(QColor(200, 200, 200), 2) : QPen(kFault, 3));
@@ -32,35 +105,25 @@ void paintGauge(QPainter& p, const QRect& t, int bottom, const GaugeView& g, boo
     const QRect captionRect = captionIn(t);
     const bool captionFits = !numberAlone && p.fontMetrics().horizontalAdvance(q(g.caption)) <= captionRect.width();
     line(p, captionRect, Qt::AlignHCenter | Qt::AlignTop, q(captionFits || g.number.empty() ? g.caption : g.number), &drawn);
-    // The percentage sits on the fuel where the level reaches it, else on the empty well.
-    const QRect middle(t.left() + 2, t.center().y() - 8, t.width() - 4, 16);
+    // A fault's band under the caption; the percentage in the middle, below
+    // both in a short well. It sits on the fuel where the level reaches it,
+    // else on the empty well.
+    const QRect band(t.left() + 3, t.top() + 22, t.width() - 6, 14);
+    const int middleTop = std::max(t.center().y() - 8, g.fault.empty() ? captionRect.bottom() + 2 : band.bottom() + 2);
+    const QRect middle(t.left() + 2, middleTop, t.width() - 4, 16);
     p.setPen(inkFor(t.bottom() - 2 - level <= middle.top() ? colour(g.colour) : well));
     line(p, middle, Qt::AlignCenter, QString::number(static_cast<int>(g.fraction * 100 + 0.5)) + " %", &drawn);
-    // Under the well, between it and its neighbours: the volume and the
-    // water and temperature, a line each; where they are wider, the short
-    // lines, with the product first when the well has no room for it; as
-    // many as there is room for down to `bottom`.
+    // Under the well, between it and its neighbours, a line each.
     p.setPen(inkFor(panel));
-    p.setFont(boardFont(6));
-    const QFontMetrics metrics = p.fontMetrics();
-    const int width = t.width() + 14;
-    const auto fits = [&](const std::string& words) { return metrics.horizontalAdvance(q(words)) <= width; };
-    std::vector<std::string> words{g.volume, g.detail};
-    if (!g.narrow.empty() && (!captionFits || !fits(g.volume) || !fits(g.detail))) {
-        words = g.narrow;
-        if (!captionFits)
-            words.insert(words.begin(), g.product);
-    }
+    p.setFont(face);
     int y = t.bottom() + 2;
-    for (const std::string& w : words) {
-        if (y + 12 > bottom + 1)
-            break;
-        line(p, QRect(t.left() - 7, y, width, 12), Qt::AlignHCenter, q(w), &drawn);
-        y += 12;
+    for (const QString& l : lines) {
+        line(p, QRect(t.left() - kColumnOver, y, t.width() + 2 * kColumnOver, lineHeight), Qt::AlignHCenter, l, &drawn);
+        y += lineHeight;
     }
     if (!g.fault.empty()) {
         p.setFont(boardFont(6, true));
-        faultBand(p, QRect(t.left() + 3, t.top() + 22, t.width() - 6, 14), g.fault, &drawn);
+        faultBand(p, band, g.fault, &drawn);
     }
 }
 } // namespace
@@ -69,14 +132,54 @@ std::vector<DrawnText> BoardPainter::paintGauges(QPainter& p, const QRect& area,
 {
     // Tanks, wash bay and price sign share the width (board_layout.h).
     const DeviceSpots spots = deviceSpots({area.left(), area.top(), area.width(), area.height()}, static_cast<int>(gauges.size()));
+    std::vector<DrawnText> drawn;
+    if (gauges.empty())
+        return drawn;
     // The products in the wells where every one fits, else the numbers alone, the products under them.
     p.setFont(boardFont(8, true));
     bool numbersAlone = false;
     for (std::size_t i = 0; i < gauges.size(); ++i)
         numbersAlone |= p.fontMetrics().horizontalAdvance(q(gauges[i].caption)) > captionIn(qRect(spots.tanks[i])).width();
-    std::vector<DrawnText> drawn;
-    for (std::size_t i = 0; i < gauges.size(); ++i)
-        paintGauge(p, qRect(spots.tanks[i]), area.bottom(), gauges[i], numbersAlone, drawn);
+    // The words under each well, wrapped to its column, in the first face
+    // in which every gauge's lines fit whole under wells that give up height
+    // for them, down to their least: the board's small face, then the same
+    // narrower (semi-condensed, then condensed: as tall and as easy to read,
+    // not smaller). Where none does, the narrowest, and what still does not
+    // fit is shortened.
+    const QRect spot = qRect(spots.tanks.front());
+    const int bottom = qRect(spots.tankRow).bottom(); // the words' last row
+    const int column = spot.width() + 2 * kColumnOver;
+    QFont face;
+    std::vector<GaugeLines> lines;
+    int lineHeight = 0, wellHeight = 0, room = 0;
+    for (const int stretch : {QFont::Unstretched, QFont::SemiCondensed, QFont::Condensed}) {
+        face = boardFont(6);
+        face.setStretch(stretch);
+        p.setFont(face);
+        const QFontMetrics metrics = p.fontMetrics();
+        lineHeight = lineHeightOf(p);
+        lines.clear();
+        int most = 0;
+        bool cut = false;
+        for (const GaugeView& g : gauges) {
+            lines.push_back(gaugeLines(metrics, g, column, !numbersAlone));
+            most = std::max(most, static_cast<int>(lines.back().lines.size()));
+            for (const QString& l : lines.back().lines)
+                cut |= l.contains(QChar(0x2026));
+        }
+        // The wells, all of one height, give up height for the words.
+        wellHeight = std::clamp(bottom - 1 - most * lineHeight - spot.top(), std::min(kLeastWell, spot.height()), spot.height());
+        room = std::max(0, (bottom + 1 - (spot.top() + wellHeight + 1)) / lineHeight);
+        if (most <= room && !cut)
+            break;
+    }
+    const QFontMetrics metrics(face, p.device());
+    for (std::size_t i = 0; i < gauges.size(); ++i) {
+        keepLines(lines[i], room, metrics, column);
+        QRect well = qRect(spots.tanks[i]);
+        well.setHeight(wellHeight);
+        paintGauge(p, well, gauges[i], numbersAlone, face, lines[i].lines, lineHeight, drawn);
+    }
     return drawn;
 }
 

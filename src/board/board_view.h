@@ -138,7 +138,10 @@ struct GaugeView {
     // under it the product and the short lines, one a line.
     std::string number;                // "1"
     std::string product;               // "Unleaded"
+    // A number and its unit are held together by a no-break space (U+00A0),
+    // so that a line too wide for its gauge breaks only between them and the word before.
     std::vector<std::string> narrow;   // "20999.5 l", "water 8.0 mm", "15.2 °C"
+    std::string whole;    // every word of the tank on one line, for its tooltip
     Rgb colour;           // blue, amber below a quarter, red below a tenth
     std::string fault;    // "low, water": the tank's faults, under a red mark
 };

@@ -19,7 +19,10 @@ std::vector<GaugeView> gaugeViews(const std::vector<forecourt::TankSnapshot>& ta
         g.detail = water + "  " + temperature;
         g.number = std::to_string(t.number);
         g.product = t.product;
-        g.narrow = {fixed(t.volume, 1) + " l", water, temperature};
+        const char* const noBreak = "\xc2\xa0";
+        g.narrow = {fixed(t.volume, 1) + noBreak + "l", "water " + fixed(t.water, 1) + noBreak + "mm",
+                    fixed(t.temperature, 1) + noBreak + "\xc2\xb0" "C"};
+        g.whole = "Tank " + g.caption + ": " + g.volume + ", " + water + ", " + temperature;
         g.colour = g.fraction < 0.1 ? Rgb{214, 69, 65} : g.fraction < 0.25 ? Rgb{245, 166, 35} : Rgb{46, 140, 200};
         out.push_back(std::move(g));
     }

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace vantrel::board {
 
@@ -107,8 +108,10 @@ void BoardWindow::choosePosition(int position)
     if (position < 1 || position > forecourt::FuelingPositions::kPositions)
         return;
     emit positionChosen(position);
-    if (!m_session)
+    if (!m_session) {
+        m_startPick = StartPick::Done; // the technician's choice stands
         selectPosition(position);
+    }
 }
 
 BoardWindow::~BoardWindow()
@@ -129,6 +132,37 @@ void BoardWindow::selectPosition(int position)
         return;
     m_selected = std::clamp(position, 1, forecourt::FuelingPositions::kPositions);
     refresh();
+}
+
+void BoardWindow::startAt(int position)
+{
+    if (m_session)
+        return;
+    if (position >= 1 && position <= forecourt::FuelingPositions::kPositions) {
+        m_startPick = StartPick::Asked;
+        selectPosition(position);
+    } else {
+        m_startPick = StartPick::FirstInstalled;
+    }
+}
+
+bool BoardWindow::pickStart(const forecourt::SiteState& state)
+{
+    const StartPick pick = std::exchange(m_startPick, StartPick::Done);
+    const auto installed = [&](int position) { return state.positions[static_cast<std::size_t>(position - 1)].installed; };
+    if (pick == StartPick::Asked && !installed(m_selected)) {
+        // Said once, not on every redraw; the position stays selected, as asked.
+        m_answer->setText(QString("\u26A0 --position %1: the site has no pump at %2; click an installed pump to act as the customer there")
+                              .arg(m_selected)
+                              .arg(m_selected, 2, 10, QChar('0')));
+    } else if (pick == StartPick::FirstInstalled && !installed(m_selected)) {
+        for (const auto& p : state.positions)
+            if (p.installed) {
+                m_selected = p.number;
+                return true;
+            }
+    }
+    return false;
 }
 
 void BoardWindow::act(const std::string& action)
@@ -258,6 +292,8 @@ void BoardWindow::display(SiteReading reading)
             m_retry.start();
         return;
     }
+    if (m_startPick != StartPick::Done && pickStart(*reading.state))
+        return refresh(); // the reader of the pump chosen, before anything is drawn
     m_status->setText(q(m_source->describe()));
     m_offline = false;
     m_canvas->options.offline.clear();

@@ -72,6 +72,11 @@ public:
     int selectedPosition() const;
     // Selects a position on a board of its own (one without a session).
     void selectPosition(int position);
+    // Where a board of its own starts: at `position` (1..32) when one was
+    // asked for, kept even where the site has no pump, which the answer line
+    // then says once; with 0, at the site's first installed pump, chosen
+    // when the site's state first arrives (until then it reads position 1).
+    void startAt(int position);
     bool listening() const { return m_source->listening(); }
     // Runs a customer action at the selected position ("card 1", "nozzle lift"
     // ...) as the buttons do; the answer line shows what happened.
@@ -126,12 +131,18 @@ private:
     void boxChanged(Box box, std::string_view text) override;
     void scheduleRefresh();
     void display(SiteReading reading);
+    // Makes the start's pick on the first reading; true when it moved the
+    // selection, so that the site is read again for the pump chosen.
+    bool pickStart(const forecourt::SiteState& state);
     void foldBar(bool folded);
     void keepOnScreen();
 
     std::unique_ptr<SiteSource> m_source;
     Session* m_session = nullptr;
     int m_selected = 1; // without a session
+    // The first reading of the site still to come picks the first installed
+    // pump (FirstInstalled), or says that the position asked for has none (Asked).
+    enum class StartPick { Done, FirstInstalled, Asked } m_startPick = StartPick::Done;
     SiteCanvas* m_canvas = nullptr;
     QComboBox* m_card = nullptr;
     QLineEdit* m_keys = nullptr;

@@ -9,10 +9,14 @@
 #include "forecourt/customer_command.h"
 
 #include <QComboBox>
+#include <QEvent>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -26,6 +30,45 @@ forecourt::CustomerCommand customerCommand(forecourt::CustomerVerb verb, std::st
 {
     return {verb, 0, std::move(argument)};
 }
+
+// A field never narrower than its placeholder in the face it is drawn in,
+// nor wider than `most` unless the placeholder needs it: the width follows
+// the style and the font the desktop gives (a theme's larger face), and a
+// change of either while it is shown.
+class FittedField : public QLineEdit {
+public:
+    FittedField(const QString& text, int most, QWidget* parent) : QLineEdit(text, parent), m_most(most) {}
+
+    void fit()
+    {
+        // As QLineEdit::sizeHint measures its room: the text, its margins, the frame the style draws.
+        const QFontMetrics metrics(font());
+        const QMargins text = textMargins(), contents = contentsMargins();
+        const int kInnerMargin = 2; // QLineEdit's own, either side of the text
+        const QSize inner(metrics.horizontalAdvance(placeholderText()) + 2 * kInnerMargin + text.left() + text.right() +
+                              contents.left() + contents.right() + 2,
+                          metrics.height() + text.top() + text.bottom());
+        QStyleOptionFrame option;
+        option.initFrom(this);
+        option.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, this);
+        option.midLineWidth = 0;
+        option.state |= QStyle::State_Sunken;
+        const int least = style()->sizeFromContents(QStyle::CT_LineEdit, &option, inner, this).width();
+        setMinimumWidth(least);
+        setMaximumWidth(std::max(least, m_most));
+    }
+
+protected:
+    void changeEvent(QEvent* event) override
+    {
+        QLineEdit::changeEvent(event);
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+            fit();
+    }
+
+private:
+    int m_most;
+};
 } // namespace
 
 void BoardWindow::buildCustomerBar(QVBoxLayout& layout)
@@ -55,11 +98,13 @@ void BoardWindow::buildCustomerBar(QVBoxLayout& layout)
         order << b;
         return b;
     };
-    auto field = [&](QHBoxLayout* row, const char* name, const QString& spoken, const QString& text, int maxWidth) {
-        auto* f = new QLineEdit(text, m_bar);
+    auto field = [&](QHBoxLayout* row, const char* name, const QString& spoken, const QString& text, const QString& placeholder,
+                     int maxWidth) {
+        auto* f = new FittedField(text, maxWidth, m_bar);
         f->setObjectName(name);
         f->setAccessibleName(spoken);
-        f->setMaximumWidth(maxWidth);
+        f->setPlaceholderText(placeholder);
+        f->fit();
         row->addWidget(f);
         order << f;
         return f;
@@ -78,11 +123,10 @@ void BoardWindow::buildCustomerBar(QVBoxLayout& layout)
     order << m_card;
     button(rows[0], "insertCard", "Insert card", "Insert the test card",
            [this] { return customerCommand(forecourt::CustomerVerb::Card, m_card->currentData().toString().toStdString()); });
-    m_keys = field(rows[1], "keys", "Keys to press", {}, 110);
-    m_keys->setPlaceholderText("1234 or Enter");
+    m_keys = field(rows[1], "keys", "Keys to press", {}, "1234 or Enter", 110);
     auto* press = button(rows[1], "pressKeys", "Press keys", "Press the keys",
                          [this] { return customerCommand(forecourt::CustomerVerb::Key, m_keys->text().trimmed().toStdString()); });
-    m_cash = field(rows[1], "cash", "Cash amount", "20", 60);
+    m_cash = field(rows[1], "cash", "Cash amount", "20", {}, 60);
     auto* cash = button(rows[1], "insertCash", "Insert cash", "Insert the cash",
                         [this] { return customerCommand(forecourt::CustomerVerb::Cash, m_cash->text().trimmed().toStdString()); });
     button(rows[1], "takeWash", "Enter wash code", "Enter the wash code", [] { return customerCommand(forecourt::CustomerVerb::Wash, {}); });

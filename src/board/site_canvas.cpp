@@ -1,9 +1,11 @@
 #include "site_canvas.h"
 
 #include <QContextMenuEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 
 namespace vantrel::board {
 
@@ -21,6 +23,21 @@ void SiteCanvas::follow(int selected)
     if (!hasFocus())
         focusTile = selected;
     describeFocus();
+}
+
+bool SiteCanvas::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip && view) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const CanvasSpot spot = spotAt(layout, static_cast<int>(view->gauges.size()), help->pos().x(), help->pos().y());
+        if (spot.kind == CanvasSpot::Kind::Tank && spot.number >= 1 && static_cast<std::size_t>(spot.number) <= view->gauges.size()) {
+            const GaugeView& g = view->gauges[static_cast<std::size_t>(spot.number - 1)];
+            const std::string text = g.whole + (g.fault.empty() ? "" : "; fault: " + g.fault);
+            QToolTip::showText(help->globalPos(), QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), this);
+            return true;
+        }
+    }
+    return QWidget::event(event);
 }
 
 void SiteCanvas::resizeEvent(QResizeEvent* event)

@@ -30,6 +30,9 @@ public:
     void follow(int selected);
 
 protected:
+    // Over a tank, the tooltip is all its words, its product whole (a narrow
+    // gauge may shorten it); elsewhere the canvas's own.
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

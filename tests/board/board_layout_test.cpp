@@ -61,6 +61,16 @@ void expectSectionsWhole(const CanvasLayout& l, const Rect& canvas)
         tiles.push_back({"tile " + std::to_string(i + 1), l.tiles[i]});
     }
     expectApart(tiles);
+    // The tanks (one to the eight a site can have), the wash bay and the price sign, inside their section.
+    for (int tanks = 1; tanks <= 8; ++tanks) {
+        const DeviceSpots spots = deviceSpots(l.devices, tanks);
+        std::vector<std::pair<std::string, Rect>> devices{{"wash", spots.wash}, {"sign", spots.sign}};
+        for (std::size_t i = 0; i < spots.tanks.size(); ++i)
+            devices.push_back({"tank " + std::to_string(i + 1), spots.tanks[i]});
+        for (const auto& [name, r] : devices)
+            expectInside(l.devices, r, name + " of " + std::to_string(tanks));
+        expectApart(devices);
+    }
 }
 
 class BoardOnScreen : public ::testing::TestWithParam<Screen> {};

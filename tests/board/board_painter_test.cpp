@@ -135,10 +135,54 @@ TEST_P(TileText, NoTextOverAnotherOrPastTheEdge)
 
 INSTANTIATE_TEST_SUITE_P(Sizes, TileText, ::testing::ValuesIn(cases()), [](const auto& info) { return info.param.name; });
 
-// The words of every tank of the example sites (the station's three, the
-// motorway's six) read whole however small the window: its number, its
-// product, the volume, the water and the temperature, none cut, none over
-// another or past the section.
+// A fault's band stands out from its tile whatever colour the state gives
+// the tile (the red of Stopped too): at its left end, between the tile and
+// its words, lies an edge of at least 3:1 contrast to the tile's fill.
+struct BandCase {
+    const char* name;
+    forecourt::PositionState state;
+};
+
+class FaultBand : public ::testing::TestWithParam<BandCase> {};
+
+TEST_P(FaultBand, StandsOutFromTheTile)
+{
+    const TileView view = faulted(tile("6", GetParam().state, GetParam().name, false, true));
+    const QRect r = qRect(canvasLayout(preferredWindowSize()).tiles.front());
+    QImage image(r.size() + QSize(8, 8), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::black);
+    image.setDotsPerMeterX(3780);
+    image.setDotsPerMeterY(3780);
+    QPainter p(&image);
+    const std::vector<DrawnText> drawn = BoardPainter().paintTile(p, QRect(QPoint(4, 4), r.size()), view);
+    p.end();
+    const auto band = std::find_if(drawn.begin(), drawn.end(), [](const DrawnText& d) { return d.text.startsWith(QChar(0x26A0)); });
+    ASSERT_NE(band, drawn.end());
+    const QColor fill = qColour(view.fill);
+    const auto contrast = [](const QColor& a, const QColor& b) {
+        return contrastRatio({static_cast<std::uint8_t>(a.red()), static_cast<std::uint8_t>(a.green()), static_cast<std::uint8_t>(a.blue())},
+                             {static_cast<std::uint8_t>(b.red()), static_cast<std::uint8_t>(b.green()), static_cast<std::uint8_t>(b.blue())});
+    };
+    double most = 1;
+    for (int x = band->rect.left() - 6; x <= band->rect.left() - 2; ++x)
+        most = std::max(most, contrast(image.pixelColor(x, band->rect.center().y()), fill));
+    EXPECT_GE(most, 3.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    States, FaultBand,
+    ::testing::Values(BandCase{"Idle", forecourt::PositionState::Idle}, BandCase{"Calling", forecourt::PositionState::Calling},
+                      BandCase{"Authorised", forecourt::PositionState::Authorised}, BandCase{"Fuelling", forecourt::PositionState::Fueling},
+                      BandCase{"Stopped", forecourt::PositionState::Stopped}, BandCase{"Completed", forecourt::PositionState::Completed},
+                      BandCase{"Paid", forecourt::PositionState::Paid}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The words of every tank read whole however small the window, for the
+// example sites (the station's three tanks, the motorway's six) and a site
+// of the most tanks there can be, eight, with product names of the longest,
+// 24 characters: its number, its product (on lines of its own where the
+// gauge is narrow), the volume, the water and the temperature, none cut,
+// none over another or past the section.
 struct GaugeCase {
     std::string name;
     int tanks;
@@ -149,27 +193,40 @@ class GaugeWords : public ::testing::TestWithParam<GaugeCase> {};
 
 TEST_P(GaugeWords, ReadWholeUnderEveryGauge)
 {
-    const char* const products[] = {"Unleaded 95", "Super 98", "Diesel", "Premium Diesel", "HGV Diesel", "AdBlue"};
+    const char* const products[] = {"Unleaded 95", "Super 98", "Diesel", "Premium Diesel", "HGV Diesel", "AdBlue",
+                                    "Unleaded 95 E10 Premium+", "HGV Diesel Red Low Sulfr"};
     std::vector<forecourt::TankSnapshot> tanks;
     for (int i = 0; i < GetParam().tanks; ++i)
-        tanks.push_back({i + 1, products[i], 80000, 65999.5, 14.5, -12.5});
+        tanks.push_back({i + 1, products[GetParam().tanks == 8 ? i : i % 6], 80000, 65999.5, 14.5, -12.5});
     const QRect area = qRect(windowLayoutFor(GetParam().window, BarNeeds{}).sections.devices);
     QImage image(area.right() + 8, area.bottom() + 8, QImage::Format_ARGB32_Premultiplied);
     image.setDotsPerMeterX(3780);
     image.setDotsPerMeterY(3780);
     QPainter p(&image);
-    const std::vector<DrawnText> drawn = BoardPainter().paintGauges(p, area, gaugeViews(tanks));
+    const std::vector<GaugeView> gauges = gaugeViews(tanks);
+    const std::vector<DrawnText> drawn = BoardPainter().paintGauges(p, area, gauges);
     p.end();
+    // Every text as it reads, one after another: a product broken onto two
+    // lines reads whole, a number and its unit are held by a no-break space.
+    QString read;
+    for (const DrawnText& d : drawn)
+        read += " " + QString(d.text).replace(QChar(0x00A0), ' ');
+    read += " ";
     const auto has = [&](const QString& text) {
-        return std::any_of(drawn.begin(), drawn.end(), [&](const DrawnText& d) { return d.text == text || d.text.endsWith(" " + text); });
+        return std::any_of(drawn.begin(), drawn.end(), [&](const DrawnText& d) { return d.text == text || d.text.startsWith(text + " "); });
     };
-    for (const auto& t : tanks) {
-        EXPECT_TRUE(has(QString::fromStdString(t.product))) << t.product << " is not shown whole";
-        EXPECT_TRUE(has(QString::number(t.number)) || has(QString::number(t.number) + " " + QString::fromStdString(t.product)));
+    for (std::size_t i = 0; i < tanks.size(); ++i) {
+        const QString product = QString::fromStdString(tanks[i].product);
+        EXPECT_TRUE(read.contains(" " + product + " ") || read.contains(" " + QString::number(tanks[i].number) + " " + product + " "))
+            << tanks[i].product << " is not shown whole:" << read.toStdString();
+        EXPECT_TRUE(has(QString::number(tanks[i].number)));
+        // The tooltip has every word of the tank on one line.
+        EXPECT_EQ(gauges[i].whole, "Tank " + std::to_string(tanks[i].number) + " " + tanks[i].product +
+                                       ": 65999.5 of 80000 l, water 14.5 mm, -12.5 \u00B0C");
     }
-    EXPECT_TRUE(std::any_of(drawn.begin(), drawn.end(), [](const DrawnText& d) { return d.text.startsWith("65999.5"); }));
-    EXPECT_TRUE(std::any_of(drawn.begin(), drawn.end(), [](const DrawnText& d) { return d.text.contains("water 14.5 mm"); }));
-    EXPECT_TRUE(std::any_of(drawn.begin(), drawn.end(), [](const DrawnText& d) { return d.text.contains("-12.5 \u00B0C"); }));
+    EXPECT_EQ(read.count(" 65999.5"), static_cast<int>(tanks.size()));
+    EXPECT_EQ(read.count("water 14.5 mm"), static_cast<int>(tanks.size()));
+    EXPECT_EQ(read.count("-12.5 \u00B0C"), static_cast<int>(tanks.size()));
     for (std::size_t i = 0; i < drawn.size(); ++i) {
         EXPECT_FALSE(drawn[i].text.contains(QChar(0x2026))) << drawn[i].text.toStdString() << " is cut";
         EXPECT_TRUE(area.contains(drawn[i].rect)) << drawn[i].text.toStdString() << " leaves the section";
@@ -181,11 +238,12 @@ TEST_P(GaugeWords, ReadWholeUnderEveryGauge)
 
 std::vector<GaugeCase> gaugeCases()
 {
+    // Scaled150: a 1920x1080 screen at QT_SCALE_FACTOR=1.5, 1280x720 to the board, less the frame.
     const std::vector<SizeCase> sizes = {{"Hd", {1272, 648}}, {"Laptop", {1358, 692}}, {"Preferred", preferredWindowSize()},
-                                         {"Scaled", {900, 600}}};
+                                         {"Scaled", {900, 600}}, {"Scaled150", {1272, 688}}, {"Portrait", {1080, 1800}}};
     std::vector<GaugeCase> all;
     for (const SizeCase& s : sizes)
-        for (const int n : {3, 6})
+        for (const int n : {3, 6, 8})
             all.push_back({std::string(s.name) + "_" + std::to_string(n) + "Tanks", n, s.window});
     return all;
 }

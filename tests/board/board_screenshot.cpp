@@ -112,6 +112,7 @@ int main(int argc, char** argv)
     } else if (scene == "faults") {
         busySite(rig);
         for (const char* fault : {"position 1 stop-at 12.50", "position 17 offline", "position 22 stall", "position 5 error 42",
+                                  "position 6 offline",
                                   "reader 3 paper-out", "tank 2 low", "wash out-of-order", "member PriceSignDataSend slow 2000",
                                   "member CardQue error 1201 3"})
             rig.server.setFault(fault);

@@ -4,6 +4,7 @@
 #include "board/board_window.h"
 #include "support/running_utility.h"
 
+#include "forecourt/site_file.h"
 #include "server/conversions.h"
 
 #include <QAction>
@@ -13,11 +14,15 @@
 #include <QMenu>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTest>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 using namespace vantrel;
 using namespace vantrel::test;
@@ -203,6 +208,85 @@ TEST(BoardWindow, OpensWholeOnItsScreen)
     for (auto* button : bar->findChildren<QPushButton*>())
         EXPECT_TRUE(b->rect().contains(QRect(button->mapTo(b, QPoint(0, 0)), button->size()))) << button->objectName().toStdString();
 }
+
+// A board of its own (vantrel-board, vantrel-forecourt --board) on a site
+// whose pump 1 is not installed: without --position it starts at the
+// site's first pump; a position asked for stays selected, and where the
+// site has no pump there the answer line says so once, not on every redraw.
+struct StartCase {
+    const char* name;
+    int asked; // --position; 0 when not given
+    int selected;
+    const char* said; // the start of the answer line; "" for nothing said
+};
+
+class BoardOfItsOwn : public ::testing::TestWithParam<StartCase> {};
+
+TEST_P(BoardOfItsOwn, StartsAtAnInstalledPumpOrSaysThereIsNone)
+{
+    const auto site = forecourt::parseSiteFile(R"({"positions": [{"position": 3}, {"position": 4}, {"position": 9}]})");
+    ASSERT_TRUE(site.config) << site.error.message();
+    forecourt::ForecourtServer server;
+    forecourt::applySite(server, *site.config);
+    board::BoardWindow b(std::make_unique<board::EmbeddedSite>(server), nullptr);
+    b.startAt(GetParam().asked);
+    b.show();
+    QApplication::processEvents();
+    EXPECT_EQ(b.selectedPosition(), GetParam().selected);
+    char reader[16];
+    std::snprintf(reader, sizeof reader, "Reader %02d", GetParam().selected);
+    EXPECT_EQ(b.view().reader.caption, reader);
+    EXPECT_TRUE(b.view().tiles[static_cast<std::size_t>(GetParam().selected - 1)].selected);
+    if (*GetParam().said)
+        EXPECT_TRUE(b.answer().startsWith(QString::fromUtf8(GetParam().said))) << b.answer().toStdString();
+    else
+        EXPECT_TRUE(b.answer().isEmpty()) << b.answer().toStdString();
+    // Said once: a later line stays through the redraws that follow.
+    b.setFault("position 33 offline");
+    const QString later = b.answer();
+    b.refresh();
+    server.put("Price", Value::string(std::string("FuelingPosition=03\r\nHose=1\r\nTier1=1.459\r\nTier2=1.399\r\n") + '\0'));
+    QApplication::processEvents();
+    EXPECT_EQ(b.answer(), later);
+    // A pump chosen by the technician is where the board stays.
+    b.choosePosition(9);
+    EXPECT_EQ(b.selectedPosition(), 9);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sites, BoardOfItsOwn,
+    ::testing::Values(StartCase{"noPositionGiven", 0, 3, ""}, StartCase{"anInstalledOneAsked", 4, 4, ""},
+                      StartCase{"theFirstAsked", 1, 1, "\u26A0 --position 1: the site has no pump at 01"},
+                      StartCase{"aMissingOneAsked", 7, 7, "\u26A0 --position 7: the site has no pump at 07"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The keys field shows its placeholder whole in whatever face the desktop
+// gives the board (a theme's larger one too): as much room for text as
+// QLineEdit leaves inside its frame and margins.
+class KeysField : public ::testing::TestWithParam<int> {};
+
+TEST_P(KeysField, ShowsItsPlaceholderWhole)
+{
+    forecourt::ForecourtServer server;
+    board::BoardWindow b(std::make_unique<board::EmbeddedSite>(server), nullptr);
+    QFont font = b.font();
+    font.setPointSize(GetParam());
+    b.setFont(font);
+    b.show();
+    QApplication::processEvents();
+    auto* keys = b.findChild<QLineEdit*>("keys");
+    ASSERT_TRUE(keys);
+    QStyleOptionFrame option;
+    option.initFrom(keys);
+    option.lineWidth = keys->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, keys);
+    const QRect contents = keys->style()->subElementRect(QStyle::SE_LineEditContents, &option, keys) - keys->textMargins();
+    const int room = contents.width() - 2 * 2; // QLineEdit keeps 2 pixels either side of its text
+    EXPECT_GE(room, QFontMetrics(keys->font()).horizontalAdvance(keys->placeholderText()))
+        << GetParam() << " pt: a field of " << keys->width() << " pixels";
+}
+
+INSTANTIATE_TEST_SUITE_P(Faces, KeysField, ::testing::Values(8, 11, 16),
+                         [](const auto& info) { return std::to_string(info.param) + "pt"; });
 
 } // namespace
 

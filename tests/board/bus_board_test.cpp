@@ -164,7 +164,7 @@ TEST_P(BoardCommandLine, ParsesOrSaysWhy)
 
 INSTANTIATE_TEST_SUITE_P(
     Args, BoardCommandLine,
-    ::testing::Values(OptionsCase{"none", {}, "", 1, 5000},
+    ::testing::Values(OptionsCase{"none", {}, "", 0, 5000}, // 0: the site's first installed pump
                       OptionsCase{"positionAndTimeout", {"--position", "32", "--timeout=250"}, "", 32, 250},
                       OptionsCase{"server", {"--server", "dbus:Site.One@unix:path=/tmp/x", "--position=7"}, "", 7, 5000},
                       OptionsCase{"positionTooHigh", {"--position", "33"}, "a position from 1 to 32", 0, 0},
@@ -178,8 +178,8 @@ INSTANTIATE_TEST_SUITE_P(
                       OptionsCase{"argument", {"--position", "3", "7"}, "unexpected argument '7'", 0, 0},
                       // Qt's own options, as every Qt program takes them.
                       OptionsCase{"qtStyle", {"-style", "Fusion", "--position", "3"}, "", 3, 5000},
-                      OptionsCase{"qtOptions", {"-platform", "offscreen", "-reverse", "-stylesheet=dark.qss", "-display", ":1"}, "", 1, 5000},
-                      OptionsCase{"qtDoubleDash", {"--style=Fusion", "--timeout", "9"}, "", 1, 9}),
+                      OptionsCase{"qtOptions", {"-platform", "offscreen", "-reverse", "-stylesheet=dark.qss", "-display", ":1"}, "", 0, 5000},
+                      OptionsCase{"qtDoubleDash", {"--style=Fusion", "--timeout", "9"}, "", 0, 9}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
