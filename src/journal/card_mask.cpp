@@ -2,14 +2,15 @@
 // before: digits keyed at a reader asked for a PIN, and the keyed data of
 // an encrypted secure prompt's response. The masking without context is in
 // card_mask_numbers.cpp (card numbers), card_mask_track.cpp (track data),
-// card_mask_emv.cpp (EMV data) and card_mask_pin.cpp (PIN blocks and
-// PIN entries).
+// card_mask_emv.cpp (EMV data, in hex text and binary) and
+// card_mask_pin.cpp (PIN blocks and PIN entries).
 #include "card_mask.h"
 #include "card_mask_parts.h"
 
 #include <algorithm>
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace vantrel::journal {
 
@@ -131,9 +132,40 @@ void appendWithoutSecurePromptData(std::string& out, std::string_view s)
 
 } // namespace
 
+namespace {
+
+std::string maskOnce(std::string_view input)
+{
+    // Binary EMV data before the text: it only sets nibbles to F, which makes
+    // no digit and no hex digit, so it gives the text passes nothing to mask
+    // that they would not find anyway.
+    return maskCardNumbers(maskEmvData(maskEmvBinary(dropPins(input))));
+}
+
+} // namespace
+
 std::string maskCardData(std::string_view input)
 {
-    return maskCardNumbers(maskEmvData(dropPins(input)));
+    // One pass can leave a card number whole: one that shares a group with
+    // the card masked before it (in "4111 1111 1222 4111 1111 1111 1111" the
+    // first four groups make a card, and so do the last four). Each pass only
+    // masks or removes, so passing again until nothing changes ends, mostly
+    // after one pass that changes nothing; masking what this gives back
+    // changes nothing. Two cards can share only digits a mask keeps (the
+    // middle ones are gone after the first), so a second pass finds what
+    // the first left; the passes are capped all the same, so that no input
+    // makes the masking of a file take more than a few passes over it.
+    constexpr int kMostPasses = 8;
+    std::string masked = maskOnce(input);
+    if (masked == input)
+        return masked;
+    for (int pass = 1; pass < kMostPasses; ++pass) {
+        std::string again = maskOnce(masked);
+        if (again == masked)
+            break;
+        masked = std::move(again);
+    }
+    return masked;
 }
 
 bool holdsCardData(std::string_view bytes) { return maskCardData(bytes) != bytes; }

@@ -24,10 +24,24 @@
 //   bytes ("5A 08 47 61 ..."): the card number of tag 5A (when it passes the
 //   Luhn check), and of the track 2 equivalent data of tags 57 and 9F6B,
 //   whose discretionary digits become '*' as well; the TLV keeps its length;
+// - the same EMV data in binary, as an answer's bytes hold them: the tag
+//   byte 5A or 57 or the bytes 9F 6B, a length byte (5A: 6 to 10, 57 and
+//   9F6B: 8 to 19) and that many bytes whose nibbles pass the rules of the
+//   hex text: a card number of 12 to 19 BCD digits, an F only as the pad of
+//   the last nibble; 5A: the Luhn check; 57 and 9F6B: the separator D, then
+//   expiry YYMM, service code and discretionary digits. A masked digit
+//   becomes the nibble F. F stands in a number only as the pad at its end,
+//   so a number with an F inside is plainly masked: the hex display shows
+//   "47 61 73 FF FF FF 00 10", a reader that stops at the first F gets six
+//   digits (no card number), and masking again finds nothing to mask. The
+//   discretionary digits run into the pad, so their count goes too. The
+//   length byte and every other nibble stay; a value cut short by the end
+//   of the bytes is left alone;
 // - the value of a PIN block however its key is spelled (PINBlock, PinBlock,
 //   PIN_BLOCK, pin-block, "PIN Block", in any case): after '=' or ':' on a
 //   line, in an XML element <PINBlock>...</PINBlock> or an attribute
-//   PINBlock="..."; the key and quotes stay, the value goes;
+//   PINBlock="..."; the key and quotes stay, the value goes (but for the
+//   line breaks of an element that spans lines);
 // - the KeyData= of a key entry whose EntryMode= (in the same entry: from
 //   one ReaderPosition= line to the next) is a PIN mode: no echo, DES
 //   encryption, a secure prompt.

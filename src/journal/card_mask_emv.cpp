@@ -1,14 +1,93 @@
-// EMV data in hex text, compact ("5A084761...") or one blank between the
-// bytes ("5A 08 47 61 ..."): the card number of tag 5A, and the track 2
-// equivalent data of tags 57 and 9F6B. Masked in place, so the TLV keeps
-// its length.
+// EMV data: the card number of tag 5A, and the track 2 equivalent data of
+// tags 57 and 9F6B, written in hex text, compact ("5A084761...") or with one
+// blank between the bytes ("5A 08 47 61 ..."), or as the bytes themselves
+// (an answer that holds the TLV in binary). Both forms pass the same rules
+// and are masked in place, so the TLV keeps its length.
 #include "card_mask_parts.h"
 
 #include <array>
+#include <optional>
 
 namespace vantrel::journal::masking {
 
 namespace {
+
+enum class TagKind { Pan, Track2 };
+
+// The longest value of a card tag, in nibbles.
+constexpr std::size_t kMostNibbles = 2 * 19;
+using Nibbles = std::array<unsigned char, kMostNibbles>;
+
+constexpr unsigned char kSeparator = 0xD, kPad = 0xF;
+
+// A value length (in bytes) a card tag has: a card number of 12 to 19 digits
+// (with its pad), or that and an expiry, a service code and discretionary data.
+bool valueSizeFits(TagKind kind, std::size_t size)
+{
+    return kind == TagKind::Pan ? size >= 6 && size <= 10 : size >= 8 && size <= 19;
+}
+
+// Where the card data lie among the nibbles of a card tag's value.
+struct CardNibbles {
+    std::size_t panDigits;                        // the card number: [0, panDigits)
+    std::size_t discretionary, discretionaryEnd;  // track 2 equivalent data's discretionary digits
+};
+
+// The card data of a card tag whose value is `nibbles[0, count)`, or nothing.
+// 5A: the card number's digits (Luhn check), one pad F when their count is odd.
+// 57, 9F6B: the card number's digits, the separator D, expiry YYMM and
+// service code, discretionary digits, one pad F when their count is odd.
+std::optional<CardNibbles> cardNibbles(TagKind kind, const Nibbles& nibbles, std::size_t count)
+{
+    std::size_t k = 0;
+    while (k < count && nibbles[k] <= 9)
+        ++k;
+    const std::size_t panDigits = k;
+    if (panDigits < kShortestCard || panDigits > kLongestCard)
+        return std::nullopt;
+    if (kind == TagKind::Pan) {
+        if (k + 1 == count && nibbles[k] == kPad)
+            ++k;
+        if (k != count)
+            return std::nullopt;
+        std::array<char, kLongestCard> pan{};
+        for (std::size_t d = 0; d < panDigits; ++d)
+            pan[d] = static_cast<char>('0' + nibbles[d]);
+        if (!luhnValid(std::string_view(pan.data(), panDigits)))
+            return std::nullopt;
+        return CardNibbles{panDigits, count, count};
+    }
+    if (k >= count || nibbles[k] != kSeparator || count - k - 1 < kExpiryAndService)
+        return std::nullopt;
+    std::array<char, kExpiryAndService> expiry{};
+    for (std::size_t d = 0; d < kExpiryAndService; ++d) {
+        const unsigned char n = nibbles[k + 1 + d];
+        expiry[d] = n <= 9 ? static_cast<char>('0' + n) : 'x';
+    }
+    if (!expiryAndService(std::string_view(expiry.data(), expiry.size()), 0))
+        return std::nullopt;
+    const std::size_t discretionary = k + 1 + kExpiryAndService;
+    std::size_t end = discretionary;
+    while (end < count && nibbles[end] <= 9)
+        ++end;
+    if (end != count && !(end + 1 == count && nibbles[end] == kPad))
+        return std::nullopt;
+    return CardNibbles{panDigits, discretionary, end};
+}
+
+// Calls `mask(nibble)` for each nibble of the card data that is masked: the
+// card number's digits but its first six and last four, and the
+// discretionary digits.
+template <typename Mask>
+void forEachMasked(const CardNibbles& card, Mask mask)
+{
+    for (std::size_t d = kKeptFirst; d + kKeptLast < card.panDigits; ++d)
+        mask(d);
+    for (std::size_t d = card.discretionary; d < card.discretionaryEnd; ++d)
+        mask(d);
+}
+
+// ---- hex text
 
 // Reads bytes written as hex text, compact or with one blank before each byte.
 struct HexBytes {
@@ -31,8 +110,6 @@ struct HexBytes {
         return true;
     }
 };
-
-enum class TagKind { Pan, Track2 };
 
 // The EMV tag at `i`, if one is: its kind, where it ends, whether its bytes are spaced.
 bool emvTag(std::string_view s, std::size_t i, TagKind& kind, std::size_t& end, bool& spaced)
@@ -59,8 +136,8 @@ bool emvTag(std::string_view s, std::size_t i, TagKind& kind, std::size_t& end, 
     return !spaced || i == 0 || !isHex(s[i - 1]);
 }
 
-// Masks, in place, the card data of the EMV tag at `i`: where scanning goes on.
-std::size_t maskEmvTag(std::string& s, std::size_t i)
+// Masks, in place, the card data of the EMV tag in hex text at `i`: where scanning goes on.
+std::size_t maskHexTag(std::string& s, std::size_t i)
 {
     TagKind kind{};
     std::size_t tagEnd = 0;
@@ -71,60 +148,72 @@ std::size_t maskEmvTag(std::string& s, std::size_t i)
     std::size_t high = 0;
     if (!bytes.next(high))
         return i + 1;
-    const int size = hexValue(s[high]) * 16 + hexValue(s[high + 1]);
-    const int smallest = kind == TagKind::Pan ? 6 : 8, largest = kind == TagKind::Pan ? 10 : 19;
-    if (size < smallest || size > largest)
+    const std::size_t size = static_cast<std::size_t>(hexValue(s[high]) * 16 + hexValue(s[high + 1]));
+    if (!valueSizeFits(kind, size))
         return i + 1;
-    std::array<std::size_t, 2 * 19> nibbles{};
-    const std::size_t count = static_cast<std::size_t>(2 * size);
+    std::array<std::size_t, kMostNibbles> at{}; // where each nibble's hex digit is
+    Nibbles nibbles{};
+    const std::size_t count = 2 * size;
     for (std::size_t k = 0; k < count; k += 2) {
         if (!bytes.next(high))
             return i + 1;
-        nibbles[k] = high;
-        nibbles[k + 1] = high + 1;
+        at[k] = high;
+        at[k + 1] = high + 1;
     }
     if (spaced && bytes.at < s.size() && isHex(s[bytes.at]))
         return i + 1;
-    // The card number's digits, then (track 2 equivalent data) 'D', expiry,
-    // service code and discretionary digits, padded with one 'F'.
-    std::size_t k = 0;
-    while (k < count && isDigit(s[nibbles[k]]))
-        ++k;
-    const std::size_t panDigits = k;
-    std::size_t discretionary = count, discretionaryEnd = count;
-    if (kind == TagKind::Pan) {
-        if (k + 1 == count && lower(s[nibbles[k]]) == 'f')
-            ++k;
-        if (k != count)
-            return i + 1;
-        std::string pan;
-        for (std::size_t d = 0; d < panDigits; ++d)
-            pan += s[nibbles[d]];
-        if (pan.size() < kShortestCard || pan.size() > kLongestCard || !luhnValid(pan))
-            return i + 1;
+    for (std::size_t k = 0; k < count; ++k)
+        nibbles[k] = static_cast<unsigned char>(hexValue(s[at[k]]));
+    const auto card = cardNibbles(kind, nibbles, count);
+    if (!card)
+        return i + 1;
+    forEachMasked(*card, [&](std::size_t d) { s[at[d]] = '*'; });
+    return at[count - 1] + 1;
+}
+
+// ---- binary
+
+// The most bytes a binary card tag spans: a two-byte tag, the length, 19 bytes of value.
+constexpr std::size_t kLongestBinaryTag = 2 + 1 + 19;
+
+// Masks, in place, the card data of the binary EMV tag at `i`: true when there is one.
+bool maskBinaryTag(std::string& s, std::size_t i)
+{
+    const auto byte = [&s](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    TagKind kind{};
+    std::size_t sizeAt = i + 1;
+    if (byte(i) == 0x5A) {
+        kind = TagKind::Pan;
+    } else if (byte(i) == 0x57) {
+        kind = TagKind::Track2;
+    } else if (byte(i) == 0x9F && i + 1 < s.size() && byte(i + 1) == 0x6B) {
+        kind = TagKind::Track2;
+        sizeAt = i + 2;
     } else {
-        if (k < kShortestCard || k > kLongestCard || k >= count || lower(s[nibbles[k]]) != 'd' ||
-            count - k - 1 < kExpiryAndService)
-            return i + 1;
-        std::string rest;
-        for (std::size_t d = k + 1; d < count; ++d)
-            rest += s[nibbles[d]];
-        if (!expiryAndService(rest, 0))
-            return i + 1;
-        discretionary = k + 1 + kExpiryAndService;
-        discretionaryEnd = discretionary;
-        while (discretionaryEnd < count && isDigit(s[nibbles[discretionaryEnd]]))
-            ++discretionaryEnd;
-        if (discretionaryEnd + 1 == count && lower(s[nibbles[discretionaryEnd]]) == 'f')
-            ; // the pad
-        else if (discretionaryEnd != count)
-            return i + 1;
+        return false;
     }
-    for (std::size_t d = kKeptFirst; d + kKeptLast < panDigits; ++d)
-        s[nibbles[d]] = '*';
-    for (std::size_t d = discretionary; d < discretionaryEnd; ++d)
-        s[nibbles[d]] = '*';
-    return nibbles[count - 1] + 1;
+    if (sizeAt >= s.size())
+        return false;
+    const std::size_t size = byte(sizeAt), value = sizeAt + 1;
+    // A value cut short by the end of the bytes is left as it is.
+    if (!valueSizeFits(kind, size) || s.size() - value < size)
+        return false;
+    Nibbles nibbles{};
+    const std::size_t count = 2 * size;
+    for (std::size_t k = 0; k < size; ++k) {
+        nibbles[2 * k] = byte(value + k) >> 4;
+        nibbles[2 * k + 1] = byte(value + k) & 0xF;
+    }
+    const auto card = cardNibbles(kind, nibbles, count);
+    if (!card)
+        return false;
+    // A masked digit becomes F, which stands in a number only as its last
+    // nibble's pad: a value with an F inside is plainly masked.
+    forEachMasked(*card, [&](std::size_t d) {
+        char& b = s[value + d / 2];
+        b = static_cast<char>(d % 2 == 0 ? (static_cast<unsigned char>(b) | 0xF0) : (static_cast<unsigned char>(b) | 0x0F));
+    });
+    return true;
 }
 
 } // namespace
@@ -132,7 +221,18 @@ std::size_t maskEmvTag(std::string& s, std::size_t i)
 std::string maskEmvData(std::string s)
 {
     for (std::size_t i = 0; i < s.size();)
-        i = (s[i] == '5' || s[i] == '9') ? maskEmvTag(s, i) : i + 1;
+        i = (s[i] == '5' || s[i] == '9') ? maskHexTag(s, i) : i + 1;
+    return s;
+}
+
+std::string maskEmvBinary(std::string s)
+{
+    // Masking a tag changes nibbles that an earlier tag may hold too (a digit
+    // that becomes F can pad the end of another value), so after each tag
+    // masked the scan goes back over every tag that could reach into it:
+    // what comes out holds no card data left to mask.
+    for (std::size_t i = 0; i < s.size();)
+        i = !maskBinaryTag(s, i) ? i + 1 : i > kLongestBinaryTag ? i - kLongestBinaryTag : 0;
     return s;
 }
 

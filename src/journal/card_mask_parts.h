@@ -69,10 +69,13 @@ std::optional<std::size_t> maskTrack(std::string& out, std::string_view s, std::
 // The bytes with their card numbers and track data masked.
 std::string maskCardNumbers(std::string_view s);
 
-// ---- EMV data in hex text (card_mask_emv.cpp)
+// ---- EMV data (card_mask_emv.cpp)
 
-// The bytes with the card data of their EMV tags masked; the length stays.
+// The bytes with the card data of their EMV tags in hex text masked; the length stays.
 std::string maskEmvData(std::string s);
+
+// The bytes with the card data of their binary EMV tags masked; the length stays.
+std::string maskEmvBinary(std::string s);
 
 // ---- PIN blocks and PIN entries (card_mask_pin.cpp)
 

@@ -104,6 +104,11 @@ std::string dropPins(std::string_view s)
             const std::size_t keyEnd = (entry[i] == 'p' || entry[i] == 'P') ? pinBlockKeyEnd(entry, i) : npos;
             if (keyEnd != npos && pinBlockValue(entry, i, keyEnd, a, b)) {
                 out.append(entry.substr(i, a - i));
+                // An element's value may span lines: its line ends stay, so
+                // the lines after it keep their starts (and their entries).
+                for (; a < b; ++a)
+                    if (endsLine(entry[a]))
+                        out += entry[a];
                 i = b;
                 continue;
             }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 namespace vantrel::journal {
 namespace {
@@ -15,6 +16,16 @@ struct MaskCase {
 };
 std::string caseName(const ::testing::TestParamInfo<MaskCase>& info) { return info.param.name; }
 
+// The bytes written in hex, one blank between them ("5A 08 47"): how a
+// binary answer is read and written here.
+std::string bin(std::string_view hex)
+{
+    std::string out;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 3)
+        out += static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16));
+    return out;
+}
+
 // Card data in the layouts readers and sites' servers give it: each is masked.
 class CardLayout : public ::testing::TestWithParam<MaskCase> {};
 
@@ -22,6 +33,9 @@ TEST_P(CardLayout, IsMasked)
 {
     EXPECT_EQ(maskCardData(GetParam().in), GetParam().out);
     EXPECT_TRUE(holdsCardData(GetParam().in));
+    // Masking twice is masking once.
+    EXPECT_EQ(maskCardData(GetParam().out), GetParam().out);
+    EXPECT_FALSE(holdsCardData(GetParam().out));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -43,6 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
         MaskCase{"DinersGrouped464", "3056-930902-5904", "3056-93****-5904"},
         MaskCase{"MaestroGrouped44443", "6759 6498 2643 8453 128", "6759 64** **** ***3 128"},
         MaskCase{"VisaGrouped445", "4222 2222 22222", "4222 22** *2222"},
+        MaskCase{"GroupedSharingAGroup", "4111 1111 1222 4111 1111 1111 1111^", "4111 11** **** 4111 11** **** 1111^"},
         MaskCase{"GroupedThenExpiry", "4111 1111 1111 1111 12 28", "4111 11** **** 1111 12 28"},
         MaskCase{"Track2", "ReaderPosition=01\r\nCardType=Visa\r\nTrack2=;4111111111111111=28121010000000000000?",
                  "ReaderPosition=01\r\nCardType=Visa\r\nTrack2=;411111******1111=2812101?"},
@@ -65,12 +80,35 @@ INSTANTIATE_TEST_SUITE_P(
         MaskCase{"EmvTrack2SpacedPadded", "57 10 47 61 73 90 01 01 00 10 D2 21 22 01 11 43 80 4F",
                  "57 10 47 61 73 ** ** ** 00 10 D2 21 22 01 ** ** ** *F"},
         MaskCase{"EmvTrack2Contactless", "9F6B104761739001010010D221220111438044", "9F6B10476173******0010D2212201********"},
+        // The same tags in binary: a masked digit becomes the nibble F.
+        MaskCase{"EmvBinaryPanEvenDigits", bin("5A 08 47 61 73 90 01 01 00 10"), bin("5A 08 47 61 73 FF FF FF 00 10")},
+        MaskCase{"EmvBinaryPanOddDigitsPadded", bin("5A 08 37 82 82 24 63 10 00 5F"), bin("5A 08 37 82 82 FF FF F0 00 5F")},
+        MaskCase{"EmvBinaryPanNineteenDigits", bin("5A 0A 41 11 11 11 11 11 11 11 11 0F"),
+                 bin("5A 0A 41 11 11 FF FF FF FF F1 11 0F")},
+        MaskCase{"EmvBinaryTrack2", bin("57 10 47 61 73 90 01 01 00 10 D2 21 22 01 11 43 80 44"),
+                 bin("57 10 47 61 73 FF FF FF 00 10 D2 21 22 01 FF FF FF FF")},
+        MaskCase{"EmvBinaryTrack2OddPadded", bin("57 0F 54 13 33 00 89 60 00 03 D2 51 22 01 23 45 6F"),
+                 bin("57 0F 54 13 33 FF FF FF 00 03 D2 51 22 01 FF FF FF")},
+        MaskCase{"EmvBinaryTrack2Contactless", bin("9F 6B 13 47 61 73 90 01 01 00 10 D2 21 22 01 11 43 80 44 00 00 0F"),
+                 bin("9F 6B 13 47 61 73 FF FF FF 00 10 D2 21 22 01 FF FF FF FF FF FF FF")},
+        // A tag inside the card number's last digits, whose value goes on after it.
+        MaskCase{"EmvBinaryTrack2OverlappingAPan", bin("5A 0A 41 11 11 14 11 24 11 11 57 0F 54 13 33 00 89 60 00 03 D2 51 22 01 23 45 6F"),
+                 bin("5A 0A 41 11 11 FF FF FF FF F1 57 0F 54 13 33 FF FF FF 00 03 D2 51 22 01 FF FF FF")},
+        MaskCase{"EmvBinaryInAPacketAnswer",
+                 "ReaderPosition=01\r\nPacketCount=036\r\nPacketData="s +
+                     bin("77 22 9F 02 06 00 00 00 00 10 00 5A 08 47 61 73 90 01 01 00 10 5F 24 03 22 12 31 "
+                         "9F 36 02 00 01 57 0A 5A 08") + "\r\n\0"s,
+                 "ReaderPosition=01\r\nPacketCount=036\r\nPacketData="s +
+                     bin("77 22 9F 02 06 00 00 00 00 10 00 5A 08 47 61 73 FF FF FF 00 10 5F 24 03 22 12 31 "
+                         "9F 36 02 00 01 57 0A 5A 08") + "\r\n\0"s},
         MaskCase{"PinBlockLine", "ReaderPosition=01\r\nEntryMode=DESEncryption\r\nPINBlock=0123456789ABCDEF\r\n",
                  "ReaderPosition=01\r\nEntryMode=DESEncryption\r\nPINBlock=\r\n"},
         MaskCase{"PinBlockMixedCase", "PinBlock=0123456789ABCDEF", "PinBlock="},
         MaskCase{"PinBlockUnderscore", "PIN_BLOCK=0123456789ABCDEF\r\nNext=1", "PIN_BLOCK=\r\nNext=1"},
         MaskCase{"PinBlockColonIndented", "  pinblock: 0123 4567 89AB CDEF\n", "  pinblock: \n"},
         MaskCase{"PinBlockElement", "<Pin><PINBlock>0123456789ABCDEF</PINBlock></Pin>", "<Pin><PINBlock></PINBlock></Pin>"},
+        MaskCase{"PinBlockElementOverLines", "<PINBlock>\r\n  0123456789ABCDEF\r\n</PINBlock>\r\nReaderPosition=01\r\n",
+                 "<PINBlock>\r\n\r\n</PINBlock>\r\nReaderPosition=01\r\n"},
         MaskCase{"PinBlockAttribute", "<Entry PINBlock=\"0123456789ABCDEF\" KSN=\"1\"/>", "<Entry PINBlock=\"\" KSN=\"1\"/>"},
         MaskCase{"PinBlockJson", "{\"pinBlock\": \"0123456789ABCDEF\", \"ok\": 1}", "{\"pinBlock\": \"\", \"ok\": 1}"},
         MaskCase{"PinEntryWithoutEcho", "ReaderPosition=02\r\nEntryMode=NumericWithOutEcho\r\nKeyData=1234",
@@ -108,6 +146,16 @@ INSTANTIATE_TEST_SUITE_P(
         MaskCase{"HexWordAroundDigits", "DEADBEEF4111111111111111CAFE 0x4111111111111111", {}},
         MaskCase{"TlvWithoutCardTags", "9F02060000000010005F2A0209789F1A020840", {}},
         MaskCase{"EmvPanTagFailingLuhn", "5A084761739001010011", {}},
+        MaskCase{"EmvBinaryPanFailingLuhn", bin("5A 08 47 61 73 90 01 01 00 11"), {}},
+        MaskCase{"EmvBinaryPanCutShort", "PacketData="s + bin("5A 08 47 61 73 90 01 01 00"), {}},
+        MaskCase{"EmvBinaryTrack2CutShort", bin("00 57 10 47 61 73 90 01 01 00 10 D2 21 22 01 11 43 80"), {}},
+        MaskCase{"EmvBinaryTagAtTheEnd", bin("00 01 9F 6B"), {}},
+        MaskCase{"EmvBinaryPanOfALengthNoCardHas", bin("5A 05 47 61 73 90 01"), {}},
+        MaskCase{"EmvBinaryPanPaddedInside", bin("5A 08 47 61 73 F0 01 01 00 10"), {}},
+        MaskCase{"EmvBinaryPanNotBcd", bin("5A 08 47 61 73 9A 01 01 00 10"), {}},
+        MaskCase{"EmvBinaryTrack2WithoutMonth", bin("57 10 47 61 73 90 01 01 00 10 D2 21 32 01 11 43 80 44"), {}},
+        MaskCase{"EmvBinaryTrack2WithoutSeparator", bin("57 10 47 61 73 90 01 01 00 10 52 21 22 01 11 43 80 44"), {}},
+        MaskCase{"LettersAsBinaryTags", "Zone=WEST\nZ\n12345678901234\nW\r\n\0"s, {}},
         MaskCase{"GroupsOfMixedSeparators", "4111 1111-1111 1111", {}},
         MaskCase{"TrackLikeWithoutMonth", "1234567890123=0000000", {}},
         MaskCase{"PinSupportData", "PINSupportData=\"7A21C0E95B3F4D68\"", {}},
