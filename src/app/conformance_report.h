@@ -10,6 +10,10 @@
 
 namespace vantrel::conformance {
 
+// Keeps the answer in the check within kKeptAnswer bytes, with the whole
+// one's length; one that is cut is masked whole first as well, so that card
+// data running over the cut is masked as it would be in the whole answer.
+void keepAnswer(Check& check, std::string answer);
 // The answer's bytes as an output shows them: masked (unless `masked` is
 // false), then cut to kShownAnswer.
 std::string shownAnswer(const Check& check, bool masked);

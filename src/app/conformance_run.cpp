@@ -104,7 +104,7 @@ public:
             case Kind::RawCall: {
                 finish();
                 const int first = expected ? expected->second : c.line;
-                m_open = Check{first, labelBefore(lines, first), c.target, callWords(c), true, {}, 0};
+                m_open = Check{first, labelBefore(lines, first), c.target, callWords(c), true, {}, 0, 0, {}};
                 m_lastGet = c.access == Access::Get;
                 m_outcome = call(c);
                 m_open->ms = m_outcome.ms;
@@ -118,7 +118,7 @@ public:
             case Kind::ExpectMember:
                 finish();
                 m_open = Check{c.line, labelBefore(lines, c.line), c.target,
-                               std::string("offered for ") + accessName(c.access), true, {}, 0};
+                               std::string("offered for ") + accessName(c.access), true, {}, 0, 0, {}};
                 judgeMember(c);
                 break;
             default: break; // refused before the part runs (notConformance)
@@ -170,7 +170,7 @@ private:
             if (!m_outcome.failure.empty())
                 fail(m_outcome.failure);
             else if (m_outcome.result)
-                keep(k, toText(*m_outcome.result));
+                keepAnswer(k, toText(*m_outcome.result));
             return;
         }
         if (m_outcome.failure.empty()) {
@@ -178,7 +178,7 @@ private:
                  (m_outcome.result ? ": " + toText(*m_outcome.result) : std::string()));
             return;
         }
-        keep(k, m_outcome.failure);
+        keepAnswer(k, m_outcome.failure);
         const bool held = m_outcome.number && (*expected == kAnyServerError ? isServerErrorNumber(*m_outcome.number)
                                                                             : *m_outcome.number == *expected);
         if (!held)
@@ -232,18 +232,7 @@ private:
     void fail(std::string why)
     {
         m_open->passed = false;
-        keep(*m_open, std::move(why));
-    }
-
-    // The answer kept within kKeptAnswer bytes, with the whole one's length.
-    static void keep(Check& check, std::string answer)
-    {
-        check.answerSize = answer.size();
-        if (answer.size() > kKeptAnswer) {
-            answer.resize(kKeptAnswer);
-            answer.shrink_to_fit();
-        }
-        check.answer = std::move(answer);
+        keepAnswer(*m_open, std::move(why));
     }
 
     void finish()
@@ -329,7 +318,7 @@ Part runPart(const std::string& name, const std::string& content, const Automati
     const auto started = Clock::now();
     Part part{name, {}, 0};
     auto stop = [&](const std::string& label, const std::string& why) {
-        part.checks.push_back(Check{0, label, {}, "the part runs", false, why, 0});
+        part.checks.push_back(Check{0, label, {}, "the part runs", false, why, 0, 0, {}});
         if (options.onCheck)
             options.onCheck(part, part.checks.back());
     };
@@ -375,7 +364,7 @@ Result runSuite(const std::vector<std::string>& scripts, const AutomationRegistr
         if (const auto content = readScriptFile(path, reason)) {
             result.parts.push_back(runPart(name, *content, registry, progId, printing));
         } else {
-            Part part{name, {Check{0, "the script can be read", {}, "the part runs", false, reason, 0}}, 0};
+            Part part{name, {Check{0, "the script can be read", {}, "the part runs", false, reason, 0, 0, {}}}, 0};
             printing.onCheck(part, part.checks.back());
             result.parts.push_back(std::move(part));
         }

@@ -51,6 +51,7 @@ struct Check {
                           // at most kKeptAnswer of them
     long long ms = 0;     // how long its call took
     std::size_t answerSize = 0; // the whole answer's length, where `answer` keeps only its start
+    std::string maskedStart;    // where `answer` keeps only its start: the whole answer masked, kept as far
 };
 
 

@@ -29,10 +29,8 @@ struct Leftovers {
 
 // The most of a box, a result or an error's words a failure quotes, as the
 // conformance suite quotes an answer: a server that answers 50 MB makes no
-// 50 MB failure line. Masking sees kQuoteMargin bytes past the cut, so that
-// a card number or a track that runs over it is still masked whole.
+// 50 MB failure line.
 inline constexpr std::size_t kQuotedBytes = 4096;
-inline constexpr std::size_t kQuoteMargin = 1024;
 
 // " … (N bytes, the first 4096 shown)" after a quote of `size` bytes that
 // was cut; empty for one that was not.
@@ -59,13 +57,15 @@ public:
     {
         return script_run::shown(m_masked ? m_masker.mask(bytes) : std::string(bytes));
     }
-    // The display form of the bytes' first kQuotedBytes, masked first (with
-    // the margin past the cut): never more than that is masked or copied.
+    // The display form of the bytes' first kQuotedBytes, masked first. The
+    // whole is masked, not a margin past the cut: masking drops a track's
+    // discretionary digits, so the masked start can reach any way into the
+    // bytes, and a card number there must be masked as in the whole.
     std::string quoted(std::string_view bytes) const
     {
         if (!m_masked)
             return script_run::quoted(bytes);
-        std::string masked = m_masker.mask(bytes.substr(0, kQuotedBytes + kQuoteMargin));
+        std::string masked = m_masker.mask(bytes);
         if (masked.size() > kQuotedBytes)
             masked.resize(kQuotedBytes);
         return script_run::shown(masked);

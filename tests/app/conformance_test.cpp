@@ -401,6 +401,27 @@ TEST(ConformanceReport, AnAnswerFarLongerThanShownIsKeptByItsStartMaskedWholeAnd
     EXPECT_LT(QFileInfo(junit).size(), 3 * static_cast<qint64>(conformance::kShownAnswer));
 }
 
+// Masking drops a track's discretionary digits, so the masked start of a
+// long answer reaches further into it than its raw start: a card number
+// that the kept bytes cut in two is still masked, as in the whole answer.
+TEST(ConformanceReport, ACardNumberOverTheCutIsMaskedAsInTheWholeAnswer)
+{
+    std::string answer;
+    while (answer.size() < 4400) // masking drops 12 discretionary digits a line: over 1 KiB in all
+        answer += ";4111111111111111=2512101123456789012?\n";
+    answer.append(conformance::kKeptAnswer - 8 - answer.size(), '.');
+    answer += " 4111111111111111 and more\n";
+    answer.append(3000, '.');
+    conformance::Check check;
+    conformance::keepAnswer(check, answer);
+    EXPECT_EQ(check.answer.size(), conformance::kKeptAnswer);
+    EXPECT_EQ(check.answerSize, answer.size());
+    const std::string shown = conformance::shownAnswer(check, true);
+    EXPECT_NE(shown.find(" 411111**"), std::string::npos) << shown.substr(shown.size() - 40);
+    EXPECT_EQ(shown.find(" 41111111"), std::string::npos);
+    EXPECT_EQ(conformance::shownAnswer(check, false), answer.substr(0, conformance::kShownAnswer));
+}
+
 // An answer is bytes, not text: whatever it holds (here what UTF-8 would read
 // as the non-characters U+FFFE and U+FFFF), the JUnit file stays XML.
 TEST(ConformanceReport, TheJUnitFileIsWellFormedWhateverBytesAnAnswerHolds)
