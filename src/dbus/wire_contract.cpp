@@ -113,8 +113,14 @@ std::string grouped(std::size_t n)
 std::size_t payloadBytes(const QDBusMessage& reply)
 {
     std::size_t bytes = static_cast<std::size_t>(reply.errorMessage().size());
-    for (const QVariant& argument : reply.arguments())
-        bytes += variantBytes(argument);
+    const QList<QVariant> arguments = reply.arguments();
+    // An error reply read off the bus holds its message as its first
+    // argument as well: it is counted once.
+    const bool messageTwice = reply.type() == QDBusMessage::ErrorMessage && !arguments.isEmpty() &&
+                              arguments.front().metaType() == QMetaType::fromType<QString>() &&
+                              arguments.front().toString() == reply.errorMessage();
+    for (qsizetype i = messageTwice ? 1 : 0; i < arguments.size(); ++i)
+        bytes += variantBytes(arguments[i]);
     return bytes;
 }
 

@@ -120,6 +120,13 @@ TEST(Payload, AnErrorReplyCountsItsMessage)
 {
     const QDBusMessage call = QDBusMessage::createMethodCall(test::kStubName, kObjectPath, kInterface, "CardQue");
     EXPECT_EQ(payloadBytes(call.createErrorReply("Vantrel.Error.E440", QString(1000, u'e'))), 1000u);
+    // Read off the bus, the message is its first argument too: counted once,
+    // other arguments as any reply's.
+    QDBusMessage received = call.createErrorReply("Vantrel.Error.E440", QString(1000, u'e'));
+    received.setArguments({QString(1000, u'e')});
+    EXPECT_EQ(payloadBytes(received), 1000u);
+    received.setArguments({QString(1000, u'e'), QVariant(QByteArray(5, 'z'))});
+    EXPECT_EQ(payloadBytes(received), 1005u);
     EXPECT_EQ(replyTooLarge("CardQue", 70'000'000).number(), 463);
     EXPECT_NE(replyTooLarge("CardQue", 70'000'000)
                   .description()
