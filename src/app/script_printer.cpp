@@ -20,17 +20,23 @@ std::string shown(const Value& v)
 
 namespace {
 
-// A value as a call's line quotes it: a string of more than kPrintedBytes by
-// its start and its length, so that a server that answers 50 MB to every
-// read does not print 50 MB a line.
-std::string printed(const Value& v)
+// At most kPrintedBytes of the bytes, in their display form, and what
+// follows them where they were cut ("… (N bytes, the first 65536 shown)"):
+// a server that answers 50 MB to every read (or a box that holds its 1 MiB,
+// or an error's words) does not print megabytes a line.
+std::string shownStart(std::string_view bytes) { return shown(bytes.substr(0, kPrintedBytes)); }
+std::string cutNote(std::size_t size)
 {
-    if (v.type() != Value::Type::String || v.asString().size() <= kPrintedBytes)
-        return shown(v);
-    const std::string& bytes = v.asString();
-    return "\"" + shown(std::string_view(bytes).substr(0, kPrintedBytes)) + "\"\u2026 (" +
-           std::to_string(bytes.size()) + " bytes, the first " + std::to_string(kPrintedBytes) + " shown)";
+    if (size <= kPrintedBytes)
+        return {};
+    return "\u2026 (" + std::to_string(size) + " bytes, the first " + std::to_string(kPrintedBytes) + " shown)";
 }
+
+// Bytes as a line quotes them: in quotes, cut as above.
+std::string printed(std::string_view bytes) { return "\"" + shownStart(bytes) + "\"" + cutNote(bytes.size()); }
+
+// A value as a call's line quotes it: a string as above.
+std::string printed(const Value& v) { return v.type() == Value::Type::String ? printed(v.asString()) : shown(v); }
 
 } // namespace
 
@@ -49,7 +55,7 @@ void ScriptPrinter::callMade(const CallEvent& e)
 
 void ScriptPrinter::callFailed(std::string_view member, int number, std::string_view description)
 {
-    m_out << "error " << number << " from " << member << ": " << shown(description) << "\n";
+    m_out << "error " << number << " from " << member << ": " << shownStart(description) << cutNote(description.size()) << "\n";
 }
 
 void ScriptPrinter::messageShown(std::string_view title, std::string_view text)
@@ -69,17 +75,17 @@ void ScriptPrinter::inputAnswered(std::string_view title, std::string_view promp
 
 void ScriptPrinter::boxChanged(Box box, std::string_view text)
 {
-    m_out << boxName(box) << " = \"" << shown(text) << "\"\n";
+    m_out << boxName(box) << " = " << printed(text) << "\n";
 }
 
 void ScriptPrinter::boxAppended(Box box, std::string_view appended, std::string_view)
 {
-    m_out << boxName(box) << " += \"" << shown(appended) << "\"\n";
+    m_out << boxName(box) << " += " << printed(appended) << "\n";
 }
 
 void ScriptPrinter::errorRaised(int number, std::string_view description)
 {
-    m_out << "error " << number << " from the utility: " << shown(description) << "\n";
+    m_out << "error " << number << " from the utility: " << shownStart(description) << cutNote(description.size()) << "\n";
 }
 
 void ScriptPrinter::windowShown(std::string_view window, bool isShown)

@@ -19,7 +19,8 @@ std::string shown(std::string_view bytes);
 // A value as a line quotes it: a string in quotes, else its text and type.
 std::string shown(const Value& v);
 
-// The most of a string value a call's line prints; the rest is said by its length.
+// The most of a string value, a box's text or an error's words a line prints;
+// the rest is said by its length.
 inline constexpr std::size_t kPrintedBytes = std::size_t(64) << 10;
 
 // Prints one readable line per event.

@@ -419,15 +419,22 @@ TEST(Script, TimerTicksMoveVirtualTime)
 }
 
 // A call's line quotes a long value by its start and says how long it was.
-TEST(Script, ACallsLinePrintsALongAnswerByItsStartAndLength)
+// A call's answer, a box's text and an error's words: each line prints its
+// start and says its length.
+TEST(Script, ALineOfALongTextPrintsItsStartAndLength)
 {
     std::ostringstream out;
     script_run::ScriptPrinter printer(out);
     const std::size_t length = script_run::kPrintedBytes + 10;
-    printer.callMade({Access::Get, "CardQue", std::nullopt, Value::string(std::string(length, 'x'))});
-    EXPECT_EQ(out.str(), "get CardQue() -> \"" + std::string(script_run::kPrintedBytes, 'x') + "\"\u2026 (" +
-                             std::to_string(length) + " bytes, the first " +
-                             std::to_string(script_run::kPrintedBytes) + " shown)\n");
+    const std::string text(length, 'x'), start(script_run::kPrintedBytes, 'x');
+    const std::string note = "\u2026 (" + std::to_string(length) + " bytes, the first " +
+                             std::to_string(script_run::kPrintedBytes) + " shown)\n";
+    printer.callMade({Access::Get, "CardQue", std::nullopt, Value::string(text)});
+    printer.boxChanged(Box::InBox, text);
+    printer.boxAppended(Box::InBox, text, {});
+    printer.callFailed("CardQue", 440, text);
+    EXPECT_EQ(out.str(), "get CardQue() -> \"" + start + "\"" + note + "InBox = \"" + start + "\"" + note +
+                             "InBox += \"" + start + "\"" + note + "error 440 from CardQue: " + start + note);
 }
 
 TEST(ScriptText, Escapes)
