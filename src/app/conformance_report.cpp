@@ -39,9 +39,8 @@ std::string shownAnswer(const Check& check, bool masked)
 std::string answerCutNote(const Check& check)
 {
     const std::size_t size = std::max(check.answerSize, check.answer.size());
-    if (size <= kShownAnswer)
-        return {};
-    return " \u2026 (" + std::to_string(size) + " bytes, the first " + std::to_string(kShownAnswer) + " shown)";
+    const std::string note = script_run::cutNote(size, kShownAnswer);
+    return note.empty() ? note : " " + note;
 }
 
 namespace {

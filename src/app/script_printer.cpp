@@ -18,6 +18,13 @@ std::string shown(const Value& v)
     }
 }
 
+std::string cutNote(std::size_t size, std::size_t shown)
+{
+    if (size <= shown)
+        return {};
+    return "\u2026 (" + std::to_string(size) + " bytes, the first " + std::to_string(shown) + " shown)";
+}
+
 namespace {
 
 // At most kPrintedBytes of the bytes, in their display form, and what
@@ -25,12 +32,7 @@ namespace {
 // a server that answers 50 MB to every read (or a box that holds its 1 MiB,
 // or an error's words) does not print megabytes a line.
 std::string shownStart(std::string_view bytes) { return shown(bytes.substr(0, kPrintedBytes)); }
-std::string cutNote(std::size_t size)
-{
-    if (size <= kPrintedBytes)
-        return {};
-    return "\u2026 (" + std::to_string(size) + " bytes, the first " + std::to_string(kPrintedBytes) + " shown)";
-}
+std::string cutNote(std::size_t size) { return script_run::cutNote(size, kPrintedBytes); }
 
 // Bytes as a line quotes them: in quotes, cut as above.
 std::string printed(std::string_view bytes) { return "\"" + shownStart(bytes) + "\"" + cutNote(bytes.size()); }

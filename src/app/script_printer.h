@@ -23,6 +23,10 @@ std::string shown(const Value& v);
 // the rest is said by its length.
 inline constexpr std::size_t kPrintedBytes = std::size_t(64) << 10;
 
+// What follows a text of `size` bytes of which the first `shown` are shown:
+// "… (50000000 bytes, the first 4096 shown)"; empty when all of it is.
+std::string cutNote(std::size_t size, std::size_t shown);
+
 // Prints one readable line per event.
 class ScriptPrinter : public SessionObserver {
 public:

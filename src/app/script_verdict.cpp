@@ -18,9 +18,8 @@ std::string expectedError(long number)
 
 std::string quoteCutNote(std::size_t size)
 {
-    if (size <= kQuotedBytes)
-        return {};
-    return " \u2026 (" + std::to_string(size) + " bytes, the first " + std::to_string(kQuotedBytes) + " shown)";
+    const std::string note = cutNote(size, kQuotedBytes);
+    return note.empty() ? note : " " + note;
 }
 
 std::string quoted(std::string_view bytes) { return shown(bytes.substr(0, kQuotedBytes)); }
